@@ -1,0 +1,26 @@
+#include "dem/TileSet.h"
+
+namespace tarvelon {
+
+TileBox tileBox(int t) {
+  const int row = t / 4;
+  const int column = t % 4;
+  return TileBox{-180 + 90 * column, -90 + 90 * column, 88 - 44 * row, 44 - 44 * row};
+}
+
+int tileAt(int longitude, int latitude, TileBox& box) {
+  for (int t = 0; t < kTileCount; ++t) {
+    box = tileBox(t);
+    if (box.tileWest <= longitude && longitude < box.tileEast && box.tileSouth < latitude &&
+        latitude <= box.tileNorth) {
+      return t;
+    }
+  }
+  return kNoTile;
+}
+
+int eastNeighbour(int t) { return (t / 4) * 4 + (t % 4 + 1) % 4; }
+
+int southNeighbour(int t) { return t < 12 ? t + 4 : -1; }
+
+}  // namespace tarvelon

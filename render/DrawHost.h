@@ -1,0 +1,53 @@
+// What a renderer needs from whoever shows the map: the main window on
+// screen, the command-line tool for a file, a recorder in the tests.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "render/Raster.h"
+
+namespace tarvelon {
+
+class DrawHost {
+ public:
+  virtual ~DrawHost() = default;
+
+  // Lets pending window events (and the commands they run) run once.
+  virtual void processEvents() = 0;
+
+  // The two status texts of the menu bar.
+  virtual void setLegend(const std::string& text) = 0;
+  virtual void setPercent(const std::string& text) = 0;
+
+  // Sizes the image to width x height and its panel 16 pixels larger.
+  virtual void sizeMap(int width, int height) = 0;
+  // Empties the picture shown.
+  virtual void clearMap() = 0;
+  // The picture becomes `raster`'s size (a blank one, if it was not) and
+  // rows firstRow .. endRow - 1 are copied from it; other rows keep what
+  // the picture showed.
+  virtual void showRows(const Raster& raster, int firstRow, int endRow) = 0;
+  // The picture becomes a copy of the finished raster.
+  virtual void showRaster(const Raster& raster) = 0;
+
+  // Hourglass (true) or normal cursor over the map.
+  virtual void setBusy(bool busy) = 0;
+
+  // Texts of the optimise-shading dialog's altmax and altmin labels.
+  virtual void setAltitudeLabels(const std::string& altmax, const std::string& altmin) = 0;
+
+  // The area renderer chose its own step: check-mark this Resolution item
+  // (0..7) and clear the others.
+  virtual void checkResolution(int resolutionIndex) = 0;
+  // An area draw completed: enable Save Map and the drawing menus.
+  virtual void areaDrawCompleted() = 0;
+
+  // A note for the user that does not stop the draw.
+  virtual void inform(const std::string& text) = 0;
+
+  // The local clock, to the second.
+  virtual std::time_t now() { return std::time(nullptr); }
+};
+
+}  // namespace tarvelon

@@ -1,0 +1,54 @@
+// The shared values that every command and both renderers read and write.
+// Owned by the main window (or the command-line tool) and passed by
+// reference; plain values only.
+#pragma once
+
+#include <string>
+
+#include "dem/TileNames.h"
+#include "dem/TileSet.h"
+#include "render/ColourFunction.h"
+
+namespace tarvelon {
+
+struct MapViewState {
+  // Data folder and the names of its sixteen tiles.
+  std::string demFolder;
+  TileNames tileNames;
+
+  int mapKind = 0;          // 1 whole tile, 0 area
+  int sampleStep = 0;       // every sampleStep-th sample and line is drawn
+  int resolutionIndex = 0;  // Resolution item 0..7
+  int colourScheme = 1;     // 0..5, or 99 for the user colours
+  int shadingMode = 1;      // 0..3
+  int drawnScheme = -1;     // scheme, mode and resolution of the last draw
+  int drawnMode = -1;       // made through the Resolution command
+  int drawnResolution = -1;
+  int stopRequested = 0;
+  int drawInBackground = 0;
+  int autoResolution = 0;  // 1: the next area draw chooses its own step
+
+  std::string tilePath;
+  std::string mapTitle;
+  std::string mapName;
+
+  int areaWest = 0;
+  int areaNorth = 0;
+  int areaEast = 0;
+  int areaSouth = 0;
+
+  int altMax = 0;
+  int altMin = 0;
+
+  int locationShown = 0;
+  int annotatedShown = 0;
+
+  // Colour result of the last coloured elevation, and the user colour bands.
+  PixelColour pixel;
+  BandLimits bandLimits{};
+
+  // Box of the tile found by the last tileAt.
+  TileBox tileBox;
+};
+
+}  // namespace tarvelon

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of Tarvelon.
+#   scripts/build.sh release   -> build/release (optimised, -O2)
+#   scripts/build.sh asan      -> build/asan    (address + undefined-behaviour sanitizers)
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+flavour="${1:-release}"
+case "$flavour" in
+  release) extra=(-DCMAKE_BUILD_TYPE=Release) ;;
+  asan) extra=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELON_SANITIZE=ON) ;;
+  *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
+esac
+dir="$root/build/$flavour"
+cmake -S "$root" -B "$dir" -G Ninja "${extra[@]}" > /dev/null
+cmake --build "$dir" -j "$(nproc)"
