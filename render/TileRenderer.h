@@ -1,0 +1,28 @@
+// Draws one whole tile, thinned by the sample step.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+#include "render/DrawHost.h"
+#include "render/MapViewState.h"
+
+namespace tarvelon {
+
+struct MapSize {
+  int width = 0;
+  int height = 0;
+};
+
+// Size of a whole-tile map at a step: 11519 and 5632 divided by the step,
+// rounded with halves to even.
+MapSize tileMapSize(int sampleStep);
+
+// mapTitle + " processed in " + whole seconds + " seconds".
+std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start);
+
+// Draws the tile at state.tilePath with state.sampleStep. Throws TileError
+// when the file cannot be opened or read.
+void drawTile(MapViewState& state, DrawHost& host);
+
+}  // namespace tarvelon
