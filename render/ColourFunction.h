@@ -13,6 +13,22 @@ inline constexpr int kSchemeCount = 6;
 inline constexpr int kModeCount = 4;
 inline constexpr int kUserColours = 99;
 
+// Menu captions of the schemes and the shading modes, by number.
+inline constexpr std::array<const char*, kSchemeCount> kSchemeCaptions = {
+    "Brown Relief",
+    "Blue/Green/Brown (pale)",
+    "Blue/Green/Brown (darker)",
+    "Blue/Green/Brown (histogram)",
+    "Putative Northern Ocean (datum 3000 m)",
+    "MOLA Multicolour",
+};
+inline constexpr std::array<const char*, kModeCount> kModeCaptions = {
+    "Contoured Shading",
+    "Blended Shading",
+    "Square Root Enhancement",
+    "Power 2 Enhanced",
+};
+
 // The colour result. It persists between calls: a call that colours nothing
 // leaves it as the previous call left it, so callers own one and pass it in.
 struct PixelColour {

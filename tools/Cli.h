@@ -1,0 +1,46 @@
+// Command-line parsing shared by the subcommands of tarvelon-render.
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tarvelon::cli {
+
+// A mistake in the command line: reported with the usage, exit status 2.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A failure while doing the work: reported plainly, exit status 1.
+class CommandError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The arguments after the subcommand's name. Options are taken out as the
+// subcommand asks for them; finish() then rejects anything left over.
+class Args {
+ public:
+  explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}
+
+  // True when the flag is present (and removes it).
+  bool flag(const std::string& name);
+  // Value of "--name VALUE" or "--name=VALUE" (removed), if present.
+  std::optional<std::string> option(const std::string& name);
+  // Every value following "--name" once it is met: "--name A B" gives two.
+  std::optional<std::vector<std::string>> option(const std::string& name, int count);
+  // Whatever is not an option, in order. Throws on an unknown option.
+  std::vector<std::string> positional();
+
+ private:
+  std::vector<std::string> words_;
+};
+
+// A whole decimal integer within [min, max]; otherwise a UsageError that
+// names `what`.
+int parseInteger(const std::string& text, const std::string& what, int min, int max);
+
+}  // namespace tarvelon::cli

@@ -1,0 +1,21 @@
+// The subcommands of tarvelon-render.
+#pragma once
+
+#include "tools/Cli.h"
+
+namespace tarvelon::cli {
+
+struct Command {
+  const char* name;
+  const char* summary;
+  const char* usage;  // full help text of the subcommand
+  int (*run)(Args& args);
+};
+
+int runPalette(Args& args);
+extern const char* const kPaletteUsage;
+
+int runMakeData(Args& args);
+extern const char* const kMakeDataUsage;
+
+}  // namespace tarvelon::cli

@@ -1,0 +1,57 @@
+// tarvelon-render: Tarvelon's maps and data from the command line.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tools/Commands.h"
+
+namespace {
+
+using namespace tarvelon::cli;
+
+const Command kCommands[] = {
+    {"palette", "print a colour scheme as a table (CSV, gdaldem or GMT)", kPaletteUsage, runPalette},
+};
+
+void printOverview(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: tarvelon-render COMMAND [OPTIONS]\n"
+               "\n"
+               "Commands:\n");
+  for (const Command& command : kCommands) std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+  std::fprintf(out, "\n'tarvelon-render COMMAND --help' describes a command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+    printOverview(words.empty() ? stderr : stdout);
+    return words.empty() ? 2 : 0;
+  }
+  const Command* command = nullptr;
+  for (const Command& candidate : kCommands) {
+    if (words[0] == candidate.name) command = &candidate;
+  }
+  if (command == nullptr) {
+    std::fprintf(stderr, "tarvelon-render: unknown command '%s'\n\n", words[0].c_str());
+    printOverview(stderr);
+    return 2;
+  }
+  Args args(std::vector<std::string>(words.begin() + 1, words.end()));
+  try {
+    if (args.flag("--help") || args.flag("-h")) {
+      std::fputs(command->usage, stdout);
+      return 0;
+    }
+    return command->run(args);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "tarvelon-render %s: %s\n\n%s", command->name, e.what(), command->usage);
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "tarvelon-render %s: %s\n", command->name, e.what());
+    return 1;
+  }
+}
