@@ -1,0 +1,151 @@
+#include "app/MainMenu.h"
+
+#include <QAction>
+
+#include "app/MarsMain.h"
+#include "render/ColourFunction.h"
+
+namespace tarvelon {
+
+namespace {
+
+using Kind = MenuEntry::Kind;
+
+// Tile items: menu number, north edge, west edge, region.
+const char* const kTileCaptions[16] = {
+    " 1  (088°N, -180°W) - Arcadia",
+    " 2  (088°N, -090°W) - Acidalia",
+    " 3  (088°N, -000°W) - Arabia/Utopia",
+    " 4  (088°N,  090°W) - Utopia",
+    " 5  (044°N, -180°W) - Amazonis",
+    " 6  (044°N, -090°W) - Chryse",
+    " 7  (044°N,  000°W) - Arabia/Syrtis",
+    " 8  (044°N,  090°W) - Elysium",
+    " 9  (000°N, -180°W) - Daedalia",
+    "10  (000°N, -090°W) - Vallis Marineris",
+    "11  (000°N,  000°W) - Syrtis/Hellas",
+    "12  (000°N,  090°W) - Cimmeria (north)",
+    "13  (044°S, -180°W) - Sirenum",
+    "14  (044°S, -090°W) - Argyre",
+    "15  (044°S,  000°W) - Hellas",
+    "16  (044°S,  090°W) - Cimmeria (south)",
+};
+
+struct ResolutionItem {
+  const char* caption;
+  const char* shortcut;
+};
+const ResolutionItem kResolutionItems[8] = {
+    {"Thumbnail (5%)", "F5"}, {"  7.5%", ""}, {" 10  %", "F6"}, {" 12.5%", ""},
+    {" 25  %", "F7"},         {" 33  %", ""}, {" 50  %", "F8"}, {"100  %", "F9"},
+};
+
+const char* const kModeShortcuts[4] = {"F10", "F11", "", ""};
+
+MenuEntry menuEntry(const char* parent, const char* name, const char* caption, const char* shortcut = "",
+                    MenuCommand onOpen = nullptr) {
+  return {Kind::Menu, QString::fromUtf8(parent), QString::fromUtf8(name), QString::fromUtf8(caption),
+          QString::fromUtf8(shortcut), onOpen, false};
+}
+
+MenuEntry itemEntry(const char* parent, const QString& name, const char* caption, const char* shortcut,
+                    MenuCommand command, bool checkable = false) {
+  return {Kind::Item, QString::fromUtf8(parent), name, QString::fromUtf8(caption), QString::fromUtf8(shortcut),
+          command, checkable};
+}
+
+MenuEntry separatorEntry(const char* parent, const char* name) {
+  return {Kind::Separator, QString::fromUtf8(parent), QString::fromUtf8(name), {}, {}, nullptr, false};
+}
+
+std::vector<MenuEntry> buildEntries() {
+  std::vector<MenuEntry> e;
+
+  // File
+  e.push_back(menuEntry("", "m_file", "&File      "));
+  e.push_back(menuEntry("m_file", "m_load", "Load a MEGDR128 File", "", &TMainForm::m_loadClick));
+  for (int k = 0; k < 16; ++k) {
+    e.push_back(itemEntry("m_load", menuItemName(kMenuItemGroups[0], k), kTileCaptions[k], "", &TMainForm::gettile,
+                          true));
+  }
+  e.push_back(itemEntry("m_file", "m_SaveMap", "Save Map", "Ctrl+S", &TMainForm::m_SaveMapClick));
+  e.push_back(separatorEntry("m_file", "bar"));
+  e.push_back(itemEntry("m_file", "Drawinbackground", "Draw in background (faster)", "Ctrl+B",
+                        &TMainForm::DrawinbackgroundClick, true));
+  e.push_back(itemEntry("m_file", "m_terminate", "Terminate Drawing Mode", "Ctrl+Q", &TMainForm::m_terminateClick));
+  e.push_back(separatorEntry("m_file", "bar2"));
+  e.push_back(itemEntry("m_file", "m_end", "E&xit", "Ctrl+X", &TMainForm::m_endClick));
+
+  // Map Area: the feature submenus, "Custom Area" and "Map Location" are
+  // added to this menu by the map selection windows.
+  e.push_back(menuEntry("", "m_area", "Map &Area      ", "Ctrl+M", &TMainForm::m_areaClick));
+
+  // Resolution
+  e.push_back(menuEntry("", "m_size", "&Resolution      ", "", &TMainForm::m_sizeClick));
+  for (int k = 0; k < 8; ++k) {
+    e.push_back(itemEntry("m_size", menuItemName(kMenuItemGroups[1], k), kResolutionItems[k].caption,
+                          kResolutionItems[k].shortcut, &TMainForm::MsizeClick, true));
+  }
+
+  // Topography
+  e.push_back(menuEntry("", "m_topo", "&Topography      "));
+  e.push_back(menuEntry("m_topo", "m_scheme", "Scheme"));
+  for (int k = 0; k < kSchemeCount; ++k) {
+    e.push_back(itemEntry("m_scheme", menuItemName(kMenuItemGroups[2], k), kSchemeCaptions[k], "",
+                          &TMainForm::SetColClick, true));
+  }
+  e.push_back(menuEntry("m_topo", "m_modes", "Mode"));
+  for (int k = 0; k < kModeCount; ++k) {
+    e.push_back(itemEntry("m_modes", menuItemName(kMenuItemGroups[3], k), kModeCaptions[k], kModeShortcuts[k],
+                          &TMainForm::modeClick, true));
+  }
+  e.push_back(separatorEntry("m_topo", "bar3"));
+  // The optimise-shading dialog brings the command of "Optimise Shading".
+  e.push_back(itemEntry("m_topo", "m_define", "Optimise Shading    ", "Ctrl+O", nullptr));
+  e.push_back(itemEntry("m_topo", "m_kk", "Show Colour Key      ", "Ctrl+K", &TMainForm::m_kkClick));
+
+  // Help: the about box, the help viewer, the annotated tile map and the
+  // sourcing note bring their commands.
+  e.push_back(menuEntry("", "m_help", "&Help        "));
+  e.push_back(itemEntry("m_help", "m_h000", "About", "Ctrl+A", nullptr));
+  e.push_back(itemEntry("m_help", "m_h001", "Program Help", "F1", nullptr));
+  e.push_back(separatorEntry("m_help", "m_h002"));
+  e.push_back(itemEntry("m_help", "m_h003", "Annotated map of Mars showing the 16 tiles", "Ctrl+T", nullptr, true));
+  e.push_back(separatorEntry("m_help", "m_h004"));
+  e.push_back(itemEntry("m_help", "m_h005", "Sourcing the MEGDR128 MOLA DEM Tiles", "", nullptr));
+
+  // Status items
+  e.push_back({Kind::Status, {}, QStringLiteral("legend"), {}, {}, nullptr, false});
+  e.push_back({Kind::Status, {}, QStringLiteral("prcent"), {}, {}, nullptr, false});
+  return e;
+}
+
+}  // namespace
+
+const std::vector<MenuEntry>& mainMenuEntries() {
+  static const std::vector<MenuEntry> entries = buildEntries();
+  return entries;
+}
+
+QString menuItemName(const MenuItemGroup& group, int k) {
+  const QString number = group.twoDigits ? QStringLiteral("%1").arg(k, 2, 10, QLatin1Char('0')) : QString::number(k);
+  return QString::fromLatin1(group.prefix) + number;
+}
+
+int itemNumber(const QString& componentName) {
+  if (componentName.size() < 2) return -1;
+  const QString last = componentName.right(2);
+  if (!last[0].isDigit() || !last[1].isDigit()) return -1;
+  return last.toInt();
+}
+
+int itemNumber(const QObject* item) { return item == nullptr ? -1 : itemNumber(item->objectName()); }
+
+QString captionOf(const QAction* action) {
+  if (action == nullptr) return {};
+  const QString text = action->text();
+  const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+  return tab < 0 ? text : text.left(tab);
+}
+
+}  // namespace tarvelon

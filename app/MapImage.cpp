@@ -1,0 +1,81 @@
+#include "app/MapImage.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+namespace tarvelon {
+
+MapImage::MapImage(QWidget* parent) : QWidget(parent) {}
+
+void MapImage::clearPicture() {
+  if (picture_.isNull()) return;
+  picture_ = QImage();
+  update();
+}
+
+void MapImage::copyRows(const Raster& raster, int firstRow, int endRow) {
+  const int width = raster.width;
+  for (int y = firstRow; y < endRow; ++y) {
+    const std::uint8_t* from = raster.row(y);
+    auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(y));
+    for (int x = 0; x < width; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
+  }
+}
+
+void MapImage::showRows(const Raster& raster, int firstRow, int endRow) {
+  if (raster.empty()) return;
+  if (picture_.isNull() || picture_.width() != raster.width || picture_.height() != raster.height) {
+    picture_ = QImage(raster.width, raster.height, QImage::Format_RGB32);
+    if (picture_.isNull()) return;  // out of memory: nothing to show
+    picture_.fill(Qt::white);
+    update();
+  }
+  firstRow = std::max(firstRow, 0);
+  endRow = std::min(endRow, raster.height);
+  if (firstRow >= endRow) return;
+  copyRows(raster, firstRow, endRow);
+  update(0, firstRow, raster.width, endRow - firstRow);
+}
+
+void MapImage::showRaster(const Raster& raster) {
+  if (raster.empty()) {
+    clearPicture();
+    return;
+  }
+  if (picture_.isNull() || picture_.width() != raster.width || picture_.height() != raster.height) {
+    picture_ = QImage(raster.width, raster.height, QImage::Format_RGB32);
+    if (picture_.isNull()) return;
+  }
+  copyRows(raster, 0, raster.height);
+  update();
+}
+
+void MapImage::showImage(const QImage& image) {
+  picture_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+  update();
+}
+
+Raster MapImage::toRaster() const {
+  if (picture_.isNull()) return {};
+  Raster raster(picture_.width(), picture_.height());
+  for (int y = 0; y < raster.height; ++y) {
+    const auto* from = reinterpret_cast<const QRgb*>(picture_.constScanLine(y));
+    std::uint8_t* to = raster.row(y);
+    for (int x = 0; x < raster.width; ++x, to += 3) {
+      to[0] = static_cast<std::uint8_t>(qBlue(from[x]));
+      to[1] = static_cast<std::uint8_t>(qGreen(from[x]));
+      to[2] = static_cast<std::uint8_t>(qRed(from[x]));
+    }
+  }
+  return raster;
+}
+
+void MapImage::paintEvent(QPaintEvent* event) {
+  if (picture_.isNull()) return;
+  QPainter painter(this);
+  const QRect area = event->rect() & picture_.rect();
+  if (!area.isEmpty()) painter.drawImage(area.topLeft(), picture_, area);
+}
+
+}  // namespace tarvelon

@@ -1,0 +1,42 @@
+// The map image `dmap`: shows one picture at natural size from its top-left
+// corner and keeps it, so that it can be repainted and saved.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "render/Raster.h"
+
+namespace tarvelon {
+
+class MapImage : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MapImage(QWidget* parent = nullptr);
+
+  // The picture goes; the widget shows its background.
+  void clearPicture();
+  // The picture becomes `raster`'s size (blank white, when it was not) and
+  // raster rows firstRow .. endRow - 1 are copied into it and repainted.
+  void showRows(const Raster& raster, int firstRow, int endRow);
+  // The picture becomes a copy of `raster`.
+  void showRaster(const Raster& raster);
+  // The picture becomes a copy of `image`.
+  void showImage(const QImage& image);
+
+  bool hasPicture() const { return !picture_.isNull(); }
+  const QImage& picture() const { return picture_; }
+  // The picture as a 24-bit raster (empty when there is none).
+  Raster toRaster() const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void copyRows(const Raster& raster, int firstRow, int endRow);
+
+  QImage picture_;  // Format_RGB32, or null
+};
+
+}  // namespace tarvelon

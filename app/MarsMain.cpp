@@ -1,0 +1,691 @@
+#include "app/MarsMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QTimer>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "app/DialogHost.h"
+#include "app/FolderPanel.h"
+#include "app/MapImage.h"
+#include "app/Settings.h"
+#include "dem/AtomicFile.h"
+#include "dem/TileNames.h"
+#include "render/AreaRenderer.h"
+#include "render/BmpWriter.h"
+#include "render/Resolution.h"
+#include "render/TileRenderer.h"
+#include "windows/KeyMain.h"
+
+namespace tarvelon {
+
+namespace {
+
+constexpr int kMapLeft = 6;       // dmap2 within the window's map area
+constexpr int kMapTop = 0;
+constexpr int kImageOffset = 6;   // dmap within dmap2
+constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
+
+QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+// Marks the time a renderer runs. On the way out, however the renderer
+// left, the stop flag is cleared (nothing is left to stop), the cursor is
+// the arrow again, and a close asked for during the draw goes ahead.
+class TMainForm::DrawScope {
+ public:
+  explicit DrawScope(TMainForm& form) : form_(form) {
+    form_.drawing_ = true;
+    form_.stopPressed_ = false;
+    form_.colouringChanged_ = false;
+  }
+  ~DrawScope() {
+    form_.drawing_ = false;
+    form_.state_.stopRequested = 0;
+    if (std::uncaught_exceptions() > 0) {
+      // A failed draw leaves no progress behind.
+      form_.setBusy(false);
+      form_.setPercent({});
+    }
+    if (form_.closePending_) QTimer::singleShot(0, &form_, &QWidget::close);
+  }
+  DrawScope(const DrawScope&) = delete;
+  DrawScope& operator=(const DrawScope&) = delete;
+
+ private:
+  TMainForm& form_;
+};
+
+TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* parent)
+    : QMainWindow(parent), startDir_(startDir), dialogs_(dialogs) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QString::fromLatin1(kMainCaption));
+  // First values: the struct's initialisers are the program's first values
+  // (scheme 1, mode 1, nothing drawn yet).
+  state_ = MapViewState{};
+  buildWindow();
+  buildMenus();
+  action(QStringLiteral("m_SaveMap"))->setEnabled(false);
+  fillMenuItems();
+  // Nothing can be drawn until a map exists, nor any tile chosen before the
+  // data folder is known.
+  setDrawingMenus(0);
+  menu(QStringLiteral("m_load"))->menuAction()->setEnabled(false);
+
+  if (QFileInfo::exists(settingsFile())) {
+    load();
+  } else {
+    startFirstRun();
+  }
+}
+
+TMainForm::~TMainForm() = default;
+
+QString TMainForm::settingsFile() const { return QString::fromStdString(settingsPath(startDir_.toStdString())); }
+
+// ---------------------------------------------------------------------------
+// Window and menus
+
+void TMainForm::buildWindow() {
+  resize(816, 718);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect desk = screen->availableGeometry();
+    move(desk.center() - QPoint(816 / 2, 718 / 2));
+  }
+
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName(QStringLiteral("mapScroll"));
+  scroll_->setWidgetResizable(false);
+  scroll_->setFrameShape(QFrame::NoFrame);
+  mapArea_ = new QWidget;
+  mapArea_->setObjectName(QStringLiteral("mapArea"));
+
+  dmap2_ = new QFrame(mapArea_);
+  dmap2_->setObjectName(QStringLiteral("dmap2"));
+  dmap2_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  dmap2_->setLineWidth(2);
+  dmap2_->setGeometry(kMapLeft, kMapTop, 294, 181);
+
+  dmap_ = new MapImage(dmap2_);
+  dmap_->setObjectName(QStringLiteral("dmap"));
+  dmap_->setGeometry(kImageOffset, kImageOffset, 120, 170);
+
+  scroll_->setWidget(mapArea_);
+  setCentralWidget(scroll_);
+  layoutMapArea();
+}
+
+void TMainForm::layoutMapArea() {
+  QRect bounds = dmap2_->geometry();
+  if (findloc_ != nullptr && !findloc_->isHidden()) bounds |= findloc_->geometry();
+  mapArea_->setFixedSize(bounds.right() + 1, bounds.bottom() + 1);
+}
+
+void TMainForm::buildMenus() {
+  QMenuBar* bar = menuBar();
+  for (const MenuEntry& entry : mainMenuEntries()) {
+    entries_.insert(entry.name, &entry);
+    QMenu* holder = entry.parent.isEmpty() ? nullptr : menus_.value(entry.parent);
+    QAction* made = nullptr;
+    switch (entry.kind) {
+      case MenuEntry::Kind::Menu: {
+        auto* m = holder != nullptr ? holder->addMenu(entry.caption) : bar->addMenu(entry.caption);
+        m->setObjectName(entry.name);
+        menus_.insert(entry.name, m);
+        made = m->menuAction();
+        if (entry.command != nullptr) {
+          connect(m, &QMenu::aboutToShow, this, [this, &entry, made] { runEntry(entry, made); });
+        }
+        break;
+      }
+      case MenuEntry::Kind::Item: {
+        QString text = entry.caption;
+        if (!entry.shortcut.isEmpty()) {
+          text += QLatin1Char('\t') + QKeySequence(entry.shortcut).toString(QKeySequence::NativeText);
+        }
+        made = holder != nullptr ? holder->addAction(text) : bar->addAction(text);
+        made->setCheckable(entry.checkable);
+        connect(made, &QAction::triggered, this, [this, &entry, made] {
+          // A checkable action turns its own check mark over when chosen; the
+          // commands set the check marks themselves.
+          if (made->isCheckable()) {
+            const QSignalBlocker block(made);
+            made->setChecked(!made->isChecked());
+          }
+          runEntry(entry, made);
+        });
+        break;
+      }
+      case MenuEntry::Kind::Separator:
+        made = holder != nullptr ? holder->addSeparator() : bar->addSeparator();
+        break;
+      case MenuEntry::Kind::Status:
+        made = bar->addAction(QString());
+        break;
+    }
+    made->setObjectName(entry.name);
+    actions_.insert(entry.name, made);
+
+    if (!entry.shortcut.isEmpty()) {
+      const QKeySequence key(entry.shortcut);
+      shortcutNames_.insert(key.toString(QKeySequence::PortableText), entry.name);
+      auto* shortcut = new QShortcut(key, this);
+      shortcut->setAutoRepeat(false);
+      const QString name = entry.name;
+      connect(shortcut, &QShortcut::activated, this, [this, name] { runShortcut(name); });
+    }
+  }
+  legend_ = actions_.value(QStringLiteral("legend"));
+  prcent_ = actions_.value(QStringLiteral("prcent"));
+}
+
+void TMainForm::fillMenuItems() {
+  for (const MenuItemGroup& group : kMenuItemGroups) {
+    for (int k = 0; k < group.count; ++k) menuItems_[group.base + k] = action(menuItemName(group, k));
+    if (group.base == kSchemeItemBase) checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
+    if (group.base == kModeItemBase) checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
+  }
+}
+
+QAction* TMainForm::menuItem(int i) const { return i >= 0 && i < kMenuItemCount ? menuItems_[i] : nullptr; }
+
+QAction* TMainForm::action(const QString& name) const { return actions_.value(name); }
+
+QMenu* TMainForm::menu(const QString& name) const { return menus_.value(name); }
+
+QString TMainForm::legendText() const { return legend_->text().replace(QStringLiteral("&&"), QStringLiteral("&")); }
+
+QString TMainForm::percentText() const { return prcent_->text().replace(QStringLiteral("&&"), QStringLiteral("&")); }
+
+void TMainForm::runGuarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    dialogs_.error(QString::fromLocal8Bit(error.what()));
+  } catch (...) {
+    dialogs_.error(QStringLiteral("An unexpected error ended the command."));
+  }
+}
+
+void TMainForm::runEntry(const MenuEntry& entry, QAction* item) {
+  if (entry.command == nullptr) return;
+  runGuarded([this, &entry, item] { (this->*entry.command)(item); });
+}
+
+void TMainForm::runShortcut(const QString& name) {
+  const MenuEntry* entry = entries_.value(name);
+  if (entry == nullptr) return;
+  // The menus that hold the entry, outermost first (a menu's own shortcut
+  // counts as opening it).
+  std::vector<const MenuEntry*> menus;
+  if (entry->kind == MenuEntry::Kind::Menu) menus.push_back(entry);
+  for (const MenuEntry* up = entries_.value(entry->parent); up != nullptr; up = entries_.value(up->parent)) {
+    menus.insert(menus.begin(), up);
+  }
+  for (const MenuEntry* m : menus) {
+    if (!action(m->name)->isEnabled()) return;
+  }
+  for (const MenuEntry* m : menus) runEntry(*m, action(m->name));
+  if (entry->kind != MenuEntry::Kind::Item) return;
+  QAction* item = action(entry->name);
+  if (item->isEnabled()) runEntry(*entry, item);
+}
+
+bool TMainForm::activateShortcut(const QKeySequence& key) {
+  const QString name = shortcutNames_.value(key.toString(QKeySequence::PortableText));
+  if (name.isEmpty()) return false;
+  runShortcut(name);
+  return true;
+}
+
+void TMainForm::openMenu(const QString& name) {
+  const MenuEntry* entry = entries_.value(name);
+  if (entry != nullptr && entry->kind == MenuEntry::Kind::Menu) runEntry(*entry, action(name));
+}
+
+void TMainForm::checkOnly(int base, int count, int number) {
+  for (int k = 0; k < count; ++k) {
+    if (QAction* item = menuItems_[base + k]) item->setChecked(k == number);
+  }
+}
+
+int TMainForm::checkedNumber(int base, int count) const {
+  for (int k = 0; k < count; ++k) {
+    if (menuItems_[base + k] != nullptr && menuItems_[base + k]->isChecked()) return k;
+  }
+  return -1;
+}
+
+// ---------------------------------------------------------------------------
+// Start-up, data folder and settings
+
+void TMainForm::load() {
+  setWindowTitle(QString::fromLatin1(kMainCaption));
+  switch (readSettingsFile()) {
+    case SettingsOutcome::Ended:
+      return;
+    case SettingsOutcome::FirstRun:
+      startFirstRun();
+      return;
+    case SettingsOutcome::Ok:
+      break;
+  }
+  prepareDataFolder();
+}
+
+TMainForm::SettingsOutcome TMainForm::readSettingsFile() {
+  const SettingsRead read = readSettings(settingsFile().toStdString());
+  if (read.status == SettingsRead::Status::Missing) return SettingsOutcome::FirstRun;
+  if (read.status == SettingsRead::Status::Unusable) {
+    dialogs_.error(fromStd(read.problem) +
+                   QStringLiteral("\n\nTarvelon will ask for the folder of the MEGDR128 files again."));
+    return SettingsOutcome::FirstRun;
+  }
+  state_.demFolder = read.settings.demFolder;
+  state_.colourScheme = read.settings.colourScheme;
+  state_.shadingMode = read.settings.shadingMode;
+  if (!QFileInfo(fromStd(state_.demFolder)).isDir()) {
+    dialogs_.error(QStringLiteral("It appears that the location of the\n"
+                                  "MOLA MEGDR128 files has changed\n"
+                                  "\n"
+                                  "Restart Tarvelon\n"
+                                  "to redefine this folder"));
+    std::error_code ignored;
+    std::filesystem::remove(settingsFile().toStdString(), ignored);
+    endProgram();
+    return SettingsOutcome::Ended;
+  }
+  checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
+  checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
+  return SettingsOutcome::Ok;
+}
+
+bool TMainForm::prepareDataFolder() {
+  const auto listing = listTileFiles(state_.demFolder);
+  const auto names = buildTileNames(listing);
+  if (!names) {
+    folderReady_ = false;
+    dialogs_.error(QStringLiteral("The folder %1 holds %2 of the 16 MEGDR128 files Tarvelon needs.\n\n"
+                                  "Please choose the folder of the MEGDR128 files again.")
+                       .arg(fromStd(state_.demFolder))
+                       .arg(listing.size()));
+    startFirstRun();
+    return false;
+  }
+  state_.tileNames = *names;
+  folderReady_ = true;
+  dmap2_->resize(496, 241);
+  layoutMapArea();
+  setDrawingMenus(0);
+  menu(QStringLiteral("m_load"))->menuAction()->setEnabled(true);
+  return true;
+}
+
+bool TMainForm::writeSettingsFile() {
+  Settings settings;
+  settings.demFolder = state_.demFolder;
+  settings.colourScheme =
+      schemeToStore(state_.colourScheme, state_.drawnScheme, checkedNumber(kSchemeItemBase, kSchemeCount));
+  settings.shadingMode = state_.shadingMode;
+  try {
+    writeSettings(settingsFile().toStdString(), settings);
+    return true;
+  } catch (const WriteError& error) {
+    dialogs_.error(QStringLiteral("Tarvelon could not save its settings:\n%1").arg(QString::fromLocal8Bit(error.what())));
+    return false;
+  }
+}
+
+void TMainForm::startFirstRun() {
+  folderReady_ = false;
+  dialogs_.information(QStringLiteral("You must now define the default Folder\n"
+                                      "where Tarvelon can\n"
+                                      "locate the 16 MOLA MEGDR128 files that\n"
+                                      "it requires to create maps of Mars."));
+  if (findloc_ == nullptr) {
+    findloc_ = new FolderPanel(startDir_, mapArea_);
+    findloc_->move(kMapLeft, kMapTop);
+    connect(findloc_, &FolderPanel::folderClicked, this,
+            [this](const QString& path) { runGuarded([this, path] { Dir002Click(path); }); });
+    connect(findloc_, &FolderPanel::confirmClicked, this, [this] { runGuarded([this] { setfolderClick(); }); });
+  }
+  folderChosen_ = false;
+  megdrList_.clear();
+  findloc_->show();
+  findloc_->raise();
+  layoutMapArea();
+}
+
+void TMainForm::endProgram() {
+  // Start-up goes no further; the program does not show the window.
+  startUpEnded_ = true;
+}
+
+void TMainForm::Dir002Click(const QString& path) {
+  state_.demFolder = path.toStdString();
+  folderChosen_ = true;
+  megdrList_.clear();
+  for (const std::string& name : listTileFiles(state_.demFolder)) megdrList_ << fromStd(name);
+}
+
+void TMainForm::setfolderClick() {
+  if (!folderChosen_) {
+    dialogs_.message(QStringLiteral("Please click the folder that holds the 16 MEGDR128 files first."));
+    return;
+  }
+  const auto n = megdrList_.size();
+  if (n == 0) {
+    dialogs_.message(QStringLiteral("Empty Folder!"));
+    return;
+  }
+  if (n < 16) {
+    dialogs_.message(QString::number(16 - n) + QStringLiteral(" of the 16 required DEM Files are missing!"));
+    return;
+  }
+  if (!megdrList_.front().contains(QStringLiteral("megt"), Qt::CaseSensitive)) {
+    dialogs_.information(QStringLiteral("The folder selected does not contain MOLA DEM files\n\nPlease try again."));
+    return;
+  }
+  // The folder is listed afresh: its files may have changed since the click.
+  const auto listing = listTileFiles(state_.demFolder);
+  if (listing.size() < 16) {
+    megdrList_.clear();
+    for (const std::string& name : listing) megdrList_ << fromStd(name);
+    dialogs_.message(QString::number(16 - qsizetype(listing.size())) +
+                     QStringLiteral(" of the 16 required DEM Files are missing!"));
+    return;
+  }
+  const bool written = writeSettingsFile();
+  if (written) {
+    dialogs_.message(QStringLiteral("Congratulations\n\nYou have successfully initialised\nyour MEGDR128 Data Folder."));
+  }
+  findloc_->hide();
+  layoutMapArea();
+  if (written) {
+    load();
+  } else {
+    // The folder is used for this run; the next start asks again.
+    prepareDataFolder();
+  }
+}
+
+void TMainForm::m_endClick(QAction*) {
+  // Without a confirmed data folder there is nothing worth keeping.
+  if (folderReady_) writeSettingsFile();
+  close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (drawing_) {
+    // Stop the draw first; the window closes once the renderer returned.
+    state_.stopRequested = 1;
+    stopPressed_ = true;
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  closePending_ = false;
+  if (colourKey_ != nullptr) colourKey_->close();
+  event->accept();
+}
+
+// ---------------------------------------------------------------------------
+// Drawing control
+
+bool TMainForm::redrawNeeded() const {
+  return state_.resolutionIndex != state_.drawnResolution || state_.colourScheme != state_.drawnScheme ||
+         state_.shadingMode != state_.drawnMode;
+}
+
+void TMainForm::redrawCurrentMap() {
+  QAction* item = menuItem(kResolutionItemBase + state_.resolutionIndex);
+  if (item != nullptr && item->isEnabled()) MsizeClick(item);
+}
+
+void TMainForm::setDrawingMenus(int flag) {
+  if (flag != 0 && flag != 1) return;
+  const bool on = flag == 1;
+  menu(QStringLiteral("m_size"))->menuAction()->setEnabled(on);
+  menu(QStringLiteral("m_topo"))->menuAction()->setEnabled(on);
+  action(QStringLiteral("m_define"))->setEnabled(on);
+}
+
+void TMainForm::clearMapCheckMarks() {
+  for (const char* category : {"m_plan", "m_cter", "m_craters", "m_mountn", "m_val"}) {
+    if (QAction* item = action(QString::fromLatin1(category))) item->setChecked(false);
+  }
+  for (int i = kTileItemBase; i < kTileItemBase + kTileCount; ++i) {
+    if (menuItems_[i] != nullptr) menuItems_[i]->setChecked(false);
+  }
+  for (int i = kFeatureItemBase; i < kMenuItemCount; ++i) {
+    if (menuItems_[i] != nullptr) menuItems_[i]->setChecked(false);
+  }
+}
+
+TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<void()>& draw) {
+  DrawScope scope(*this);
+  draw();
+  return {stopPressed_, colouringChanged_};
+}
+
+bool TMainForm::drawAreaMap(int west, int north, int east, int south) {
+  if (drawing_) return false;
+  const DrawOutcome outcome =
+      runRenderer([&] { drawArea(west, north, east, south, state_, *this); });
+  return !outcome.stopped;
+}
+
+void TMainForm::gettile(QAction* item) {
+  // One draw at a time: a tile chosen while a map is drawn is refused.
+  if (drawing_ || !folderReady_) return;
+  const int n = itemNumber(item);
+  if (n < 0 || n >= kTileCount) return;
+  state_.mapKind = 1;
+  state_.resolutionIndex = 0;
+  state_.drawnResolution = -1;
+  const std::string& name = state_.tileNames[static_cast<std::size_t>(n)];
+  state_.tilePath = tilePath(state_.demFolder, name);
+  state_.mapTitle = "Tile: " + name;
+  checkOnly(kTileItemBase, kTileCount, n);
+  state_.stopRequested = 0;
+  redrawCurrentMap();
+  action(QStringLiteral("m_SaveMap"))->setEnabled(true);
+  setDrawingMenus(1);
+}
+
+void TMainForm::MsizeClick(QAction* item) {
+  if (drawing_) return;
+  const int n = itemNumber(item);
+  if (n < 0 || n >= kResolutionCount) return;
+  checkOnly(kResolutionItemBase, kResolutionCount, -1);
+  state_.sampleStep = kStepOfResolution[static_cast<std::size_t>(n)];
+  state_.resolutionIndex = n;
+  if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
+  item->setChecked(true);
+  if (!redrawNeeded()) return;
+  if (state_.mapKind == 0 &&
+      !(state_.areaWest < state_.areaEast && state_.areaSouth < state_.areaNorth)) {
+    // Area mode before any area was drawn: there is nothing to redraw.
+    setLegend("Choose an area from the Map Area menu");
+    setPercent({});
+    return;
+  }
+  // A scheme or mode chosen during the draw reaches the renderer at its
+  // next line; the map is then drawn once more, whole, in the new colours.
+  for (;;) {
+    const int scheme = state_.colourScheme;
+    const int mode = state_.shadingMode;
+    const DrawOutcome outcome = runRenderer([this] {
+      if (state_.mapKind == 1) {
+        drawTile(state_, *this);
+      } else {
+        drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this);
+      }
+    });
+    state_.drawnScheme = scheme;
+    state_.drawnMode = mode;
+    state_.drawnResolution = state_.resolutionIndex;
+    if (outcome.stopped || !outcome.colouringChanged || closePending_) break;
+  }
+}
+
+void TMainForm::m_areaClick(QAction*) {
+  if (drawing_) return;
+  state_.mapKind = 0;
+  state_.sampleStep = 4;
+  state_.stopRequested = 0;
+  state_.autoResolution = 1;
+  checkOnly(kResolutionItemBase, kResolutionCount, 4);
+  // Every resolution is open to area maps, also to the redraw that a scheme
+  // or mode change makes before the Resolution menu is next opened.
+  for (int k = 0; k < kResolutionCount; ++k) menuItems_[kResolutionItemBase + k]->setEnabled(true);
+}
+
+void TMainForm::m_sizeClick(QAction*) {
+  if (state_.mapKind == 0) {
+    for (int k = 0; k < kResolutionCount; ++k) menuItems_[kResolutionItemBase + k]->setEnabled(true);
+  } else if (state_.mapKind == 1) {
+    menuItems_[kResolutionItemBase + 6]->setEnabled(false);
+    menuItems_[kResolutionItemBase + 7]->setEnabled(false);
+  }
+}
+
+void TMainForm::m_loadClick(QAction*) {
+  if (drawing_) return;
+  dmap_->clearPicture();
+}
+
+void TMainForm::m_terminateClick(QAction*) {
+  if (drawing_) {
+    state_.stopRequested = 1;
+    stopPressed_ = true;
+  }
+  altminText_ = QString::number(state_.altMin) + QStringLiteral(" m)");
+  altmaxText_ = QString::number(state_.altMax) + QStringLiteral(" m)");
+  dmap_->setCursor(Qt::ArrowCursor);
+}
+
+void TMainForm::DrawinbackgroundClick(QAction*) {
+  state_.drawInBackground = 1 - state_.drawInBackground;
+  action(QStringLiteral("Drawinbackground"))->setChecked(state_.drawInBackground == 1);
+}
+
+// ---------------------------------------------------------------------------
+// Save Map
+
+void TMainForm::m_SaveMapClick(QAction*) { BMPSave(state_.mapName); }
+
+void TMainForm::BMPSave(const std::string& name) {
+  if (!dmap_->hasPicture()) {
+    dialogs_.information(QStringLiteral("There is no map on the screen to save."));
+    return;
+  }
+  SaveFileRequest request;
+  request.title = QStringLiteral("Save Map");
+  request.filter = QStringLiteral("BMP Image (*.bmp)");
+  request.defaultSuffix = QStringLiteral("bmp");
+  request.fileName = fromStd(defaultMapFileName(name));
+  const std::optional<QString> chosen = dialogs_.saveFileName(request);
+  if (!chosen || chosen->isEmpty()) return;
+  if (QFileInfo::exists(*chosen) && !dialogs_.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
+  writeBmp(dmap_->toRaster(), chosen->toStdString());
+}
+
+// ---------------------------------------------------------------------------
+// Scheme and mode
+
+void TMainForm::SetColClick(QAction* item) {
+  const int n = itemNumber(item);
+  if (n < 0 || n >= kSchemeCount) return;
+  state_.colourScheme = n;
+  // Nothing to change when the map was drawn in this scheme and the menu
+  // shows it already.
+  if (state_.colourScheme == state_.drawnScheme && item->isChecked()) return;
+  if (colourKey_ != nullptr) colourKey_->drawKeyStrip(state_.colourScheme);
+  checkOnly(kSchemeItemBase, kSchemeCount, n);
+  if (drawing_) {
+    colouringChanged_ = true;
+    return;
+  }
+  redrawCurrentMap();
+}
+
+void TMainForm::modeClick(QAction* item) {
+  const int n = itemNumber(item);
+  if (n < 0 || n >= kModeCount) return;
+  state_.shadingMode = n;
+  if (state_.shadingMode == state_.drawnMode && item->isChecked()) return;
+  if (colourKey_ != nullptr) colourKey_->drawKeyStrip(state_.colourScheme);
+  checkOnly(kModeItemBase, kModeCount, n);
+  if (drawing_) {
+    colouringChanged_ = true;
+    return;
+  }
+  redrawCurrentMap();
+}
+
+void TMainForm::m_kkClick(QAction*) {
+  if (colourKey_ == nullptr) return;
+  colourKey_->show();
+  colourKey_->vkdraw();
+  colourKey_->activateWindow();
+}
+
+// ---------------------------------------------------------------------------
+// Drawing host
+
+void TMainForm::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void TMainForm::setStatusCaption(QAction* item, const std::string& text) {
+  QString caption = fromStd(text);
+  caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+  if (item->text() != caption) item->setText(caption);
+}
+
+void TMainForm::setLegend(const std::string& text) { setStatusCaption(legend_, text); }
+
+void TMainForm::setPercent(const std::string& text) { setStatusCaption(prcent_, text); }
+
+void TMainForm::sizeMap(int width, int height) {
+  dmap_->resize(width, height);
+  dmap2_->resize(width + kPanelMargin, height + kPanelMargin);
+  layoutMapArea();
+}
+
+void TMainForm::clearMap() { dmap_->clearPicture(); }
+
+void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) { dmap_->showRows(raster, firstRow, endRow); }
+
+void TMainForm::showRaster(const Raster& raster) { dmap_->showRaster(raster); }
+
+void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
+
+void TMainForm::setAltitudeLabels(const std::string& altmax, const std::string& altmin) {
+  altmaxText_ = fromStd(altmax);
+  altminText_ = fromStd(altmin);
+}
+
+void TMainForm::checkResolution(int resolutionIndex) {
+  checkOnly(kResolutionItemBase, kResolutionCount, resolutionIndex);
+}
+
+void TMainForm::areaDrawCompleted() {
+  action(QStringLiteral("m_SaveMap"))->setEnabled(true);
+  setDrawingMenus(1);
+}
+
+void TMainForm::inform(const std::string& text) { dialogs_.information(fromStd(text)); }
+
+}  // namespace tarvelon

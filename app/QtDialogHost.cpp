@@ -1,0 +1,48 @@
+#include "app/QtDialogHost.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tarvelon {
+
+namespace {
+
+void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+void QtDialogHost::information(const QString& text) {
+  showBox(parent_, QMessageBox::Information, QStringLiteral("Information"), text);
+}
+
+void QtDialogHost::error(const QString& text) { showBox(parent_, QMessageBox::Critical, QStringLiteral("Error"), text); }
+
+void QtDialogHost::message(const QString& text) {
+  showBox(parent_, QMessageBox::NoIcon, QStringLiteral("Tarvelon"), text);
+}
+
+bool QtDialogHost::question(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogHost::saveFileName(const SaveFileRequest& request) {
+  QFileDialog dialog(parent_, request.title);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(request.filter);
+  dialog.setDefaultSuffix(request.defaultSuffix);
+  // The caller asks its own overwrite question.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+}  // namespace tarvelon

@@ -1,0 +1,601 @@
+// The main window through its own menus and shortcuts: start-up and the
+// folder panel, the menu tree, choosing tiles and resolutions, stopping and
+// background drawing, Save Map and Exit.
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+#include "app/FolderPanel.h"
+#include "app/MapImage.h"
+#include "render/ColourFunction.h"
+#include "tests/MainWindowHarness.h"
+
+using namespace tarvelon;
+using namespace tarvelon::testing;
+using Kind = ShownDialog::Kind;
+
+namespace {
+
+QRgb expectedColour(int scheme, int mode, int elevation) {
+  PixelColour pixel;
+  elevationColour(scheme, elevation, mode, BandLimits{}, pixel);
+  return qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
+}
+
+QRgb pixelAt(const TMainForm& form, int x, int y) { return form.dmap()->picture().pixel(x, y); }
+
+const QString kFirstRunText = QStringLiteral(
+    "You must now define the default Folder\nwhere Tarvelon can\nlocate the 16 MOLA MEGDR128 files that\n"
+    "it requires to create maps of Mars.");
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<DataFolder> data_;
+
+  // A main window started in a fresh folder with a settings file naming the
+  // data folder.
+  struct Started {
+    ScratchDir startDir;
+    FakeDialogs dialogs;
+    std::unique_ptr<TestMainForm> form;
+  };
+  std::unique_ptr<Started> startWithSettings(int scheme = 1, int mode = 1) {
+    auto s = std::make_unique<Started>();
+    writeSettingsFile(s->startDir, data_->str(), scheme, mode);
+    s->form = std::make_unique<TestMainForm>(QString::fromStdString(s->startDir.str()), s->dialogs);
+    return s;
+  }
+  QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
+
+ private slots:
+  void initTestCase() {
+    data_ = std::make_unique<DataFolder>();
+    // Tile 0: line 0 at 1000 m, line 24 at -3000 m, the rest at 0 m.
+    writeTileLine(data_->tileFile(0), 0, [](int) { return 1000; });
+    writeTileLine(data_->tileFile(0), 24, [](int) { return -3000; });
+  }
+
+  void firstRunWalksThroughEveryConfirmMessage() {
+    ScratchDir startDir;
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tarvelon - version 0.57"));
+    QCOMPARE(dialogs.texts(Kind::Information), QStringList{kFirstRunText});
+    QVERIFY(!form.startUpEnded());
+    FolderPanel* panel = form.findloc();
+    QVERIFY(panel != nullptr && !panel->isHidden());
+    QCOMPARE(panel->geometry(), QRect(6, 0, 247, 425));
+    QVERIFY(form.menuItem(25)->isChecked());  // "Blue/Green/Brown (pale)"
+    QVERIFY(form.menuItem(31)->isChecked());  // "Blended Shading"
+    QVERIFY(!form.menu("m_load")->menuAction()->isEnabled());
+    QVERIFY(!form.menu("m_size")->menuAction()->isEnabled());
+    dialogs.clear();
+
+    // Confirm before any folder was clicked.
+    panel->confirm();
+    QCOMPARE(dialogs.texts(Kind::Message),
+             QStringList{QStringLiteral("Please click the folder that holds the 16 MEGDR128 files first.")});
+
+    ScratchDir empty, fifteen, capitals, seventeen;
+    const auto names = publishedTileNames();
+    for (int i = 0; i < 15; ++i) makeSparseFile(fifteen.file(names[i]), 10);
+    for (const auto& name : names) {
+      std::string upper = name;
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      makeSparseFile(capitals.file(upper), 10);
+    }
+    for (const auto& name : names) makeSparseFile(seventeen.file(name), 10);
+    makeSparseFile(seventeen.file("megt99n999hb.img"), 10);
+
+    dialogs.clear();
+    for (const ScratchDir* folder : {&empty, &fifteen}) {
+      panel->chooseFolder(QString::fromStdString(folder->str()));
+      panel->confirm();
+    }
+    QCOMPARE(dialogs.texts(Kind::Message),
+             (QStringList{QStringLiteral("Empty Folder!"),
+                          QStringLiteral("1 of the 16 required DEM Files are missing!")}));
+    panel->chooseFolder(QString::fromStdString(capitals.str()));
+    QCOMPARE(form.megdrList().size(), 16);
+    panel->confirm();
+    QCOMPARE(dialogs.texts(Kind::Information),
+             QStringList{QStringLiteral("The folder selected does not contain MOLA DEM files\n\nPlease try again.")});
+    QVERIFY(!QFile::exists(form.settingsFile()));
+    QVERIFY(!panel->isHidden());
+
+    dialogs.clear();
+    panel->chooseFolder(QString::fromStdString(seventeen.str()));
+    panel->confirm();
+    QCOMPARE(dialogs.texts(Kind::Message),
+             QStringList{QStringLiteral(
+                 "Congratulations\n\nYou have successfully initialised\nyour MEGDR128 Data Folder.")});
+    QCOMPARE(dialogs.shown.size(), size_t(1));
+    QCOMPARE(readText(form.settingsFile().toStdString()), seventeen.str() + "\r\n1\r\n1\r\n");
+    QVERIFY(panel->isHidden());
+    QVERIFY(form.dataFolderReady());
+    QCOMPARE(form.state().tileNames[0], names[14]);
+    QCOMPARE(form.state().tileNames[10], names[0]);
+    QCOMPARE(form.dmap2()->size(), QSize(496, 241));
+    QVERIFY(form.menu("m_load")->menuAction()->isEnabled());
+    QVERIFY(!form.menu("m_size")->menuAction()->isEnabled());
+    QVERIFY(!form.menu("m_topo")->menuAction()->isEnabled());
+    QVERIFY(!act(form, "m_define")->isEnabled());
+    QVERIFY(!act(form, "m_SaveMap")->isEnabled());
+  }
+
+  void startsFromTheSettingsFile() {
+    auto s = startWithSettings(4, 2);
+    TMainForm& form = *s->form;
+    QVERIFY(s->dialogs.shown.empty());
+    QVERIFY(form.findloc() == nullptr);
+    QCOMPARE(form.state().demFolder, data_->str());
+    QCOMPARE(form.state().colourScheme, 4);
+    QCOMPARE(form.state().shadingMode, 2);
+    for (int k = 0; k < 6; ++k) QCOMPARE(form.menuItem(24 + k)->isChecked(), k == 4);
+    for (int k = 0; k < 4; ++k) QCOMPARE(form.menuItem(30 + k)->isChecked(), k == 2);
+    QCOMPARE(form.dmap2()->geometry(), QRect(6, 0, 496, 241));
+    QCOMPARE(form.dmap()->geometry(), QRect(6, 6, 120, 170));
+    QCOMPARE(form.state().drawnScheme, -1);
+    QCOMPARE(form.state().drawnResolution, -1);
+  }
+
+  void aMissingDataFolderEndsTheProgramAndForgetsIt() {
+    ScratchDir startDir;
+    writeSettingsFile(startDir, startDir.str() + "/gone");
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    QVERIFY(form.startUpEnded());
+    QCOMPARE(dialogs.texts(Kind::Error),
+             QStringList{QStringLiteral("It appears that the location of the\nMOLA MEGDR128 files has changed\n\n"
+                                        "Restart Tarvelon\nto redefine this folder")});
+    QCOMPARE(dialogs.shown.size(), size_t(1));
+    QVERIFY(!std::filesystem::exists(startDir.file("megdr128.cfg")));
+  }
+
+  void unusableSettingsOrLostTilesLeadBackToThePanel() {
+    {
+      ScratchDir startDir;
+      writeText(startDir.file("megdr128.cfg"), data_->str() + "\r\nblue\r\n1\r\n");
+      FakeDialogs dialogs;
+      TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+      QVERIFY(!form.startUpEnded());
+      QCOMPARE(dialogs.shown.size(), size_t(2));
+      QCOMPARE(dialogs.shown[0].kind, Kind::Error);
+      QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("'blue'")));
+      QCOMPARE(dialogs.shown[1].text, kFirstRunText);
+      QVERIFY(form.findloc() != nullptr && !form.findloc()->isHidden());
+    }
+    {
+      // The folder is there, but only three tiles remain in it.
+      ScratchDir startDir, shrunk;
+      for (int i = 0; i < 3; ++i) makeSparseFile(shrunk.file(publishedTileNames()[i]), 10);
+      writeSettingsFile(startDir, shrunk.str(), 3, 0);
+      const std::string before = readText(startDir.file("megdr128.cfg"));
+      FakeDialogs dialogs;
+      TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+      QVERIFY(!form.startUpEnded());
+      QCOMPARE(dialogs.shown.size(), size_t(2));
+      QCOMPARE(dialogs.shown[0].kind, Kind::Error);
+      QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("holds 3 of the 16")));
+      QVERIFY(!form.findloc()->isHidden());
+      QVERIFY(!form.menu("m_load")->menuAction()->isEnabled());
+      // Exit keeps the settings file as it was: no folder was confirmed.
+      act(form, "m_end")->trigger();
+      QCOMPARE(readText(startDir.file("megdr128.cfg")), before);
+    }
+  }
+
+  void menuTreeMatchesTheTables() {
+    auto s = startWithSettings();
+    TMainForm& form = *s->form;
+    const QList<QAction*> bar = form.menuBar()->actions();
+    QStringList captions;
+    for (QAction* a : bar) captions << a->text();
+    QCOMPARE(captions, (QStringList{"&File      ", "Map &Area      ", "&Resolution      ", "&Topography      ",
+                                    "&Help        ", "", ""}));
+    QCOMPARE(bar[5]->objectName(), QStringLiteral("legend"));
+    QCOMPARE(bar[6]->objectName(), QStringLiteral("prcent"));
+
+    QStringList file;
+    for (QAction* a : form.menu("m_file")->actions()) file << (a->isSeparator() ? "-" : a->text());
+    QCOMPARE(file, (QStringList{"Load a MEGDR128 File", "Save Map\tCtrl+S", "-", "Draw in background (faster)\tCtrl+B",
+                                "Terminate Drawing Mode\tCtrl+Q", "-", "E&xit\tCtrl+X"}));
+    QCOMPARE(form.menu("m_load")->actions().size(), 16);
+    QCOMPARE(captionOf(form.menuItem(1)), QString::fromUtf8(" 2  (088°N, -090°W) - Acidalia"));
+    QCOMPARE(captionOf(form.menuItem(15)), QString::fromUtf8("16  (044°S,  090°W) - Cimmeria (south)"));
+
+    QStringList resolution;
+    for (QAction* a : form.menu("m_size")->actions()) resolution << a->text();
+    QCOMPARE(resolution, (QStringList{"Thumbnail (5%)\tF5", "  7.5%", " 10  %\tF6", " 12.5%", " 25  %\tF7",
+                                      " 33  %", " 50  %\tF8", "100  %\tF9"}));
+    QStringList topography;
+    for (QAction* a : form.menu("m_topo")->actions()) topography << (a->isSeparator() ? "-" : a->text());
+    QCOMPARE(topography,
+             (QStringList{"Scheme", "Mode", "-", "Optimise Shading    \tCtrl+O", "Show Colour Key      \tCtrl+K"}));
+    QCOMPARE(form.menuItem(28)->text(), QStringLiteral("Putative Northern Ocean (datum 3000 m)"));
+    QCOMPARE(form.menuItem(30)->text(), QStringLiteral("Contoured Shading\tF10"));
+    QCOMPARE(form.menuItem(33)->text(), QStringLiteral("Power 2 Enhanced"));
+    QStringList help;
+    for (QAction* a : form.menu("m_help")->actions()) help << (a->isSeparator() ? "-" : a->text());
+    QCOMPARE(help, (QStringList{"About\tCtrl+A", "Program Help\tF1", "-",
+                                "Annotated map of Mars showing the 16 tiles\tCtrl+T", "-",
+                                "Sourcing the MEGDR128 MOLA DEM Tiles"}));
+
+    // The table of numbered items, by component name.
+    QCOMPARE(form.menuItem(7)->objectName(), QStringLiteral("m_tile07"));
+    QCOMPARE(form.menuItem(20)->objectName(), QStringLiteral("m_siz04"));
+    QCOMPARE(form.menuItem(27)->objectName(), QStringLiteral("m_setcol003"));
+    QCOMPARE(form.menuItem(33)->objectName(), QStringLiteral("m_mode03"));
+    for (const MenuItemGroup& group : kMenuItemGroups) {
+      for (int k = 0; k < group.count; ++k) {
+        QAction* item = form.menuItem(group.base + k);
+        if (group.base >= 34) {
+          QVERIFY(item == nullptr);  // the feature menus come with the gazetteer
+        } else {
+          QCOMPARE(item->objectName(), menuItemName(group, k));
+          QCOMPARE(itemNumber(item), k);
+        }
+      }
+    }
+    QCOMPARE(menuItemName(kMenuItemGroups[6], 51), QStringLiteral("m_c051"));
+    QCOMPARE(menuItemName(kMenuItemGroups[9], 14), QStringLiteral("men014"));
+    QCOMPARE(itemNumber(QStringLiteral("men014")), 14);
+    QCOMPARE(itemNumber(QStringLiteral("m_c051")), 51);
+    QCOMPARE(itemNumber(QStringLiteral("legend")), -1);
+  }
+
+  void choosingATileDrawsTheThumbnail() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();
+    QVERIFY(s->dialogs.shown.empty());
+    QCOMPARE(form.dmap()->size(), QSize(480, 235));
+    QCOMPARE(form.dmap2()->size(), QSize(496, 251));
+    QCOMPARE(form.dmap()->picture().size(), QSize(480, 235));
+    for (int t = 0; t < 16; ++t) QCOMPARE(form.menuItem(t)->isChecked(), t == 0);
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isChecked(), k == 0);
+    QVERIFY(act(form, "m_SaveMap")->isEnabled());
+    QVERIFY(form.menu("m_size")->menuAction()->isEnabled());
+    QVERIFY(form.menu("m_topo")->menuAction()->isEnabled());
+    QVERIFY(act(form, "m_define")->isEnabled());
+    const std::string name = publishedTileNames()[14];
+    QCOMPARE(form.state().tilePath, data_->tileFile(0));
+    QCOMPARE(form.state().mapTitle, "Tile: " + name);
+    QVERIFY(form.legendText().startsWith(QString::fromStdString("Tile: " + name + " processed in ")));
+    QCOMPARE(form.percentText(), QString());
+    QCOMPARE(form.dmap()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(form.state().mapKind, 1);
+    QCOMPARE(form.state().sampleStep, 24);
+    QCOMPARE(form.state().drawnResolution, 0);
+    QCOMPARE(form.state().drawnScheme, 1);
+    QCOMPARE(form.state().drawnMode, 1);
+    QCOMPARE(form.state().altMax, 1000);
+    QCOMPARE(form.state().altMin, -3000);
+    QCOMPARE(form.altmaxText(), QStringLiteral("1000 m)"));
+    QCOMPARE(form.altminText(), QStringLiteral("-3000 m)"));
+    QCOMPARE(pixelAt(form, 0, 0), expectedColour(1, 1, 1000));
+    QCOMPARE(pixelAt(form, 479, 1), expectedColour(1, 1, -3000));
+    QCOMPARE(pixelAt(form, 17, 233), expectedColour(1, 1, 0));
+    QCOMPARE(form.eventCalls, 235);  // 234 lines and once at the end
+  }
+
+  void resolutionChangesRedrawOnlyWhenNeeded() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();
+    form.eventCalls = 0;
+    // The resolution already drawn: nothing is drawn, the picture stays.
+    form.activateShortcut(QKeySequence(Qt::Key_F5));
+    act(form, "m_siz00")->trigger();
+    QCOMPARE(form.eventCalls, 0);
+    QVERIFY(form.dmap()->hasPicture());
+    QVERIFY(form.menuItem(16)->isChecked());
+
+    // Another resolution: the old picture goes before the new draw starts.
+    bool clearedFirst = false;
+    form.duringDraw = [&](int call) {
+      if (call == 1) clearedFirst = !form.dmap()->hasPicture();
+    };
+    form.activateShortcut(QKeySequence(Qt::Key_F6));
+    QVERIFY(clearedFirst);
+    QCOMPARE(form.dmap()->size(), QSize(1152, 563));
+    QCOMPARE(form.state().sampleStep, 10);
+    QCOMPARE(form.state().drawnResolution, 2);
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isChecked(), k == 2);
+    QCOMPARE(pixelAt(form, 5, 0), expectedColour(1, 1, 1000));
+
+    // The same tile again starts over at the thumbnail.
+    act(form, "m_tile00")->trigger();
+    QCOMPARE(form.dmap()->size(), QSize(480, 235));
+    QCOMPARE(form.state().drawnResolution, 0);
+    QVERIFY(form.menuItem(16)->isChecked());
+  }
+
+  void tileMapsCannotUseFiftyOrHundredPercent() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();
+    form.openMenu("m_size");
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isEnabled(), k < 6);
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F8));
+    form.activateShortcut(QKeySequence(Qt::Key_F9));
+    QCOMPARE(form.eventCalls, 0);
+    QCOMPARE(form.state().resolutionIndex, 0);
+    QVERIFY(form.menuItem(16)->isChecked());
+
+    // Opening Map Area enters area mode at 25 %.
+    form.openMenu("m_area");
+    QCOMPARE(form.state().mapKind, 0);
+    QCOMPARE(form.state().sampleStep, 4);
+    QCOMPARE(form.state().autoResolution, 1);
+    QCOMPARE(form.state().resolutionIndex, 0);
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isChecked(), k == 4);
+    form.openMenu("m_size");
+    for (int k = 0; k < 8; ++k) QVERIFY(form.menuItem(16 + k)->isEnabled());
+    // No area drawn yet: a resolution chosen now draws nothing.
+    form.activateShortcut(QKeySequence(Qt::Key_F7));
+    QCOMPARE(form.eventCalls, 0);
+    QCOMPARE(form.state().drawnResolution, 0);
+    QCOMPARE(form.legendText(), QStringLiteral("Choose an area from the Map Area menu"));
+    // Ctrl+M does what opening the menu does.
+    act(form, "m_tile00")->trigger();
+    QCOMPARE(form.state().mapKind, 1);
+    QVERIFY(form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+M"))));
+    QCOMPARE(form.state().mapKind, 0);
+  }
+
+  void functionKeysDoNothingBeforeTheFirstMap() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    for (int key = Qt::Key_F5; key <= Qt::Key_F11; ++key) form.activateShortcut(QKeySequence(key));
+    QCOMPARE(form.eventCalls, 0);
+    QCOMPARE(form.state().shadingMode, 1);
+    QCOMPARE(form.state().resolutionIndex, 0);
+    QCOMPARE(form.state().drawnResolution, -1);
+    QVERIFY(form.menuItem(31)->isChecked());
+    for (int k = 0; k < 8; ++k) QVERIFY(!form.menuItem(16 + k)->isChecked());
+    QVERIFY(!form.dmap()->hasPicture());
+    // Save Map is disabled too.
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    QVERIFY(s->dialogs.shown.empty());
+  }
+
+  void terminateStopsAfterOneMoreLine() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    form.duringDraw = [&](int call) {
+      if (call == 3) form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    };
+    act(form, "m_tile00")->trigger();
+    QCOMPARE(form.eventCalls, 4);  // three lines, then once at the end
+    QCOMPARE(form.state().stopRequested, 0);
+    QVERIFY(!form.drawing());
+    QCOMPARE(pixelAt(form, 3, 2), expectedColour(1, 1, 0));  // the line in hand is drawn
+    QVERIFY(pixelAt(form, 3, 3) != expectedColour(1, 1, 0));
+    QVERIFY(form.legendText().contains(QStringLiteral(" processed in ")));
+    QCOMPARE(form.dmap()->cursor().shape(), Qt::ArrowCursor);
+
+    // Terminate with no draw running leaves the next draw alone.
+    form.duringDraw = nullptr;
+    act(form, "m_terminate")->trigger();
+    QCOMPARE(form.state().stopRequested, 0);
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F6));
+    QCOMPARE(form.eventCalls, 564);
+  }
+
+  void drawingCommandsAreRefusedDuringADraw() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    form.duringDraw = [&](int call) {
+      if (call != 2) return;
+      act(form, "m_tile03")->trigger();
+      form.activateShortcut(QKeySequence(Qt::Key_F6));
+      form.openMenu("m_area");
+      form.openMenu("m_load");
+    };
+    act(form, "m_tile00")->trigger();
+    QCOMPARE(form.eventCalls, 235);
+    QCOMPARE(form.state().tilePath, data_->tileFile(0));
+    QCOMPARE(form.state().mapKind, 1);
+    QCOMPARE(form.state().resolutionIndex, 0);
+    QVERIFY(form.menuItem(0)->isChecked() && !form.menuItem(3)->isChecked());
+    QVERIFY(form.dmap()->hasPicture());
+  }
+
+  void backgroundDrawingShowsTheMapAtTheEnd() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    QAction* background = act(form, "Drawinbackground");
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+B")));
+    QCOMPARE(form.state().drawInBackground, 1);
+    QVERIFY(background->isChecked());
+    bool pictureDuringDraw = true;
+    QString legend;
+    form.duringDraw = [&](int call) {
+      if (call == 100) {
+        pictureDuringDraw = form.dmap()->hasPicture();
+        legend = form.legendText();
+      }
+    };
+    act(form, "m_tile00")->trigger();
+    QVERIFY(!pictureDuringDraw);
+    QCOMPARE(legend, QStringLiteral("Drawing Tile in background  .... Progress:"));
+    QCOMPARE(pixelAt(form, 0, 0), expectedColour(1, 1, 1000));
+    background->trigger();
+    QCOMPARE(form.state().drawInBackground, 0);
+    QVERIFY(!background->isChecked());
+  }
+
+  void saveMapAsksAndWritesTheShownPicture() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();
+    ScratchDir out;
+    const QString path = QString::fromStdString(out.file("Map.bmp"));
+    FakeDialogs& dialogs = s->dialogs;
+
+    form.state().mapName = "North&South&East";
+    dialogs.saveAnswers.push_back(QString());  // Cancel
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
+    QCOMPARE(dialogs.lastSave.fileName, QStringLiteral("NorthSouth&East.bmp"));
+    QCOMPARE(dialogs.lastSave.filter, QStringLiteral("BMP Image (*.bmp)"));
+    QCOMPARE(dialogs.lastSave.defaultSuffix, QStringLiteral("bmp"));
+    QCOMPARE(dialogs.shown.size(), size_t(1));
+
+    writeText(path.toStdString(), "old");
+    dialogs.clear();
+    dialogs.saveAnswers.push_back(path);
+    dialogs.answers.push_back(false);  // No
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Question), QStringList{QStringLiteral("File exists - Overwrite (Y/N)")});
+    QCOMPARE(readText(path.toStdString()), std::string("old"));
+
+    dialogs.clear();
+    dialogs.saveAnswers.push_back(path);
+    dialogs.answers.push_back(true);  // Yes
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.shown.size(), size_t(2));
+    const std::string bmp = readText(path.toStdString());
+    QCOMPARE(bmp.size(), size_t(54 + 480 * 3 * 235));
+    auto le32 = [&](size_t at) {
+      return std::int32_t(std::uint8_t(bmp[at]) | std::uint8_t(bmp[at + 1]) << 8 | std::uint8_t(bmp[at + 2]) << 16 |
+                          std::uint32_t(std::uint8_t(bmp[at + 3])) << 24);
+    };
+    QCOMPARE(bmp.substr(0, 2), std::string("BM"));
+    QCOMPARE(le32(18), 480);
+    QCOMPARE(std::abs(le32(22)), 235);
+    QCOMPARE(int(std::uint8_t(bmp[28])), 24);
+    const size_t topRow = le32(22) > 0 ? size_t(le32(10)) + size_t(234) * 1440 : size_t(le32(10));
+    const QRgb top = expectedColour(1, 1, 1000);
+    QCOMPARE(int(std::uint8_t(bmp[topRow])), qBlue(top));
+    QCOMPARE(int(std::uint8_t(bmp[topRow + 1])), qGreen(top));
+    QCOMPARE(int(std::uint8_t(bmp[topRow + 2])), qRed(top));
+    QVERIFY(!dialogs.unanswered);
+
+    // A write that fails (the file size limit stands in for a full disk):
+    // the error is reported and the old file stays.
+    dialogs.clear();
+    dialogs.saveAnswers.push_back(path);
+    dialogs.answers.push_back(true);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    act(form, "m_SaveMap")->trigger();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    QCOMPARE(dialogs.texts(Kind::Error).size(), 1);
+    QCOMPARE(readText(path.toStdString()), bmp);
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+
+    // With the picture gone there is nothing to save.
+    dialogs.clear();
+    form.openMenu("m_load");
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Information).size(), 1);
+    QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 0);
+  }
+
+  void aTileThatCannotBeReadIsReportedAndTheProgramGoesOn() {
+    // A data folder whose tile 5 is cut short after four lines.
+    ScratchDir shortData, startDir;
+    for (const auto& name : publishedTileNames()) makeSparseFile(shortData.file(name));
+    makeSparseFile(shortData.file(publishedTileNames()[kListingIndexOfTile[5]]), 4 * kBytesPerLine);
+    writeSettingsFile(startDir, shortData.str());
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    act(form, "m_tile05")->trigger();
+    const QStringList errors = dialogs.texts(Kind::Error);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].contains(QString::fromStdString(publishedTileNames()[kListingIndexOfTile[5]])));
+    QVERIFY(!form.drawing());
+    QCOMPARE(form.dmap()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(form.percentText(), QString());
+    QVERIFY(!act(form, "m_SaveMap")->isEnabled());
+    QCOMPARE(form.state().drawnResolution, -1);
+    act(form, "m_tile00")->trigger();
+    QCOMPARE(form.state().drawnResolution, 0);
+    QVERIFY(act(form, "m_SaveMap")->isEnabled());
+  }
+
+  void exitWritesTheSettingsAndEndsCleanlyDuringADraw() {
+    {
+      // User colours in force: the scheme of the last draw is stored.
+      auto s = startWithSettings(4, 2);
+      TestMainForm& form = *s->form;
+      act(form, "m_tile00")->trigger();
+      act(form, "m_setcol003")->trigger();
+      QCOMPARE(form.state().drawnScheme, 3);
+      form.state().colourScheme = kUserColours;
+      act(form, "m_end")->trigger();
+      QCOMPARE(readText(s->startDir.file("megdr128.cfg")), data_->str() + "\r\n3\r\n2\r\n");
+    }
+    {
+      // No draw through the Resolution command yet: the check-marked scheme.
+      auto s = startWithSettings(4, 2);
+      s->form->state().colourScheme = kUserColours;
+      s->form->activateShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+      QCOMPARE(readText(s->startDir.file("megdr128.cfg")), data_->str() + "\r\n4\r\n2\r\n");
+    }
+    {
+      // Exit during a draw: the draw stops, then the window closes.
+      auto s = startWithSettings(0, 3);
+      TestMainForm& form = *s->form;
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      form.duringDraw = [&](int call) {
+        if (call == 5) act(form, "m_end")->trigger();
+      };
+      act(form, "m_tile00")->trigger();
+      QCOMPARE(form.eventCalls, 6);
+      QCOMPARE(readText(s->startDir.file("megdr128.cfg")), data_->str() + "\r\n0\r\n3\r\n");
+      QTRY_VERIFY(!form.isVisible());
+    }
+    {
+      // The close box during a draw: the same, without the settings.
+      auto s = startWithSettings(0, 3);
+      TestMainForm& form = *s->form;
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      form.duringDraw = [&](int call) {
+        if (call == 2) form.close();
+      };
+      act(form, "m_tile00")->trigger();
+      QCOMPARE(form.eventCalls, 3);
+      QTRY_VERIFY(!form.isVisible());
+    }
+  }
+
+  void shortcutsArriveAsKeys() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    form.show();
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_B, Qt::ControlModifier);
+    QCOMPARE(form.state().drawInBackground, 1);
+    QTest::keyClick(&form, Qt::Key_F5);  // Resolution is still disabled
+    QCOMPARE(form.eventCalls, 0);
+    act(form, "m_tile00")->trigger();
+    form.eventCalls = 0;
+    QTest::keyClick(&form, Qt::Key_F10);
+    QCOMPARE(form.state().shadingMode, 0);
+    QCOMPARE(form.eventCalls, 235);
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "test_main_window.moc"
