@@ -8,6 +8,9 @@ namespace tarvelon {
 inline constexpr int kResolutionCount = 8;
 // Step of Resolution item 0 .. 7: "Thumbnail (5%)" .. "100  %".
 inline constexpr std::array<int, kResolutionCount> kStepOfResolution = {24, 13, 10, 8, 4, 3, 2, 1};
+// The largest step a renderer accepts: the area renderer's own choice for
+// the widest areas.
+inline constexpr int kLargestStep = 48;
 
 // Resolution item a step belongs to; `current` for a step that belongs to
 // none.

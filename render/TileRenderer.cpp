@@ -1,0 +1,138 @@
+#include "render/TileRenderer.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "dem/TileFile.h"
+#include "render/DrawSync.h"
+#include "render/Resolution.h"
+#include "render/Rounding.h"
+#include "render/SampleColours.h"
+
+namespace tarvelon {
+
+MapSize tileMapSize(int sampleStep) {
+  return MapSize{static_cast<int>(roundHalfEven(kColumnSpan, sampleStep)),
+                 static_cast<int>(roundHalfEven(kLinesPerTile, sampleStep))};
+}
+
+std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start) {
+  return mapTitle + " processed in " + std::to_string(static_cast<long long>(end - start)) + " seconds";
+}
+
+namespace {
+
+// Colours `count` samples of a line, `step` samples apart from the first,
+// tracking the highest and lowest. Only the first `stored` of them are
+// written (3 bytes each) to `out`: at step 13 a line has one sample more
+// than the raster has columns.
+void colourTileLine(const std::uint8_t* line, int step, int count, int stored, const std::uint32_t* colours,
+                    std::uint8_t* out, DrawProgress& progress) {
+  int highest = progress.altMax;
+  int lowest = progress.altMin;
+  std::uint32_t colour = progress.colour;
+  const std::uint8_t* sample = line;
+  const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
+  for (int x = 0; x < count; ++x, sample += stride) {
+    const unsigned raw = (unsigned(sample[0]) << 8) | sample[1];
+    const int v = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw));
+    highest = v > highest ? v : highest;
+    lowest = v < lowest ? v : lowest;
+    const std::uint32_t entry = colours[raw];
+    colour = entry != 0 ? entry : colour;
+    if (x < stored) {
+      out[0] = static_cast<std::uint8_t>(colour);
+      out[1] = static_cast<std::uint8_t>(colour >> 8);
+      out[2] = static_cast<std::uint8_t>(colour >> 16);
+      out += 3;
+    }
+  }
+  progress.altMax = highest;
+  progress.altMin = lowest;
+  progress.colour = colour;
+}
+
+}  // namespace
+
+void drawTile(MapViewState& state, DrawHost& host) {
+  const int step = state.sampleStep;
+  if (step < 1 || step > kLargestStep) {
+    throw std::invalid_argument("Cannot draw a tile with a sample step of " + std::to_string(step));
+  }
+  const std::string modeText = state.drawInBackground == 0 ? " directly to screen " : " in background ";
+
+  DrawProgress progress(state);
+  progress.altMax = 0;
+  progress.altMin = 0;
+  progress.store();
+  const std::time_t start = host.now();
+
+  const MapSize size = tileMapSize(step);
+  host.sizeMap(size.width, size.height);
+  Raster raster(size.width, size.height);
+
+  int lineCounter = 1;
+  int row = 0;
+  host.setLegend("Drawing Tile" + modeText + " .... Progress:");
+  host.setBusy(true);
+  FailureCleanup cleanup(host, progress);
+
+  // Samples 0, step, 2 * step, ... below column 11519.
+  const int samplesPerLine = (kColumnSpan - 1) / step + 1;
+  const int stored = samplesPerLine < size.width ? samplesPerLine : size.width;
+  int rowsShown = 0;  // rows 0 .. rowsShown - 1 of the picture show the raster
+  bool pictureReplaced = false;
+  {
+    TileFile file(state.tilePath);
+    std::vector<std::uint8_t> line(kBytesPerLine);
+    SampleColours colours;
+    do {
+      file.readNextLine(line.data());
+      progress.processEvents(host);
+      if (state.stopRequested == 1) {
+        state.stopRequested = 0;
+        lineCounter = kLinesPerTile;  // this line is still drawn
+      }
+      colours.update(state);
+      if (row < size.height) {
+        colourTileLine(line.data(), step, samplesPerLine, stored, colours.data(), raster.row(row), progress);
+        if (state.drawInBackground == 0) {
+          // The picture becomes the raster as it stands: all of it the first
+          // time, then only the rows it does not show yet.
+          const int from = pictureReplaced ? rowsShown : 0;
+          const int to = pictureReplaced ? row + 1 : size.height;
+          host.showRows(raster, from, to);
+          pictureReplaced = true;
+          rowsShown = row + 1;
+        }
+      }
+      lineCounter += step;
+      ++row;
+      if (step > 1) file.skipLines(step - 1);
+      host.setPercent(std::to_string(roundHalfEven(std::int64_t(lineCounter) * 100, kLinesPerTile)) + "%");
+    } while (lineCounter < kLinesPerTile - step);
+  }
+  progress.processEvents(host);
+
+  host.setAltitudeLabels(std::to_string(progress.altMax) + " m)", std::to_string(progress.altMin) + " m)");
+  const int rowsDrawn = row < size.height ? row : size.height;
+  if (state.drawInBackground == 1) {
+    host.takeRaster(std::move(raster));
+  } else if (!pictureReplaced) {
+    // Switched to direct drawing after the last line: show the map now
+    // rather than leave the old picture.
+    host.showRows(raster, 0, size.height);
+  } else if (rowsShown < rowsDrawn) {
+    host.showRows(raster, rowsShown, rowsDrawn);
+  }
+  raster = Raster();
+
+  const std::time_t end = host.now();
+  host.setLegend(elapsedTimeText(state.mapTitle, end, start));
+  host.setPercent("");
+  host.setBusy(false);
+  progress.store();
+  cleanup.disarm();
+}
+
+}  // namespace tarvelon
