@@ -12,6 +12,7 @@ using namespace tarvelon::cli;
 
 const Command kCommands[] = {
     {"palette", "print a colour scheme as a table (CSV, gdaldem or GMT)", kPaletteUsage, runPalette},
+    {"make-data", "write a demo set of the sixteen MEGDR128 tiles", kMakeDataUsage, runMakeData},
 };
 
 void printOverview(std::FILE* out) {
