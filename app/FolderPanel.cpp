@@ -4,9 +4,11 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -88,15 +90,26 @@ FolderPanel::FolderPanel(const QString& startFolder, QWidget* parent) : QFrame(p
   const int startDrive = drives_->findText(startRoot.isEmpty() ? QStringLiteral("/") : startRoot);
   drives_->setCurrentIndex(startDrive < 0 ? 0 : startDrive);
   showDrive(drives_->currentText());
-  const QModelIndex startIndex = model_->index(start);
-  if (startIndex.isValid()) {
-    folders_->setCurrentIndex(startIndex);
-    folders_->scrollTo(startIndex);
-  }
+  // The list opens at the start folder, not yet chosen; its parents are
+  // listed in the background, so the list scrolls to it again as each of
+  // them arrives.
+  showFolder(start);
+  auto follow = [this] {
+    if (scrollTarget_.isEmpty()) return;
+    QTimer::singleShot(0, this, [this] {
+      if (!scrollTarget_.isEmpty()) {
+        folders_->scrollTo(model_->index(scrollTarget_), QAbstractItemView::PositionAtCenter);
+      }
+    });
+  };
+  connect(model_, &QFileSystemModel::rowsInserted, this, follow);
+  connect(model_, &QFileSystemModel::layoutChanged, this, follow);
 
   connect(drives_, &QComboBox::currentTextChanged, this, &FolderPanel::showDrive);
-  connect(folders_, &QTreeView::clicked, this,
-          [this](const QModelIndex& index) { emit folderClicked(QDir::cleanPath(model_->filePath(index))); });
+  connect(folders_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
+    scrollTarget_.clear();  // the user has found the place
+    emit folderClicked(QDir::cleanPath(model_->filePath(index)));
+  });
   connect(confirm_, &QPushButton::clicked, this, &FolderPanel::confirmClicked);
 }
 
@@ -104,12 +117,20 @@ void FolderPanel::showDrive(const QString& root) {
   folders_->setRootIndex(model_->index(root));
 }
 
-void FolderPanel::chooseFolder(const QString& path) {
+void FolderPanel::showFolder(const QString& path) {
   const QModelIndex index = model_->index(path);
-  if (index.isValid()) {
-    folders_->setCurrentIndex(index);
-    folders_->scrollTo(index);
-  }
+  if (!index.isValid()) return;
+  scrollTarget_ = path;
+  // The list follows its current entry as it fills; the entry is not
+  // selected, so nothing looks chosen before the user clicks.
+  folders_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+  folders_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void FolderPanel::chooseFolder(const QString& path) {
+  showFolder(path);
+  const QModelIndex index = model_->index(path);
+  if (index.isValid()) folders_->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
   emit folderClicked(QDir::cleanPath(path));
 }
 

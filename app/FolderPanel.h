@@ -38,11 +38,14 @@ class FolderPanel : public QFrame {
 
  private:
   void showDrive(const QString& root);
+  // Scrolls the folder list to `path`, opening its parents.
+  void showFolder(const QString& path);
 
   QComboBox* drives_ = nullptr;     // Drive002
   QTreeView* folders_ = nullptr;    // Dir002
   QFileSystemModel* model_ = nullptr;
   QPushButton* confirm_ = nullptr;  // setfolder
+  QString scrollTarget_;
 };
 
 }  // namespace tarvelon

@@ -182,6 +182,8 @@ void TMainForm::buildMenus() {
       const QKeySequence key(entry.shortcut);
       shortcutNames_.insert(key.toString(QKeySequence::PortableText), entry.name);
       auto* shortcut = new QShortcut(key, this);
+      // The keys work from the side windows too (modal dialogs still block them).
+      shortcut->setContext(Qt::ApplicationShortcut);
       shortcut->setAutoRepeat(false);
       const QString name = entry.name;
       connect(shortcut, &QShortcut::activated, this, [this, name] { runShortcut(name); });

@@ -1,6 +1,7 @@
 #include "windows/KeyMain.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QPaintEvent>
 #include <QPainter>
@@ -22,6 +23,26 @@ void KeyStrip::paintEvent(QPaintEvent* event) {
   painter.drawImage(event->rect().topLeft(), picture_, event->rect());
 }
 
+QFont TVertKey::labelFont() {
+  QFont font;
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                    QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
+                    QStringLiteral("Sans Serif")});
+  font.setPixelSize(11);
+  // Where the font that stands in is wider, it is made smaller until every
+  // label ends before the strip.
+  for (int size = 11; size >= 7; --size) {
+    font.setPixelSize(size);
+    const QFontMetrics metrics(font);
+    bool fits = true;
+    for (const KeyLabel& label : kKeyLabels) {
+      if (label.left + metrics.horizontalAdvance(QString::fromLatin1(label.text)) > kStripPanelLeft - 1) fits = false;
+    }
+    if (fits) break;
+  }
+  return font;
+}
+
 TVertKey::TVertKey(MapViewState& state, QWidget* mainWindow)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint),
@@ -39,14 +60,11 @@ TVertKey::TVertKey(MapViewState& state, QWidget* mainWindow)
   setPalette(silver);
   setAutoFillBackground(true);
 
-  QFont font;
-  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-  font.setPixelSize(11);
-  setFont(font);
+  setFont(labelFont());
 
   panel_ = new QFrame(this);
   panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  panel_->setGeometry(72, 8, 44, 617);
+  panel_->setGeometry(kStripPanelLeft, 8, 44, 617);
   strip_ = new KeyStrip(panel_);
   strip_->move(4, 8);
 
@@ -75,7 +93,7 @@ void TVertKey::paintEvent(QPaintEvent*) {
   painter.setPen(palette().color(QPalette::WindowText));
   painter.setFont(font());
   for (const KeyLabel& label : kKeyLabels) {
-    painter.drawText(QRect(label.left, label.top, panel_->x() - label.left, 20), Qt::AlignLeft | Qt::AlignTop,
+    painter.drawText(QRect(label.left, label.top, kStripPanelLeft - label.left, 20), Qt::AlignLeft | Qt::AlignTop,
                      QString::fromLatin1(label.text));
   }
 }

@@ -52,6 +52,11 @@ class TVertKey : public QWidget {
  public:
   static constexpr int kClientWidth = 124;
   static constexpr int kClientHeight = 632;
+  static constexpr int kStripPanelLeft = 72;
+
+  // The labels' font: 11 pixels high, narrow enough for the labels to end
+  // before the strip.
+  static QFont labelFont();
 
   // `state` gives the scheme, shading mode, bands and the colour result the
   // strip borrows; `mainWindow` the width the key is placed by.
