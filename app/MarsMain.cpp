@@ -476,17 +476,17 @@ void TMainForm::clearMapCheckMarks() {
   }
 }
 
-TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<void()>& draw) {
+TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<bool()>& draw) {
   DrawScope scope(*this);
-  draw();
-  return {stopPressed_, colouringChanged_};
+  const bool drawn = draw();
+  return {!drawn, stopPressed_, colouringChanged_};
 }
 
 bool TMainForm::drawAreaMap(int west, int north, int east, int south) {
   if (drawing_) return false;
-  const DrawOutcome outcome =
-      runRenderer([&] { drawArea(west, north, east, south, state_, *this); });
-  return !outcome.stopped;
+  const DrawOutcome outcome = runRenderer(
+      [&] { return drawArea(west, north, east, south, state_, *this) != AreaDrawResult::Refused; });
+  return !outcome.refused && !outcome.stopped;
 }
 
 void TMainForm::gettile(QAction* item) {
@@ -532,10 +532,13 @@ void TMainForm::MsizeClick(QAction* item) {
     const DrawOutcome outcome = runRenderer([this] {
       if (state_.mapKind == 1) {
         drawTile(state_, *this);
-      } else {
-        drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this);
+        return true;
       }
+      return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this) !=
+             AreaDrawResult::Refused;
     });
+    // A refused area (the renderer told the user why) leaves no map drawn.
+    if (outcome.refused) break;
     state_.drawnScheme = scheme;
     state_.drawnMode = mode;
     state_.drawnResolution = state_.resolutionIndex;

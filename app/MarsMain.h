@@ -109,7 +109,8 @@ class TMainForm : public QMainWindow, public DrawHost {
   void clearMapCheckMarks();
 
   // Draws an area map (the feature commands and the custom area use it).
-  // Returns false when the draw was stopped.
+  // False when the area was refused or the draw stopped; nothing when a
+  // draw is running already.
   bool drawAreaMap(int west, int north, int east, int south);
 
   // Runs `command` and turns any exception it throws into the general error
@@ -136,6 +137,7 @@ class TMainForm : public QMainWindow, public DrawHost {
  private:
   enum class SettingsOutcome { Ok, FirstRun, Ended };
   struct DrawOutcome {
+    bool refused = false;  // the renderer drew nothing (it told the user why)
     bool stopped = false;
     bool colouringChanged = false;
   };
@@ -154,7 +156,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   void startFirstRun();
   void endProgram();
 
-  DrawOutcome runRenderer(const std::function<void()>& draw);
+  DrawOutcome runRenderer(const std::function<bool()>& draw);
   void checkOnly(int base, int count, int number);
   int checkedNumber(int base, int count) const;
   void setStatusCaption(QAction* item, const std::string& text);

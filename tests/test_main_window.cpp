@@ -354,6 +354,39 @@ class MainWindowTest : public QObject {
     QCOMPARE(form.state().mapKind, 0);
   }
 
+  void areaMapsRedrawThroughTheResolutionCommand() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    // What a feature command does: the menu opens, then the area is drawn.
+    form.openMenu("m_area");
+    QVERIFY(form.drawAreaMap(-60, 58, 0, 32));  // Acidalia: the renderer chooses step 10
+    QCOMPARE(form.state().sampleStep, 10);
+    QCOMPARE(form.state().resolutionIndex, 2);
+    QCOMPARE(form.state().drawnResolution, 2);
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isChecked(), k == 2);
+    QCOMPARE(form.dmap()->size(), QSize(768, 332));
+    QCOMPARE(form.dmap2()->size(), QSize(784, 348));
+    QVERIFY(act(form, "m_SaveMap")->isEnabled());
+    QVERIFY(form.menu("m_size")->menuAction()->isEnabled());
+    QVERIFY(act(form, "m_define")->isEnabled());
+
+    // 50 % is open to area maps; the same area is drawn again.
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F8));
+    QCOMPARE(form.state().drawnResolution, 6);
+    QCOMPARE(form.dmap()->size(), QSize(3840, 1664));
+    QCOMPARE(form.eventCalls, 1 + 1664);  // once before the rows, once per row
+    QCOMPARE(form.state().areaWest, -60);
+    QCOMPARE(form.state().areaSouth, 32);
+    // A scheme change redraws it too, at the same resolution.
+    form.eventCalls = 0;
+    act(form, "m_setcol000")->trigger();
+    QCOMPARE(form.state().drawnScheme, 0);
+    QCOMPARE(form.state().drawnResolution, 6);
+    QVERIFY(form.eventCalls > 1664);
+    QVERIFY(s->dialogs.shown.empty());
+  }
+
   void functionKeysDoNothingBeforeTheFirstMap() {
     auto s = startWithSettings();
     TestMainForm& form = *s->form;
