@@ -6,9 +6,22 @@
 
 namespace tarvelon {
 
-MapImage::MapImage(QWidget* parent) : QWidget(parent) {}
+MapImage::MapImage(QWidget* parent) : QWidget(parent) {
+  // Rows that arrive between two frames are repainted together.
+  repaintTimer_.setSingleShot(true);
+  repaintTimer_.setInterval(kFrameMs);
+  connect(&repaintTimer_, &QTimer::timeout, this, &MapImage::repaintChanged);
+}
+
+void MapImage::repaintChanged() {
+  repaintTimer_.stop();
+  if (!changed_.isEmpty()) update(changed_);
+  changed_ = QRect();
+  sinceRepaint_.start();
+}
 
 void MapImage::clearPicture() {
+  changed_ = QRect();
   if (picture_.isNull()) return;
   picture_ = QImage();
   update();
@@ -35,7 +48,12 @@ void MapImage::showRows(const Raster& raster, int firstRow, int endRow) {
   endRow = std::min(endRow, raster.height);
   if (firstRow >= endRow) return;
   copyRows(raster, firstRow, endRow);
-  update(0, firstRow, raster.width, endRow - firstRow);
+  changed_ |= QRect(0, firstRow, raster.width, endRow - firstRow);
+  if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= kFrameMs) {
+    repaintChanged();
+  } else if (!repaintTimer_.isActive()) {
+    repaintTimer_.start();
+  }
 }
 
 void MapImage::showRaster(const Raster& raster) {
@@ -48,10 +66,12 @@ void MapImage::showRaster(const Raster& raster) {
     if (picture_.isNull()) return;
   }
   copyRows(raster, 0, raster.height);
+  changed_ = QRect();
   update();
 }
 
 void MapImage::showImage(const QImage& image) {
+  changed_ = QRect();
   picture_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
   update();
 }

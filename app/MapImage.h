@@ -2,7 +2,9 @@
 // corner and keeps it, so that it can be repainted and saved.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include "render/Raster.h"
@@ -18,7 +20,9 @@ class MapImage : public QWidget {
   // The picture goes; the widget shows its background.
   void clearPicture();
   // The picture becomes `raster`'s size (blank white, when it was not) and
-  // raster rows firstRow .. endRow - 1 are copied into it and repainted.
+  // raster rows firstRow .. endRow - 1 are copied into it. They reach the
+  // screen with the next repaint; repaints come at most once a frame
+  // (kFrameMs), each of the rows changed since the one before.
   void showRows(const Raster& raster, int firstRow, int endRow);
   // The picture becomes a copy of `raster`.
   void showRaster(const Raster& raster);
@@ -33,10 +37,17 @@ class MapImage : public QWidget {
  protected:
   void paintEvent(QPaintEvent* event) override;
 
+ public:
+  static constexpr int kFrameMs = 15;
+
  private:
   void copyRows(const Raster& raster, int firstRow, int endRow);
+  void repaintChanged();
 
   QImage picture_;  // Format_RGB32, or null
+  QRect changed_;   // rows copied since the last repaint
+  QElapsedTimer sinceRepaint_;
+  QTimer repaintTimer_;
 };
 
 }  // namespace tarvelon
