@@ -42,8 +42,9 @@ QString fromStd(const std::string& text) { return QString::fromStdString(text); 
 }  // namespace
 
 // Marks the time a renderer runs. On the way out, however the renderer
-// left, the stop flag is cleared (nothing is left to stop), the cursor is
-// the arrow again, and a close asked for during the draw goes ahead.
+// left, the stop flag is cleared (nothing is left to stop) and a close
+// asked for during the draw goes ahead; a draw that failed also gets the
+// arrow cursor back and its percentage emptied.
 class TMainForm::DrawScope {
  public:
   explicit DrawScope(TMainForm& form) : form_(form) {
