@@ -62,14 +62,23 @@ void AtomicFile::write(const void* data, std::size_t size) {
   }
 }
 
-void AtomicFile::commit(bool sync) {
+void AtomicFile::finish(bool sync) {
+  if (fd_ < 0) return;
   flush();
   if (sync && ::fsync(fd_) != 0) fail("Cannot write", errno);
   const int fd = fd_;
   fd_ = -1;
   if (::close(fd) != 0) fail("Cannot write", errno);
+}
+
+void AtomicFile::publish() {
   if (std::rename(temporary_.c_str(), path_.c_str()) != 0) fail("Cannot replace", errno);
   committed_ = true;
+}
+
+void AtomicFile::commit(bool sync) {
+  finish(sync);
+  publish();
 }
 
 }  // namespace tarvelon

@@ -29,6 +29,10 @@ class AtomicFile {
   // Flushes, closes and renames into place. With `sync` the bytes reach the
   // disk before the rename.
   void commit(bool sync = true);
+  // commit() in two steps, for a set of files that should all appear
+  // together: finish() writes and closes, publish() renames.
+  void finish(bool sync = true);
+  void publish();
 
   const std::string& path() const { return path_; }
 

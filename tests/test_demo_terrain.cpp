@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "dem/TileSet.h"
+#include "tests/TestFiles.h"
+#include "tools/DemoTerrain.h"
+
+namespace tarvelon {
+namespace {
+
+using demo::GlobalGrid;
+
+GlobalGrid grid4(float (*value)(int line, int sample)) {
+  GlobalGrid grid;
+  grid.perDegree = 4;
+  grid.width = 1440;
+  grid.height = 720;
+  grid.metres.resize(std::size_t(grid.width) * grid.height);
+  for (int l = 0; l < grid.height; ++l) {
+    for (int s = 0; s < grid.width; ++s) grid.metres[std::size_t(l) * grid.width + s] = value(l, s);
+  }
+  return grid;
+}
+
+int sampleOf(const std::vector<std::uint8_t>& line, int column) { return decodeSample(&line[2 * column]); }
+
+TEST(DemoTerrain, GlobalGridSizesAreRecognised) {
+  EXPECT_EQ(demo::globalGridResolution(2073600), 4);
+  EXPECT_EQ(demo::globalGridResolution(33177600), 16);
+  EXPECT_EQ(demo::globalGridResolution(132710400), 32);
+  EXPECT_EQ(demo::globalGridResolution(2073602), 0);
+  EXPECT_EQ(demo::globalGridResolution(0), 0);
+}
+
+TEST(DemoTerrain, TileSamplesAreInterpolatedAtTheirCentres) {
+  // Elevation grows 10 m a grid line southward: tile 10's line 0 (centre
+  // 0.5/128 degree south of the equator) sits at grid line 359.515625.
+  const GlobalGrid byLine = grid4([](int line, int) { return 10.0f * line; });
+  std::vector<std::uint8_t> line(kBytesPerLine);
+  demo::tileLine(byLine, 10, 0, line.data());
+  EXPECT_EQ(sampleOf(line, 0), 3595);
+  EXPECT_EQ(sampleOf(line, 11519), 3595);
+  demo::tileLine(byLine, 0, 5631, line.data());  // 44.0039 N: grid line 183.48
+  EXPECT_EQ(sampleOf(line, 77), 1835);
+  // Lines beyond the polar grid lines hold the last line's value.
+  demo::tileLine(byLine, 2, 0, line.data());  // 87.996 N: grid line 7.52
+  EXPECT_EQ(sampleOf(line, 0), 75);
+
+  // Elevation grows 1 m a grid sample eastward: column 5000 of tile 10 is
+  // at 39.0664 E, grid sample 155.765625.
+  const GlobalGrid bySample = grid4([](int, int sample) { return float(sample); });
+  demo::tileLine(bySample, 10, 100, line.data());
+  EXPECT_EQ(sampleOf(line, 5000), 156);
+  // Tile 8's west edge is 180 W = 180 E: grid sample 719.515625.
+  demo::tileLine(bySample, 8, 100, line.data());
+  EXPECT_EQ(sampleOf(line, 0), 720);
+}
+
+TEST(DemoTerrain, InterpolationWrapsAtTheZeroMeridian) {
+  // Only grid sample 0 (centred on 0.125 E) is high. Column 0 of a tile at
+  // 0 E lies between grid samples 1439 and 0 (weights 0.484, 0.516).
+  const GlobalGrid spike = grid4([](int, int sample) { return sample == 0 ? 1000.0f : 0.0f; });
+  std::vector<std::uint8_t> line(kBytesPerLine);
+  demo::tileLine(spike, 6, 0, line.data());
+  EXPECT_EQ(sampleOf(line, 0), 516);
+  // The last column of the tile west of 0 E reaches towards that sample too.
+  demo::tileLine(spike, 5, 0, line.data());
+  EXPECT_EQ(sampleOf(line, 11519), 484);
+  EXPECT_EQ(sampleOf(line, 0), 0);
+}
+
+TEST(DemoTerrain, SyntheticPlanetIsMarsLikeAndRepeatable) {
+  const double olympus = demo::syntheticElevation(18.65, -133.8);
+  EXPECT_GT(olympus, 18000);
+  EXPECT_LE(olympus, 21250);
+  EXPECT_LT(demo::syntheticElevation(-42.4, 70.5), -5000);          // Hellas floor
+  EXPECT_LT(demo::syntheticElevation(-49.7, -43.4), -1000);         // Argyre floor
+  EXPECT_LT(demo::syntheticElevation(-10.5, -70.0), -1500);         // Valles Marineris
+  EXPECT_LT(demo::syntheticElevation(60, 30), -2500);               // northern lowlands
+  EXPECT_GT(demo::syntheticElevation(-30, 20), 0);                  // southern highlands
+  EXPECT_GT(demo::syntheticElevation(11.92, -104.08), 12000);       // Ascraeus Mons
+  EXPECT_NEAR(demo::syntheticElevation(12.34, 56.78), demo::syntheticElevation(12.34, 56.78 + 360), 1e-6);
+  for (double lat = -89.5; lat < 90; lat += 7.3) {
+    for (double lon = -180; lon < 180; lon += 3.7) {
+      const double h = demo::syntheticElevation(lat, lon);
+      ASSERT_GE(h, -8200);
+      ASSERT_LE(h, 21250);
+    }
+  }
+  const GlobalGrid small = demo::syntheticPlanet(1, 2);
+  EXPECT_EQ(small.width, 360);
+  EXPECT_EQ(small.height, 180);
+  EXPECT_FLOAT_EQ(small.at(71, 46), static_cast<float>(demo::syntheticElevation(90 - 71.5, 46.5)));
+}
+
+TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
+  testing::ScratchDir dir;
+  const auto path = dir.file("grid.img");
+  testing::makeSparseFile(path, 1000);
+  EXPECT_THROW(demo::loadGlobalGrid(path), std::runtime_error);
+  EXPECT_THROW(demo::loadGlobalGrid(dir.file("missing.img")), std::runtime_error);
+  testing::makeSparseFile(path, 2073600);
+  testing::writeBytes(path, 2 * (1440 * 3 + 5), {0xDF, 0xF8});
+  const GlobalGrid grid = demo::loadGlobalGrid(path);
+  EXPECT_EQ(grid.perDegree, 4);
+  EXPECT_EQ(grid.at(3, 5), -8200.0f);
+  EXPECT_EQ(grid.at(3, 6), 0.0f);
+}
+
+// The make-data command's checks, before anything is written.
+std::string run(const std::string& arguments, int& status) {
+  const std::string command = std::string(TARVELON_RENDER) + " " + arguments + " 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  status = WEXITSTATUS(::pclose(pipe));
+  return output;
+}
+
+TEST(MakeDataCommand, RefusesBadInputAndWritesNothing) {
+  testing::ScratchDir dir;
+  int status = 0;
+  std::string out = run("make-data", status);
+  EXPECT_EQ(status, 2);
+  EXPECT_NE(out.find("--out DIR is required"), std::string::npos) << out;
+
+  testing::makeSparseFile(dir.file("wrong.img"), 12345);
+  out = run("make-data --out " + dir.file("tiles") + " --from " + dir.file("wrong.img"), status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("12345 bytes"), std::string::npos) << out;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("tiles")));
+
+  std::filesystem::create_directory(dir.file("busy"));
+  testing::writeText(dir.file("busy/megt_other.img"), "");
+  out = run("make-data --out " + dir.file("busy"), status);
+  EXPECT_EQ(status, 1);
+  EXPECT_NE(out.find("megt_other.img"), std::string::npos) << out;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("busy")), {}), 1);
+
+  out = run("make-data --out " + dir.file("x") + " --bogus", status);
+  EXPECT_EQ(status, 2);
+  EXPECT_NE(out.find("unknown option --bogus"), std::string::npos) << out;
+
+  out = run("make-data --help", status);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(out.find("SYNTHETIC"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tarvelon

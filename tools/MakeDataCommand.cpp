@@ -1,0 +1,178 @@
+// tarvelon-render make-data: writes a demo set of the sixteen tiles.
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dem/AtomicFile.h"
+#include "dem/TileNames.h"
+#include "dem/TileSet.h"
+#include "tools/Commands.h"
+#include "tools/DemoTerrain.h"
+
+namespace tarvelon::cli {
+
+const char* const kMakeDataUsage =
+    "Usage: tarvelon-render make-data --out DIR [--from GLOBAL.img]\n"
+    "\n"
+    "Writes the sixteen MEGDR128 tiles (129,761,280 bytes each, about 2.1 GB in\n"
+    "all) under their published names megt00n000hb.img .. megt88n270hb.img.\n"
+    "\n"
+    "  --out DIR          folder for the tiles (made if missing); tiles already\n"
+    "                     there are replaced once all sixteen are written\n"
+    "  --from GLOBAL.img  interpolate every sample (bilinear) from a global MEGDR\n"
+    "                     grid of 4, 16, 32 or 64 samples per degree, recognised by\n"
+    "                     its size, e.g. megt90n000cb.img (4 per degree)\n"
+    "\n"
+    "Without --from the tiles hold a SYNTHETIC planet of Tarvelon's own: Mars-like\n"
+    "(northern lowlands, Tharsis and its volcanoes, Hellas, Argyre, Valles\n"
+    "Marineris, craters) but not real data. A README.txt in DIR says which.\n";
+
+namespace {
+
+// The synthetic planet is computed at this resolution, then interpolated.
+constexpr int kSyntheticPerDegree = 32;
+
+std::string publishedName(int tile) {
+  static const char* const kLatitude[] = {"88n", "44n", "00n", "44s"};
+  static const char* const kLongitude[] = {"180", "270", "000", "090"};
+  return std::string("megt") + kLatitude[tile / 4] + kLongitude[tile % 4] + "hb.img";
+}
+
+class Progress {
+ public:
+  explicit Progress(long total) : total_(total), interactive_(::isatty(2) != 0) {}
+  void add(long lines) {
+    const long done = done_ += lines;
+    const int percent = static_cast<int>(done * 100 / total_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (percent != shown_ && (interactive_ || percent % 10 == 0)) {
+      shown_ = percent;
+      std::fprintf(stderr, interactive_ ? "\r  writing tiles: %3d%%" : "  writing tiles: %3d%%\n", percent);
+      std::fflush(stderr);
+    }
+  }
+  void end() {
+    if (interactive_) std::fputc('\n', stderr);
+  }
+
+ private:
+  long total_;
+  bool interactive_;
+  std::atomic<long> done_{0};
+  std::mutex mutex_;
+  int shown_ = -1;
+};
+
+}  // namespace
+
+int runMakeData(Args& args) {
+  namespace fs = std::filesystem;
+  const auto out = args.option("--out");
+  const auto from = args.option("--from");
+  const auto extra = args.positional();
+  if (!extra.empty()) throw UsageError("unexpected argument " + extra.front());
+  if (!out || out->empty()) throw UsageError("--out DIR is required");
+
+  // Check everything before writing anything.
+  demo::GlobalGrid grid;
+  std::string source;
+  if (from) {
+    grid = demo::loadGlobalGrid(*from);
+    source = "interpolated (bilinear) from the global grid " + fs::absolute(*from).string() + " (" +
+             std::to_string(grid.perDegree) + " samples per degree)";
+  }
+  std::error_code ec;
+  const fs::path folder(*out);
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) throw CommandError(*out + " is not a folder");
+  std::vector<std::string> names;
+  for (int t = 0; t < kTileCount; ++t) names.push_back(publishedName(t));
+  if (fs::is_directory(folder, ec)) {
+    for (const std::string& found : listTileFiles(*out)) {
+      if (std::find(names.begin(), names.end(), found) == names.end()) {
+        throw CommandError(*out + " already holds the tile file " + found +
+                           ", which is not one of the sixteen published names; choose an empty folder");
+      }
+    }
+  }
+  const bool madeFolder = !fs::exists(folder, ec);
+  if (madeFolder && !fs::create_directories(folder, ec)) {
+    throw CommandError("cannot make the folder " + *out + ": " + ec.message());
+  }
+  struct statvfs disk {};
+  if (::statvfs(out->c_str(), &disk) == 0) {
+    const double available = double(disk.f_bavail) * double(disk.f_frsize);
+    const double needed = double(kTileBytes) * kTileCount;
+    if (available < needed) {
+      if (madeFolder) fs::remove(folder, ec);
+      throw CommandError("the disk holding " + *out + " has " + std::to_string(long(available / 1e6)) +
+                         " MB free; the tiles need " + std::to_string(long(needed / 1e6)) + " MB");
+    }
+  }
+
+  const auto started = std::chrono::steady_clock::now();
+  const int threads = std::max(2u, std::thread::hardware_concurrency());
+  if (!from) {
+    std::fprintf(stderr, "Computing the synthetic planet (%d samples per degree)...\n", kSyntheticPerDegree);
+    grid = demo::syntheticPlanet(kSyntheticPerDegree, threads);
+    source = "a SYNTHETIC planet made by tarvelon-render make-data: Mars-like, NOT real data";
+  }
+  std::fprintf(stderr, "Writing 16 tiles to %s\n", out->c_str());
+
+  // Every tile goes to a temporary file first; all sixteen are renamed into
+  // place only when all are written, so a failure leaves the folder as it was.
+  std::vector<std::unique_ptr<AtomicFile>> files(kTileCount);
+  Progress progress(long(kTileCount) * kLinesPerTile);
+  std::atomic<int> nextTile{0};
+  std::mutex failureMutex;
+  std::string failure;
+  std::vector<std::thread> workers;
+  for (int w = 0; w < threads; ++w) {
+    workers.emplace_back([&] {
+      std::vector<std::uint8_t> line(kBytesPerLine);
+      for (int t = nextTile++; t < kTileCount; t = nextTile++) {
+        try {
+          auto file = std::make_unique<AtomicFile>((folder / names[t]).string());
+          for (int l = 0; l < kLinesPerTile; ++l) {
+            demo::tileLine(grid, t, l, line.data());
+            file->write(line.data(), line.size());
+            if (l % 64 == 63) progress.add(64);
+          }
+          file->finish(false);
+          files[t] = std::move(file);
+        } catch (const std::exception& e) {
+          std::lock_guard<std::mutex> lock(failureMutex);
+          if (failure.empty()) failure = e.what();
+          nextTile = kTileCount;
+        }
+      }
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  progress.end();
+  if (!failure.empty()) {
+    files.clear();
+    if (madeFolder) fs::remove_all(folder, ec);
+    throw CommandError(failure);
+  }
+  for (auto& file : files) file->publish();
+  AtomicFile readme((folder / "README.txt").string());
+  readme.write("Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold " + source +
+               ".\nEach is 5632 lines of 11520 big-endian signed 16-bit samples (metres), 128 per degree.\n");
+  readme.commit(false);
+
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("Wrote the sixteen tiles to %s in %.1f s: %s.\n", out->c_str(), seconds, source.c_str());
+  return 0;
+}
+
+}  // namespace tarvelon::cli
