@@ -3,14 +3,16 @@
 # color-relief with the same colours, and against just reading the tile and
 # writing as many bytes as the bitmap has.
 #
-#   bench/tile_vs_gdaldem.sh [TILE_FILE [RUNS]]
+#   bench/tile_vs_gdaldem.sh [TILE_FILE | DATA_FOLDER [RUNS]]
 #
-# TILE_FILE is a full-size MEGDR128 tile (129,761,280 bytes). Without it the
-# script builds one (tile 10, Vallis Marineris) from the 4-per-degree global
-# grid in ../shared/mola/megt90n000cb.img beside the project, upsampled
-# bilinearly. Each timing is the best of RUNS runs (default 5), taken in
-# turn, with the tile in the page cache. Needs gdal-bin and /usr/bin/time
-# (scripts/setup.sh installs both) and a release build (scripts/build.sh).
+# The tile is menu tile 10 (Vallis Marineris, megt00n270hb.img) of
+# DATA_FOLDER, or TILE_FILE (any full-size tile, 129,761,280 bytes). With
+# neither, the script first makes the sixteen tiles from the 4-per-degree
+# global grid ../shared/mola/megt90n000cb.img beside the project
+# (tarvelon-render make-data --from, 2.1 GB in a temporary folder). Each
+# timing is the best of RUNS runs (default 5), taken in turn, with the tile
+# in the page cache. Needs gdal-bin and /usr/bin/time (scripts/setup.sh
+# installs both) and a release build (scripts/build.sh release).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${TARVELON_BUILD:-$root/build/release}"
@@ -26,16 +28,20 @@ command -v gdaldem > /dev/null || { echo "gdaldem is missing (Debian gdal-bin)" 
 work="$(mktemp -d "${TMPDIR:-/tmp}/tarvelon-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-tile="${1:-}"
-if [ -z "$tile" ]; then
+source="${1:-}"
+if [ -z "$source" ]; then
   grid="$root/../shared/mola/megt90n000cb.img"
-  [ -f "$grid" ] || { echo "give a tile file: $grid is not there to build one from" >&2; exit 1; }
-  cmake --build "$build" --target make_bench_tile > /dev/null
-  tile="$work/bench-tile.img"
-  "$build/bench/make_bench_tile" "$grid" 10 "$tile"
+  [ -f "$grid" ] || { echo "give a tile file or data folder: $grid is not there to make one from" >&2; exit 1; }
+  "$render" make-data --out "$work/made" --from "$grid" > /dev/null
+  source="$work/made"
+fi
+if [ -d "$source" ]; then
+  tile="$source/megt00n270hb.img"
+else
+  tile="$source"
 fi
 tile="$(cd "$(dirname "$tile")" && pwd)/$(basename "$tile")"
-[ "$(stat -L -c %s "$tile")" = 129761280 ] || { echo "$tile is not a full-size tile" >&2; exit 1; }
+[ "$(stat -L -c %s "$tile" 2> /dev/null)" = 129761280 ] || { echo "$tile is not a full-size tile" >&2; exit 1; }
 
 # A data folder of sixteen names in which the bench tile is tile 10
 # (00n, 270); the other fifteen are empty and never read.
