@@ -6,6 +6,7 @@
 
 #include "dem/TileFile.h"
 #include "dem/TileNames.h"
+#include "render/BlankRaster.h"
 #include "render/ColourFunction.h"
 #include "render/DrawSync.h"
 #include "render/Resolution.h"
@@ -260,7 +261,7 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
 
     const bool direct = state.drawInBackground == 0;
     Raster& target = direct ? screen : offscreen;
-    if (target.empty() && y < height) target = Raster(width, height);
+    if (target.empty() && y < height) target = blankRaster(width, height);
     std::uint8_t* out = y < height ? target.row(y) : nullptr;
     int x = 0;
     for (std::size_t r = 0; r < layout.columns.size(); ++r) {
