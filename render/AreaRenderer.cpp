@@ -6,11 +6,13 @@
 
 #include "dem/TileFile.h"
 #include "dem/TileNames.h"
+#include "render/BlankRaster.h"
 #include "render/ColourFunction.h"
 #include "render/DrawSync.h"
 #include "render/Resolution.h"
 #include "render/Rounding.h"
 #include "render/SampleColours.h"
+#include "render/SampleRun.h"
 #include "render/TileRenderer.h"
 
 namespace tarvelon {
@@ -81,30 +83,13 @@ class RowFiles {
 // counted nor coloured and repeat the colour before them.
 void colourAreaRun(const std::uint8_t* line, const ColumnRun& run, int step, const std::uint32_t* colours,
                    std::uint8_t* out, int& x, int width, DrawProgress& progress) {
-  int highest = progress.altMax;
-  int lowest = progress.altMin;
-  std::uint32_t colour = progress.colour;
-  const std::uint8_t* sample = line + std::ptrdiff_t(2) * run.firstColumn;
-  const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
-  for (int n = 0; n < run.count; ++n, sample += stride, ++x) {
-    const unsigned raw = (unsigned(sample[0]) << 8) | sample[1];
-    const int v = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw));
-    if (v >= kMinElevation && v <= kMaxElevation) {
-      highest = v > highest ? v : highest;
-      lowest = v < lowest ? v : lowest;
-    }
-    const std::uint32_t entry = colours[raw];  // 0 outside -8200 .. 21250
-    colour = entry != 0 ? entry : colour;
-    if (out != nullptr && x < width) {
-      std::uint8_t* p = out + std::ptrdiff_t(3) * x;
-      p[0] = static_cast<std::uint8_t>(colour);
-      p[1] = static_cast<std::uint8_t>(colour >> 8);
-      p[2] = static_cast<std::uint8_t>(colour >> 16);
-    }
-  }
-  progress.altMax = highest;
-  progress.altMin = lowest;
-  progress.colour = colour;
+  const std::uint8_t* first = line + std::ptrdiff_t(2) * run.firstColumn;
+  trackAltitudes<true>(first, run.count, step, progress.altMax, progress.altMin);
+  const int room = out != nullptr ? std::max(0, width - x) : 0;
+  const int stored = std::min(run.count, room);
+  progress.colour = colourRun(first, run.count, step, colours, stored > 0 ? out + std::ptrdiff_t(3) * x : nullptr,
+                              stored, progress.colour);
+  x += run.count;
 }
 
 }  // namespace
@@ -276,7 +261,7 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
 
     const bool direct = state.drawInBackground == 0;
     Raster& target = direct ? screen : offscreen;
-    if (target.empty() && y < height) target = Raster(width, height);
+    if (target.empty() && y < height) target = blankRaster(width, height);
     std::uint8_t* out = y < height ? target.row(y) : nullptr;
     int x = 0;
     for (std::size_t r = 0; r < layout.columns.size(); ++r) {

@@ -86,8 +86,12 @@ enum class AreaDrawResult {
   Refused,  // nothing to draw, or too large; the host was told why
 };
 
-// Draws (west, north, east, south). Throws TileError when a tile cannot be
-// opened or read.
+// Draws (west, north, east, south), fitted by fitArea; with
+// state.autoResolution 1 at its own step, else at state.sampleStep
+// (1 .. 48). An area that cannot be drawn, or would exceed kMaxAreaPixels,
+// is refused through host.inform and changes nothing. Throws TileError when
+// a tile cannot be opened or read, after closing its files, restoring the
+// cursor and emptying the percentage.
 AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& state, DrawHost& host);
 
 }  // namespace tarvelon

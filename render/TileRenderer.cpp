@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "dem/TileFile.h"
+#include "render/BlankRaster.h"
 #include "render/DrawSync.h"
 #include "render/Resolution.h"
 #include "render/Rounding.h"
 #include "render/SampleColours.h"
+#include "render/SampleRun.h"
 
 namespace tarvelon {
 
@@ -22,34 +24,14 @@ std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::t
 
 namespace {
 
-// Colours `count` samples of a line, `step` samples apart from the first,
-// tracking the highest and lowest. Only the first `stored` of them are
-// written (3 bytes each) to `out`: at step 13 a line has one sample more
-// than the raster has columns.
+// Takes `count` samples of a line, `step` samples apart from the first:
+// tracks the highest and lowest and colours them. Only the first `stored`
+// are written to `out`: at step 13 a line has one sample more than the
+// raster has columns.
 void colourTileLine(const std::uint8_t* line, int step, int count, int stored, const std::uint32_t* colours,
                     std::uint8_t* out, DrawProgress& progress) {
-  int highest = progress.altMax;
-  int lowest = progress.altMin;
-  std::uint32_t colour = progress.colour;
-  const std::uint8_t* sample = line;
-  const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
-  for (int x = 0; x < count; ++x, sample += stride) {
-    const unsigned raw = (unsigned(sample[0]) << 8) | sample[1];
-    const int v = static_cast<std::int16_t>(static_cast<std::uint16_t>(raw));
-    highest = v > highest ? v : highest;
-    lowest = v < lowest ? v : lowest;
-    const std::uint32_t entry = colours[raw];
-    colour = entry != 0 ? entry : colour;
-    if (x < stored) {
-      out[0] = static_cast<std::uint8_t>(colour);
-      out[1] = static_cast<std::uint8_t>(colour >> 8);
-      out[2] = static_cast<std::uint8_t>(colour >> 16);
-      out += 3;
-    }
-  }
-  progress.altMax = highest;
-  progress.altMin = lowest;
-  progress.colour = colour;
+  trackAltitudes<false>(line, count, step, progress.altMax, progress.altMin);
+  progress.colour = colourRun(line, count, step, colours, out, stored, progress.colour);
 }
 
 }  // namespace
@@ -69,7 +51,7 @@ void drawTile(MapViewState& state, DrawHost& host) {
 
   const MapSize size = tileMapSize(step);
   host.sizeMap(size.width, size.height);
-  Raster raster(size.width, size.height);
+  Raster raster = blankRaster(size.width, size.height);
 
   int lineCounter = 1;
   int row = 0;

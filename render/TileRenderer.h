@@ -21,8 +21,10 @@ MapSize tileMapSize(int sampleStep);
 // mapTitle + " processed in " + whole seconds + " seconds".
 std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start);
 
-// Draws the tile at state.tilePath with state.sampleStep. Throws TileError
-// when the file cannot be opened or read.
+// Draws the tile at state.tilePath with state.sampleStep (1 .. 48). Throws
+// TileError when the file cannot be opened or read, after restoring the
+// cursor and emptying the percentage; std::invalid_argument for a step
+// outside 1 .. 48.
 void drawTile(MapViewState& state, DrawHost& host);
 
 }  // namespace tarvelon

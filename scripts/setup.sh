@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libchm-dev fp-utils
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick
-  gdal-bin
+  gdal-bin time
 )
 
 missing=()

@@ -266,7 +266,9 @@ TEST(AreaLayout, AreasBeyondReachStayInsideTheTiles) {
   // Each tile row after the first starts at line 0 and the last stops
   // before 3 degrees below the equator.
   for (std::size_t y = 1; y < three.rows.size(); ++y) {
-    if (three.rows[y].tileRow != three.rows[y - 1].tileRow) EXPECT_EQ(three.rows[y].line, 0);
+    if (three.rows[y].tileRow != three.rows[y - 1].tileRow) {
+      EXPECT_EQ(three.rows[y].line, 0);
+    }
   }
   EXPECT_LT(three.rows.back().line, 3 * 128);
   EXPECT_GE(three.rows.back().line, 3 * 128 - 13);

@@ -18,4 +18,9 @@ extern const char* const kPaletteUsage;
 int runMakeData(Args& args);
 extern const char* const kMakeDataUsage;
 
+int runTile(Args& args);
+extern const char* const kTileUsage;
+int runArea(Args& args);
+extern const char* const kAreaUsage;
+
 }  // namespace tarvelon::cli

@@ -11,6 +11,8 @@ namespace {
 using namespace tarvelon::cli;
 
 const Command kCommands[] = {
+    {"tile", "draw a whole tile to a BMP or PNG file", kTileUsage, runTile},
+    {"area", "draw an area of whole degrees to a BMP or PNG file", kAreaUsage, runArea},
     {"palette", "print a colour scheme as a table (CSV, gdaldem or GMT)", kPaletteUsage, runPalette},
     {"make-data", "write a demo set of the sixteen MEGDR128 tiles", kMakeDataUsage, runMakeData},
 };

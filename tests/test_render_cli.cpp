@@ -1,0 +1,195 @@
+// tarvelon-render tile and area, run as a user would run them.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "dem/TileSet.h"
+#include "tests/TestFiles.h"
+
+namespace tarvelon {
+namespace {
+
+using testing::ScratchDir;
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string quote(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::uint32_t le32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<std::uint8_t>(bytes[at + i]);
+  return value;
+}
+
+// A folder of sixteen sparse full-size tiles, a folder to run in, and the
+// tool.
+class RenderCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directory(dir.file("data"));
+    fs::create_directory(dir.file("work"));
+    for (const auto& name : testing::publishedTileNames()) testing::makeSparseFile(data(name));
+  }
+
+  std::string data(const std::string& name = "") const { return (dir.path() / "data" / name).string(); }
+  std::string work(const std::string& name = "") const { return (dir.path() / "work" / name).string(); }
+
+  // Runs the tool in the work folder.
+  Outcome run(const std::vector<std::string>& args) const {
+    std::string command = "cd " + quote(work()) + " && " + quote(TARVELON_RENDER_PATH);
+    for (const auto& arg : args) command += " " + quote(arg);
+    command += " > " + quote(dir.file("out.txt")) + " 2> " + quote(dir.file("err.txt")) + " < /dev/null";
+    const int status = std::system(command.c_str());
+    Outcome result;
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = testing::readText(dir.file("out.txt"));
+    result.err = testing::readText(dir.file("err.txt"));
+    return result;
+  }
+
+  std::vector<std::string> workFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work())) names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  ScratchDir dir;
+};
+
+TEST_F(RenderCli, DrawsATileToABitmapAndSaysWhatItDrew) {
+  // Menu tile 3 (0..90 E, 88..44 N) is the 13th name in sorted order.
+  const auto tile = data("megt88n000hb.img");
+  testing::writeTileLine(tile, 0, [](int column) { return column == 0 ? 1234 : 10; });
+  testing::writeTileLine(tile, 24, [](int column) { return column == 24 ? -555 : 10; });
+  testing::writeTileLine(tile, 25, [](int) { return 9999; });  // between drawn lines: never taken
+
+  const Outcome r = run({"tile", "3", "--data", data(), "-o", "map.bmp"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string timing = "Tile: megt88n000hb.img processed in ";
+  ASSERT_EQ(r.out.compare(0, timing.size(), timing), 0) << r.out;
+  const std::size_t digits = r.out.find_first_not_of("0123456789", timing.size());
+  EXPECT_GT(digits, timing.size()) << r.out;
+  EXPECT_EQ(r.out.compare(digits, 9, " seconds\n"), 0) << r.out;
+  EXPECT_NE(r.out.find("\n480 x 235 pixels, highest 1234 m, lowest -555 m\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("written to " + work("map.bmp") + "\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("Drawing Tile in background  .... Progress: 0%"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("100%"), std::string::npos) << r.err;
+
+  const std::string bmp = testing::readText(work("map.bmp"));
+  ASSERT_GE(bmp.size(), 54u);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(le32(bmp, 18), 480u);
+  EXPECT_EQ(le32(bmp, 22), 235u);
+  EXPECT_EQ(bmp[28], 24);
+  EXPECT_EQ(bmp.size(), 54u + 1440u * 235u);
+  EXPECT_EQ(workFiles(), std::vector<std::string>{"map.bmp"});
+}
+
+TEST_F(RenderCli, DrawsAnAreaAtItsOwnStepOrTheOneGiven) {
+  testing::writeTileLine(data("megt88n270hb.img"), 3840, [](int column) { return column == 3839 ? 2000 : 0; });
+  const Outcome chosen = run({"area", "-60", "58", "0", "32", "--data", data(), "-o", "acidalia.png"});
+  ASSERT_EQ(chosen.exitCode, 0) << chosen.err;
+  EXPECT_NE(chosen.out.find("User selection processed in "), std::string::npos) << chosen.out;
+  EXPECT_NE(chosen.out.find("768 x 332 pixels, highest 2000 m, lowest 0 m"), std::string::npos) << chosen.out;
+  EXPECT_EQ(testing::readText(work("acidalia.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
+
+  const Outcome given = run({"area", "-60", "58", "0", "32", "--step", "24", "--scheme", "5", "--mode", "0", "--data",
+                         data(), "-o", "acidalia.bmp"});
+  ASSERT_EQ(given.exitCode, 0) << given.err;
+  EXPECT_NE(given.out.find("320 x 138 pixels"), std::string::npos) << given.out;
+
+  const Outcome user = run({"area", "160", "54", "220", "20", "--step", "24", "--user-colours", "3000", "-2000",
+                        "--data", data(), "-o", "arcadia.bmp"});
+  ASSERT_EQ(user.exitCode, 0) << user.err;
+  EXPECT_NE(user.out.find("319 x 181 pixels"), std::string::npos) << user.out;
+}
+
+TEST_F(RenderCli, FindsItsDataThroughTheSettingsFileAndNamesTheMapItself) {
+  testing::writeText(work("megdr128.cfg"), data() + "\r\n1\r\n1\r\n");
+  const Outcome tile = run({"tile", "3"});
+  ASSERT_EQ(tile.exitCode, 0) << tile.err;
+  EXPECT_NE(tile.out.find("written to " + work("tile_3_step24.bmp")), std::string::npos) << tile.out;
+  EXPECT_TRUE(fs::exists(work("tile_3_step24.bmp")));
+
+  const Outcome area = run({"area", "-10", "97", "40", "47", "--step", "24"});
+  ASSERT_EQ(area.exitCode, 0) << area.err;
+  EXPECT_NE(area.err.find("the map shows latitudes 88\xC2\xB0 to 47\xC2\xB0"), std::string::npos) << area.err;
+  EXPECT_TRUE(fs::exists(work("area_-10_88_40_47_step24.bmp")));
+}
+
+TEST_F(RenderCli, RefusesBadArgumentsWithUsageAndNoFile) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"tile", "0"},
+      {"tile", "17"},
+      {"tile", "three"},
+      {"tile"},
+      {"tile", "3", "4"},
+      {"tile", "3", "--step", "5"},
+      {"tile", "3", "--step"},
+      {"tile", "3", "--scheme", "6"},
+      {"tile", "3", "--mode", "-1"},
+      {"tile", "3", "--scheme", "1", "--user-colours", "3000", "-2000"},
+      {"tile", "3", "--user-colours", "-2000", "3000"},
+      {"tile", "3", "-o", "map.jpg"},
+      {"tile", "3", "--bogus"},
+      {"area", "-60", "58", "0"},
+      {"area", "-60", "58", "0", "north"},
+  };
+  for (const auto& args : cases) {
+    std::vector<std::string> full = args;
+    full.insert(full.end(), {"--data", data()});
+    const Outcome r = run(full);
+    EXPECT_EQ(r.exitCode, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "") << ": " << r.err;
+    EXPECT_NE(r.err.find("Usage: tarvelon-render " + args[0]), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+  }
+  EXPECT_TRUE(workFiles().empty());
+}
+
+TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  fs::create_directory(dir.file("fifteen"));
+  for (const auto& name : testing::publishedTileNames()) {
+    if (name != "megt00n000hb.img") testing::makeSparseFile((dir.path() / "fifteen" / name).string(), 0);
+  }
+  // Menu tile 11 (0..90 E, 0..44 S) is the first name: cut it short.
+  fs::resize_file(data("megt00n000hb.img"), std::int64_t(100) * kBytesPerLine);
+  const std::vector<Case> cases = {
+      {{"tile", "3", "--data", dir.file("missing"), "-o", "a.bmp"}, "does not exist"},
+      {{"tile", "3", "--data", dir.file("fifteen"), "-o", "a.bmp"}, "holds 15 tile files"},
+      {{"tile", "3", "-o", "a.bmp"}, "no data folder: give one with --data DIR"},
+      {{"tile", "11", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img ends before line 100"},
+      {{"area", "10", "-10", "20", "-20", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img ends before line"},
+      {{"area", "10", "20", "10", "0", "--data", data(), "-o", "a.bmp"}, "west edge must lie west of its east edge"},
+      {{"area", "0", "95", "10", "89", "--data", data(), "-o", "a.bmp"}, "lies outside the elevation data"},
+      {{"area", "-180", "88", "180", "-88", "--step", "1", "--data", data(), "-o", "a.bmp"},
+       "46076 x 22528 pixels, more than 500 million"},
+      {{"tile", "3", "--data", data(), "-o", dir.file("gone/a.bmp")}, "Cannot write"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.exitCode, 1) << c.message << ": " << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Usage:"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+  }
+  EXPECT_TRUE(workFiles().empty());
+}
+
+}  // namespace
+}  // namespace tarvelon
