@@ -591,7 +591,15 @@ void TMainForm::DrawinbackgroundClick(QAction*) {
 // ---------------------------------------------------------------------------
 // Save Map
 
-void TMainForm::m_SaveMapClick(QAction*) { BMPSave(state_.mapName); }
+void TMainForm::m_SaveMapClick(QAction*) {
+  // A tile map has no name of its own; it is offered under its tile file's
+  // name rather than as ".bmp", which would be a hidden file here.
+  if (state_.mapName.empty() && state_.mapKind == 1 && !state_.tilePath.empty()) {
+    BMPSave(QFileInfo(fromStd(state_.tilePath)).completeBaseName().toStdString());
+    return;
+  }
+  BMPSave(state_.mapName);
+}
 
 void TMainForm::BMPSave(const std::string& name) {
   if (!dmap_->hasPicture()) {

@@ -132,6 +132,32 @@ class MainWindowTest : public QObject {
     QVERIFY(!act(form, "m_SaveMap")->isEnabled());
   }
 
+  void aFolderConfirmedWhereNoSettingsCanBeWrittenIsUsedForTheRun() {
+    ScratchDir startDir;
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    dialogs.clear();
+    form.findloc()->chooseFolder(QString::fromStdString(data_->str()));
+    // The file size limit stands in for a folder that cannot be written.
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tiny = old;
+    tiny.rlim_cur = 5;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    form.findloc()->confirm();
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    QCOMPARE(dialogs.shown.size(), size_t(1));
+    QCOMPARE(dialogs.shown[0].kind, Kind::Error);
+    QVERIFY(dialogs.shown[0].text.startsWith(QStringLiteral("Tarvelon could not save its settings")));
+    QVERIFY(!QFile::exists(form.settingsFile()));
+    QVERIFY(form.findloc()->isHidden());
+    QVERIFY(form.dataFolderReady());
+    act(form, "m_tile00")->trigger();
+    QCOMPARE(form.dmap()->picture().size(), QSize(480, 235));
+  }
+
   void startsFromTheSettingsFile() {
     auto s = startWithSettings(4, 2);
     TMainForm& form = *s->form;
@@ -477,6 +503,12 @@ class MainWindowTest : public QObject {
     ScratchDir out;
     const QString path = QString::fromStdString(out.file("Map.bmp"));
     FakeDialogs& dialogs = s->dialogs;
+
+    // A tile map is offered under its tile's name.
+    dialogs.saveAnswers.push_back(QString());
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.lastSave.fileName, QStringLiteral("megt88n180hb.bmp"));
+    dialogs.clear();
 
     form.state().mapName = "North&South&East";
     dialogs.saveAnswers.push_back(QString());  // Cancel
