@@ -7,6 +7,8 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QEvent>
 #include <QStorageInfo>
 #include <QTimer>
 #include <QTreeView>
@@ -105,12 +107,31 @@ FolderPanel::FolderPanel(const QString& startFolder, QWidget* parent) : QFrame(p
   connect(model_, &QFileSystemModel::rowsInserted, this, follow);
   connect(model_, &QFileSystemModel::layoutChanged, this, follow);
 
-  connect(drives_, &QComboBox::currentTextChanged, this, &FolderPanel::showDrive);
-  connect(folders_, &QTreeView::clicked, this, [this](const QModelIndex& index) {
-    scrollTarget_.clear();  // the user has found the place
-    emit folderClicked(QDir::cleanPath(model_->filePath(index)));
+  // Once the user takes the list in hand, it no longer follows the start
+  // folder.
+  folders_->viewport()->installEventFilter(this);
+  folders_->installEventFilter(this);
+  connect(folders_->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { scrollTarget_.clear(); });
+  connect(drives_, &QComboBox::currentTextChanged, this, [this](const QString& root) {
+    scrollTarget_.clear();
+    showDrive(root);
   });
+  connect(folders_, &QTreeView::clicked, this,
+          [this](const QModelIndex& index) { emit folderClicked(QDir::cleanPath(model_->filePath(index))); });
   connect(confirm_, &QPushButton::clicked, this, &FolderPanel::confirmClicked);
+}
+
+bool FolderPanel::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+      scrollTarget_.clear();
+      break;
+    default:
+      break;
+  }
+  return QFrame::eventFilter(watched, event);
 }
 
 void FolderPanel::showDrive(const QString& root) {

@@ -32,6 +32,9 @@ class FolderPanel : public QFrame {
   QTreeView* folderList() const { return folders_; }
   QComboBox* drivePicker() const { return drives_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  signals:
   void folderClicked(const QString& path);  // Dir002Click
   void confirmClicked();                     // setfolderClick
