@@ -1,8 +1,11 @@
 #include "dem/AtomicFile.h"
 
 #include <fcntl.h>
+#include <limits.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -59,6 +62,31 @@ void AtomicFile::write(const void* data, std::size_t size) {
     bytes += take;
     size -= take;
     if (buffer_.size() == kBufferSize) flush();
+  }
+}
+
+void AtomicFile::writeAt(std::int64_t offset, const Piece* pieces, int count) {
+  std::vector<iovec> parts;
+  parts.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    if (pieces[i].size > 0) parts.push_back(iovec{const_cast<void*>(pieces[i].data), pieces[i].size});
+  }
+  std::size_t first = 0;
+  while (first < parts.size()) {
+    const int batch = static_cast<int>(std::min<std::size_t>(parts.size() - first, IOV_MAX));
+    const ssize_t put = ::pwritev(fd_, parts.data() + first, batch, offset);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      fail("Cannot write", errno);
+    }
+    offset += put;
+    // Step over the pieces written whole, and into a piece written in part.
+    auto left = static_cast<std::size_t>(put);
+    while (first < parts.size() && left >= parts[first].iov_len) left -= parts[first++].iov_len;
+    if (left > 0) {
+      parts[first].iov_base = static_cast<char*>(parts[first].iov_base) + left;
+      parts[first].iov_len -= left;
+    }
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +27,13 @@ class AtomicFile {
   // Buffered; throws WriteError (a full disk, for instance).
   void write(const void* data, std::size_t size);
   void write(const std::string& text) { write(text.data(), text.size()); }
+  // Unbuffered write of `count` pieces, one after another, at `offset` in
+  // the file, whatever has been written so far.
+  struct Piece {
+    const void* data;
+    std::size_t size;
+  };
+  void writeAt(std::int64_t offset, const Piece* pieces, int count);
   // Flushes, closes and renames into place. With `sync` the bytes reach the
   // disk before the rename.
   void commit(bool sync = true);

@@ -34,6 +34,11 @@ class DrawHost {
   // instead of copying it (a whole tile at 100 % is 195 MB).
   virtual void takeRaster(Raster&& raster) { showRaster(raster); }
 
+  // Rows firstRow .. endRow - 1 of the raster being drawn are finished and
+  // will not change again in this draw, whatever is shown. A host that
+  // saves the map can write them out now; it must not keep `raster`.
+  virtual void rowsFinished(const Raster& /*raster*/, int /*firstRow*/, int /*endRow*/) {}
+
   // Hourglass (true) or normal cursor over the map.
   virtual void setBusy(bool busy) = 0;
 

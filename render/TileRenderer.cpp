@@ -87,6 +87,7 @@ void drawTile(MapViewState& state, DrawHost& host) {
           pictureReplaced = true;
           rowsShown = row + 1;
         }
+        host.rowsFinished(raster, row, row + 1);
       }
       lineCounter += step;
       ++row;

@@ -54,6 +54,30 @@ TEST(BmpWriter, WritesHeadersAndPaddedRowsBottomUp) {
   EXPECT_EQ(top, std::string("\x12\x11\x10\0\0\0\x22\x21\x20\0\0\0", 12));
 }
 
+TEST(BmpWriter, RowsWrittenInAnyOrderGiveTheSameFile) {
+  ScratchDir dir;
+  Raster raster(5, 300);  // more rows than one batch of writes
+  for (int y = 0; y < raster.height; ++y) {
+    for (int x = 0; x < raster.width; ++x) raster.set(x, y, std::uint8_t(y), std::uint8_t(x), std::uint8_t(y * 7 + x));
+  }
+  writeBmp(raster, dir.file("whole.bmp"));
+  {
+    BmpFile file(dir.file("parts.bmp"), 5, 300);
+    file.writeRows(raster, 290, 300);
+    file.writeRowBytes(raster.row(3), 3);
+    file.writeRows(raster, 0, 3);
+    file.writeRows(raster, 4, 290);
+    file.commit();
+  }
+  EXPECT_EQ(testing::readText(dir.file("parts.bmp")), testing::readText(dir.file("whole.bmp")));
+  {
+    BmpFile abandoned(dir.file("abandoned.bmp"), 5, 300);
+    abandoned.writeRows(raster, 0, 10);
+    EXPECT_THROW(abandoned.writeRows(Raster(4, 300), 0, 1), WriteError);  // not this file's size
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
 TEST(BmpWriter, RowsOfAMultipleOfFourBytesHaveNoPadding) {
   ScratchDir dir;
   Raster raster(4, 3, 0x7F);

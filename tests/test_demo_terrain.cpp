@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -109,46 +107,6 @@ TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
   EXPECT_EQ(grid.perDegree, 4);
   EXPECT_EQ(grid.at(3, 5), -8200.0f);
   EXPECT_EQ(grid.at(3, 6), 0.0f);
-}
-
-// The make-data command's checks, before anything is written.
-std::string run(const std::string& arguments, int& status) {
-  const std::string command = std::string(TARVELON_RENDER) + " " + arguments + " 2>&1";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  status = WEXITSTATUS(::pclose(pipe));
-  return output;
-}
-
-TEST(MakeDataCommand, RefusesBadInputAndWritesNothing) {
-  testing::ScratchDir dir;
-  int status = 0;
-  std::string out = run("make-data", status);
-  EXPECT_EQ(status, 2);
-  EXPECT_NE(out.find("--out DIR is required"), std::string::npos) << out;
-
-  testing::makeSparseFile(dir.file("wrong.img"), 12345);
-  out = run("make-data --out " + dir.file("tiles") + " --from " + dir.file("wrong.img"), status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find("12345 bytes"), std::string::npos) << out;
-  EXPECT_FALSE(std::filesystem::exists(dir.file("tiles")));
-
-  std::filesystem::create_directory(dir.file("busy"));
-  testing::writeText(dir.file("busy/megt_other.img"), "");
-  out = run("make-data --out " + dir.file("busy"), status);
-  EXPECT_EQ(status, 1);
-  EXPECT_NE(out.find("megt_other.img"), std::string::npos) << out;
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("busy")), {}), 1);
-
-  out = run("make-data --out " + dir.file("x") + " --bogus", status);
-  EXPECT_EQ(status, 2);
-  EXPECT_NE(out.find("unknown option --bogus"), std::string::npos) << out;
-
-  out = run("make-data --help", status);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(out.find("SYNTHETIC"), std::string::npos);
 }
 
 }  // namespace

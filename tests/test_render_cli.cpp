@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dem/TileSet.h"
+#include "render/ColourFunction.h"
 #include "tests/TestFiles.h"
 
 namespace tarvelon {
@@ -95,6 +96,24 @@ TEST_F(RenderCli, DrawsATileToABitmapAndSaysWhatItDrew) {
   EXPECT_EQ(bmp[28], 24);
   EXPECT_EQ(bmp.size(), 54u + 1440u * 235u);
   EXPECT_EQ(workFiles(), std::vector<std::string>{"map.bmp"});
+
+  // Raster row y is file row 234 - y; the last raster row is never drawn.
+  auto pixel = [&](int x, int y) {
+    const std::size_t at = 54 + std::size_t(234 - y) * 1440 + 3 * std::size_t(x);
+    return std::vector<int>{static_cast<std::uint8_t>(bmp[at + 2]), static_cast<std::uint8_t>(bmp[at + 1]),
+                            static_cast<std::uint8_t>(bmp[at])};
+  };
+  auto colourOf = [](int elevation) {
+    PixelColour c;
+    elevationColour(1, elevation, 1, BandLimits{}, c);
+    return std::vector<int>{c.pixelRed, c.pixelGreen, c.pixelBlue};
+  };
+  EXPECT_EQ(pixel(0, 0), colourOf(1234));
+  EXPECT_EQ(pixel(1, 0), colourOf(10));
+  EXPECT_EQ(pixel(1, 1), colourOf(-555));
+  EXPECT_EQ(pixel(479, 1), colourOf(10));
+  EXPECT_EQ(pixel(7, 2), colourOf(0));  // sparse lines read as 0 m
+  EXPECT_EQ(pixel(300, 234), (std::vector<int>{0, 0, 0}));
 }
 
 TEST_F(RenderCli, DrawsAnAreaAtItsOwnStepOrTheOneGiven) {
@@ -189,6 +208,35 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
     EXPECT_TRUE(r.out.empty()) << r.out;
   }
   EXPECT_TRUE(workFiles().empty());
+}
+
+// make-data checks everything before it writes anything.
+TEST_F(RenderCli, MakeDataRefusesBadInputAndWritesNothing) {
+  Outcome r = run({"make-data"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("--out DIR is required"), std::string::npos) << r.err;
+
+  testing::makeSparseFile(work("wrong.img"), 12345);
+  r = run({"make-data", "--out", "tiles", "--from", "wrong.img"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("12345 bytes"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(work("tiles")));
+
+  // A folder with tile files under other names would give a mixed set.
+  fs::create_directory(work("busy"));
+  testing::writeText(work("busy/megt_other.img"), "");
+  r = run({"make-data", "--out", "busy"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("megt_other.img"), std::string::npos) << r.err;
+  EXPECT_EQ(std::distance(fs::directory_iterator(work("busy")), {}), 1);
+
+  r = run({"make-data", "--out", "x", "--bogus"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("unknown option --bogus"), std::string::npos) << r.err;
+
+  r = run({"make-data", "--help"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("SYNTHETIC"), std::string::npos);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "render/BmpWriter.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
+#include "tools/BmpStream.h"
 #include "tools/Commands.h"
 
 namespace tarvelon::cli {
@@ -164,11 +165,24 @@ void loadTileSet(const MapOptions& options, MapViewState& state) {
   state.tileNames = *names;
 }
 
-// Keeps the finished map and shows the progress on standard error.
+// Keeps the finished map and shows the progress on standard error. Given a
+// bitmap to write, it writes each row as soon as the renderer finishes it,
+// while the row is still in the cache, and the rest at the end.
 class FileHost : public DrawHost {
  public:
   Raster map;
   std::string legend;
+
+  explicit FileHost(std::optional<std::string> bitmapPath = std::nullopt) : bitmapPath_(std::move(bitmapPath)) {}
+
+  // Writes the map to the bitmap named at construction.
+  void saveBitmap() {
+    if (!bitmap_ || bitmap_->width() != map.width || bitmap_->height() != map.height) {
+      bitmap_ = std::make_unique<BmpStream>(*bitmapPath_, map.width, map.height);
+    }
+    bitmap_->finish(map);
+    bitmap_.reset();
+  }
 
   void processEvents() override {}
   void setLegend(const std::string& text) override {
@@ -199,7 +213,14 @@ class FileHost : public DrawHost {
     }
     std::fflush(stderr);
   }
-  void sizeMap(int, int) override {}
+  void sizeMap(int width, int height) override {
+    if (bitmapPath_) bitmap_ = std::make_unique<BmpStream>(*bitmapPath_, width, height);
+  }
+  void rowsFinished(const Raster& raster, int firstRow, int endRow) override {
+    if (!bitmap_ || raster.width != bitmap_->width() || raster.height != bitmap_->height()) return;
+    // Rows out of turn wait for the end.
+    for (int y = firstRow; y < endRow && y == bitmap_->rowsTaken(); ++y) bitmap_->takeRow(raster, y);
+  }
   void clearMap() override { map = Raster(); }
   void showRows(const Raster& raster, int firstRow, int endRow) override {
     if (map.width != raster.width || map.height != raster.height) map = Raster(raster.width, raster.height);
@@ -219,6 +240,8 @@ class FileHost : public DrawHost {
   }
 
  private:
+  std::optional<std::string> bitmapPath_;
+  std::unique_ptr<BmpStream> bitmap_;
   bool terminal_ = ::isatty(STDERR_FILENO) == 1;
   bool started_ = false;
   std::string drawing_;
@@ -237,14 +260,18 @@ void writePng(const Raster& raster, const std::string& path) {
   file.commit(false);
 }
 
+std::string outputPath(const MapOptions& options, const std::string& fallback) {
+  return options.output ? *options.output : fallback;
+}
+
 // Saves the map and prints what the draw reported.
-int finish(const FileHost& host, const MapViewState& state, const MapOptions& options, const std::string& fallback) {
+int finish(FileHost& host, const MapViewState& state, const MapOptions& options, const std::string& fallback) {
   if (host.map.empty()) throw CommandError("nothing was drawn");
-  const std::string path = options.output ? *options.output : fallback;
+  const std::string path = outputPath(options, fallback);
   if (options.kind == FileKind::Png) {
     writePng(host.map, path);
   } else {
-    writeBmp(host.map, path);
+    host.saveBitmap();
   }
   std::error_code ec;
   const std::string shown = std::filesystem::absolute(path, ec).string();
@@ -280,10 +307,10 @@ int runTile(Args& args) {
   state.tilePath = tilePath(state.demFolder, state.tileNames[number - 1]);
   state.mapTitle = "Tile: " + state.tileNames[number - 1];
 
-  FileHost host;
+  const std::string fallback = "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep) + ".bmp";
+  FileHost host(options.kind == FileKind::Bmp ? std::optional(outputPath(options, fallback)) : std::nullopt);
   drawTile(state, host);
-  return finish(host, state, options,
-                "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep) + ".bmp");
+  return finish(host, state, options, fallback);
 }
 
 int runArea(Args& args) {
@@ -318,14 +345,14 @@ int runArea(Args& args) {
   state.mapTitle = "User selection";
   state.mapName = "User selection";
 
-  FileHost host;
+  auto number = [](int value) { return std::to_string(value); };
+  const std::string fallback = "area_" + number(area.west) + "_" + number(area.north) + "_" + number(area.east) +
+                               "_" + number(area.south) + "_step" + number(step) + ".bmp";
+  FileHost host(options.kind == FileKind::Bmp ? std::optional(outputPath(options, fallback)) : std::nullopt);
   if (drawArea(bounds[0], bounds[1], bounds[2], bounds[3], state, host) != AreaDrawResult::Completed) {
     throw CommandError("nothing was drawn");
   }
-  auto number = [](int value) { return std::to_string(value); };
-  return finish(host, state, options,
-                "area_" + number(area.west) + "_" + number(area.north) + "_" + number(area.east) + "_" +
-                    number(area.south) + "_step" + number(state.sampleStep) + ".bmp");
+  return finish(host, state, options, fallback);
 }
 
 }  // namespace tarvelon::cli
