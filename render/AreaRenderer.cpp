@@ -206,11 +206,9 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
   }
   if (!fitted.note.empty()) host.inform(fitted.note);
 
-  const std::string modeText = state.drawInBackground == 0 ? " directly to screen " : " in background ";
+  const std::string modeText = drawingModeText(state);
   DrawProgress progress(state);
-  progress.altMax = 0;
-  progress.altMin = 0;
-  progress.store();
+  progress.startAtZero();
   const std::time_t start = host.now();
 
   state.areaWest = area.west;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "render/DrawHost.h"
 #include "render/MapViewState.h"
@@ -17,6 +18,14 @@ struct DrawProgress {
   std::uint32_t colour = 0;  // the current colour as a table entry
 
   explicit DrawProgress(MapViewState& state) : state_(state) { load(); }
+
+  // A draw starts its highest and lowest at 0 m: they take part in the
+  // tracking, so the highest is never below 0 and the lowest never above.
+  void startAtZero() {
+    altMax = 0;
+    altMin = 0;
+    store();
+  }
 
   // The values reached so far into the state.
   void store() {
@@ -43,6 +52,11 @@ struct DrawProgress {
   MapViewState& state_;
   std::uint32_t loadedColour_ = 0;
 };
+
+// The drawing message's words for where the map is drawn.
+inline std::string drawingModeText(const MapViewState& state) {
+  return state.drawInBackground == 0 ? " directly to screen " : " in background ";
+}
 
 // Restores the cursor and empties the percentage when a draw ends with an
 // error; the error itself goes on to the caller.

@@ -41,12 +41,10 @@ void drawTile(MapViewState& state, DrawHost& host) {
   if (step < 1 || step > kLargestStep) {
     throw std::invalid_argument("Cannot draw a tile with a sample step of " + std::to_string(step));
   }
-  const std::string modeText = state.drawInBackground == 0 ? " directly to screen " : " in background ";
+  const std::string modeText = drawingModeText(state);
 
   DrawProgress progress(state);
-  progress.altMax = 0;
-  progress.altMin = 0;
-  progress.store();
+  progress.startAtZero();
   const std::time_t start = host.now();
 
   const MapSize size = tileMapSize(step);

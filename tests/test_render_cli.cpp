@@ -210,6 +210,51 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
   EXPECT_TRUE(workFiles().empty());
 }
 
+// The colour of every elevation, in the three formats.
+TEST_F(RenderCli, PaletteListsEveryElevationInEachFormat) {
+  Outcome r = run({"palette", "--scheme", "0", "--mode", "1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1) {
+    lines.push_back(r.out.substr(at, end - at));
+  }
+  ASSERT_EQ(lines.size(), 1u + 29451u);
+  EXPECT_EQ(lines[0], "elevation,red,green,blue");
+  EXPECT_EQ(lines[1], "-8200,64,64,48");
+  EXPECT_EQ(lines[1 + 6334 + 8200], "6334,135,111,144");  // the extended-precision case
+  EXPECT_EQ(lines.back(), "21250,224,224,252");
+
+  // User colours from the default limits: band 0 is -8200 alone, at f = 1.
+  r = run({"palette", "--user-colours", "21250", "-8200", "--mode", "0"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.compare(0, 40, "elevation,red,green,blue\n-8200,41,57,140"), 0) << r.out.substr(0, 60);
+
+  r = run({"palette", "--scheme", "5", "--mode", "0", "--format", "gdal", "-o", "colours.txt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string gdal = testing::readText(work("colours.txt"));
+  EXPECT_NE(gdal.find("\n-8200 56 49 67\n"), std::string::npos);
+  EXPECT_NE(gdal.find("\n1500 255 173 0\n"), std::string::npos);
+  EXPECT_NE(gdal.find("\n21250 208 208 208\n"), std::string::npos);
+
+  // GMT slices: constant colours from z - 0.5 to z + 0.5, runs merged.
+  r = run({"palette", "--scheme", "5", "--mode", "0", "--format", "cpt"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\n-8200.5\t56\t49\t67\t-5999.5\t56\t49\t67\n"), std::string::npos) << r.out.substr(0, 300);
+  EXPECT_NE(r.out.find("\t21250.5\t208\t208\t208\nB\t56\t49\t67\nF\t208\t208\t208\n"), std::string::npos);
+
+  for (const auto& bad : std::vector<std::vector<std::string>>{{"palette", "--scheme", "6"},
+                                                                {"palette", "--mode", "x"},
+                                                                {"palette", "--format", "svg"},
+                                                                {"palette", "--scheme", "1", "--user-colours", "1", "0"},
+                                                                {"palette", "--user-colours", "0", "100"},
+                                                                {"palette", "--scheme", "1", "-o", "c.txt", "extra"}}) {
+    r = run(bad);
+    EXPECT_EQ(r.exitCode, 2) << bad.back();
+    EXPECT_NE(r.err.find("Usage: tarvelon-render palette"), std::string::npos) << r.err;
+  }
+  EXPECT_FALSE(fs::exists(work("c.txt")));
+}
+
 // make-data checks everything before it writes anything.
 TEST_F(RenderCli, MakeDataRefusesBadInputAndWritesNothing) {
   Outcome r = run({"make-data"});

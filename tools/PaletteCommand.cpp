@@ -58,22 +58,19 @@ std::string render(Format format, int scheme, int mode, const BandLimits& bands,
   };
   switch (format) {
     case Format::Csv:
-      out += "elevation,red,green,blue\n";
+    case Format::Gdal: {
+      // One line a metre: "e,r,g,b" after a header, or gdaldem's "e r g b".
+      const bool csv = format == Format::Csv;
+      out += csv ? std::string("elevation,red,green,blue\n")
+                 : "# Tarvelon " + describe(scheme, mode, limits) + "\n# for gdaldem color-relief: one entry per whole metre\n";
+      const char* pattern = csv ? "%d,%d,%d,%d\n" : "%d %d %d %d\n";
       for (int e = kMinElevation; e <= kMaxElevation; ++e) {
         const Colour c = colourAt(e);
-        std::snprintf(line, sizeof line, "%d,%d,%d,%d\n", e, c.red, c.green, c.blue);
+        std::snprintf(line, sizeof line, pattern, e, c.red, c.green, c.blue);
         out += line;
       }
       break;
-    case Format::Gdal:
-      out += "# Tarvelon " + describe(scheme, mode, limits) + "\n";
-      out += "# for gdaldem color-relief: one entry per whole metre\n";
-      for (int e = kMinElevation; e <= kMaxElevation; ++e) {
-        const Colour c = colourAt(e);
-        std::snprintf(line, sizeof line, "%d %d %d %d\n", e, c.red, c.green, c.blue);
-        out += line;
-      }
-      break;
+    }
     case Format::Cpt: {
       out += "# Tarvelon " + describe(scheme, mode, limits) + "\n";
       out += "# Constant colour from z - 0.5 to z + 0.5 for every whole metre z\n";
