@@ -620,15 +620,17 @@ void TMainForm::BMPSave(const std::string& name) {
 // ---------------------------------------------------------------------------
 // Scheme and mode
 
-void TMainForm::SetColClick(QAction* item) {
+// The Scheme and Mode commands take the same steps, each on its own value,
+// its own record of the last draw and its own group of items.
+void TMainForm::chooseColouring(QAction* item, int& value, int drawn, int itemBase, int itemCount) {
   const int n = itemNumber(item);
-  if (n < 0 || n >= kSchemeCount) return;
-  state_.colourScheme = n;
-  // Nothing to change when the map was drawn in this scheme and the menu
-  // shows it already.
-  if (state_.colourScheme == state_.drawnScheme && item->isChecked()) return;
+  if (n < 0 || n >= itemCount) return;
+  value = n;
+  // Nothing to change when the map was drawn this way and the menu shows
+  // it already.
+  if (value == drawn && item->isChecked()) return;
   if (colourKey_ != nullptr) colourKey_->drawKeyStrip(state_.colourScheme);
-  checkOnly(kSchemeItemBase, kSchemeCount, n);
+  checkOnly(itemBase, itemCount, n);
   if (drawing_) {
     colouringChanged_ = true;
     return;
@@ -636,18 +638,12 @@ void TMainForm::SetColClick(QAction* item) {
   redrawCurrentMap();
 }
 
+void TMainForm::SetColClick(QAction* item) {
+  chooseColouring(item, state_.colourScheme, state_.drawnScheme, kSchemeItemBase, kSchemeCount);
+}
+
 void TMainForm::modeClick(QAction* item) {
-  const int n = itemNumber(item);
-  if (n < 0 || n >= kModeCount) return;
-  state_.shadingMode = n;
-  if (state_.shadingMode == state_.drawnMode && item->isChecked()) return;
-  if (colourKey_ != nullptr) colourKey_->drawKeyStrip(state_.colourScheme);
-  checkOnly(kModeItemBase, kModeCount, n);
-  if (drawing_) {
-    colouringChanged_ = true;
-    return;
-  }
-  redrawCurrentMap();
+  chooseColouring(item, state_.shadingMode, state_.drawnMode, kModeItemBase, kModeCount);
 }
 
 void TMainForm::m_kkClick(QAction*) {

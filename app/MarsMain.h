@@ -135,6 +135,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void chooseColouring(QAction* item, int& value, int drawn, int itemBase, int itemCount);
   enum class SettingsOutcome { Ok, FirstRun, Ended };
   struct DrawOutcome {
     bool refused = false;  // the renderer drew nothing (it told the user why)

@@ -27,25 +27,20 @@ constexpr int kTileColumns = 4;
 
 std::string degrees(int value) { return std::to_string(value) + kDegree; }
 
-int stepOfWidth(int width) {
-  if (width <= 8) return 2;
-  if (width <= 16) return 3;
-  if (width <= 24) return 4;
-  if (width <= 32) return 8;
-  if (width <= 64) return 10;
-  if (width <= 120) return 13;
-  if (width <= 240) return 24;
-  return 48;
-}
+// Step for a width or a height: the first row whose bound it does not
+// exceed; 48 beyond the last.
+struct StepBound {
+  int upTo;
+  int step;
+};
+constexpr StepBound kWidthSteps[] = {{8, 2}, {16, 3}, {24, 4}, {32, 8}, {64, 10}, {120, 13}, {240, 24}};
+constexpr StepBound kHeightSteps[] = {{6, 2}, {12, 3}, {18, 4}, {24, 8}, {48, 10}, {96, 13}, {200, 24}};
 
-int stepOfHeight(int height) {
-  if (height <= 6) return 2;
-  if (height <= 12) return 3;
-  if (height <= 18) return 4;
-  if (height <= 24) return 8;
-  if (height <= 48) return 10;
-  if (height <= 96) return 13;
-  if (height <= 200) return 24;
+template <std::size_t N>
+int stepFor(int degrees, const StepBound (&table)[N]) {
+  for (const StepBound& row : table) {
+    if (degrees <= row.upTo) return row.step;
+  }
   return 48;
 }
 
@@ -95,7 +90,7 @@ void colourAreaRun(const std::uint8_t* line, const ColumnRun& run, int step, con
 }  // namespace
 
 int chooseStep(int west, int north, int east, int south) {
-  return std::max(stepOfWidth(east - west), stepOfHeight(north - south));
+  return std::max(stepFor(east - west, kWidthSteps), stepFor(north - south, kHeightSteps));
 }
 
 FittedArea fitArea(int west, int north, int east, int south) {
