@@ -11,5 +11,10 @@ case "$flavour" in
   *) echo "usage: $0 [release|asan]" >&2; exit 2 ;;
 esac
 dir="$root/build/$flavour"
+# ccache, when present, makes rebuilds in other clones and flavours cheap.
+if command -v ccache > /dev/null; then
+  extra+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root"
+fi
 cmake -S "$root" -B "$dir" -G Ninja "${extra[@]}" > /dev/null
 cmake --build "$dir" -j "$(nproc)"
