@@ -90,6 +90,17 @@ void AtomicFile::writeAt(std::int64_t offset, const Piece* pieces, int count) {
   }
 }
 
+void AtomicFile::allocate(std::int64_t size) {
+  if (size <= 0) return;
+  const int error = ::posix_fallocate(fd_, 0, static_cast<off_t>(size));
+  if (error == EINVAL || error == EOPNOTSUPP) {
+    // A file system without allocation: the size alone, checked at write.
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) fail("Cannot write", errno);
+    return;
+  }
+  if (error != 0) fail("Cannot write", error);
+}
+
 void AtomicFile::finish(bool sync) {
   if (fd_ < 0) return;
   flush();

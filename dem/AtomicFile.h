@@ -34,6 +34,10 @@ class AtomicFile {
     std::size_t size;
   };
   void writeAt(std::int64_t offset, const Piece* pieces, int count);
+  // Reserves `size` bytes of disk for the file up front, so that a full
+  // disk shows before any work is done rather than part way through.
+  // Throws WriteError.
+  void allocate(std::int64_t size);
   // Flushes, closes and renames into place. With `sync` the bytes reach the
   // disk before the rename.
   void commit(bool sync = true);

@@ -40,6 +40,13 @@ struct MapViewState {
   int altMax = 0;
   int altMin = 0;
 
+  // Relief shading: the scheme's colours lit by a sun over the terrain.
+  // 0 draws the plain colours.
+  int reliefShading = 0;
+  double sunAzimuth = 315;      // degrees clockwise from north
+  double sunAltitude = 45;      // degrees above the horizon
+  double reliefExaggeration = 1;
+
   int locationShown = 0;
   int annotatedShown = 0;
 
