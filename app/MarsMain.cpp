@@ -160,6 +160,8 @@ void TMainForm::buildMenus() {
         m->setObjectName(entry.name);
         menus_.insert(entry.name, m);
         made = m->menuAction();
+        // A category submenu shows a check mark when one of its features is drawn.
+        made->setCheckable(entry.checkable);
         if (entry.command != nullptr) {
           connect(m, &QMenu::aboutToShow, this, [this, &entry, made] { runEntry(entry, made); });
         }
