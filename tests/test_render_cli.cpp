@@ -281,7 +281,8 @@ TEST_F(RenderCli, MakeDataRefusesBadInputAndWritesNothing) {
 
   r = run({"make-data", "--help"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("SYNTHETIC"), std::string::npos);
+  EXPECT_NE(r.out.find("default: the 4-per-degree\n                     grid that ships with Tarvelon"),
+            std::string::npos);
 }
 
 TEST_F(RenderCli, ListsTheGazetteer) {

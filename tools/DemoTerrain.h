@@ -1,6 +1,6 @@
-// Elevation grids of the whole planet, for building a demo set of tiles:
-// the published global MEGDR grids (4 to 64 samples per degree), or a
-// synthetic planet of Tarvelon's own.
+// Elevation grids of the whole planet, for building a demo set of tiles and
+// the pictures that ship with the windows: the published global MEGDR grids
+// (4 to 64 samples per degree).
 #pragma once
 
 #include <cstdint>
@@ -31,14 +31,6 @@ int globalGridResolution(std::uint64_t bytes);
 // Reads a global grid of 16-bit big-endian samples. Throws
 // std::runtime_error with a message for the user.
 GlobalGrid loadGlobalGrid(const std::string& path);
-
-// The synthetic planet's elevation in metres at a point: deterministic,
-// Mars-like (lowlands, Tharsis and its volcanoes, Hellas, Argyre, Valles
-// Marineris, craters), not real data.
-double syntheticElevation(double latitude, double longitude);
-
-// The synthetic planet as a global grid, computed on `threads` threads.
-GlobalGrid syntheticPlanet(int perDegree, int threads);
 
 // Line `line` of tile `tile` (0..15), each sample interpolated from the
 // grid at its centre, as kBytesPerLine big-endian bytes.
