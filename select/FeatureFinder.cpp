@@ -44,7 +44,7 @@ FeatureFinder::FeatureFinder(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FindFeature"));
   setWindowTitle(QStringLiteral("Find a Feature"));
   setModal(false);
-  resize(560, 420);
+  resize(740, 440);
 
   auto* prompt = new QLabel(QStringLiteral("Type part of the name of a plain, crater, mountain, valley..."), this);
   name_ = new QLineEdit(this);
@@ -69,6 +69,7 @@ FeatureFinder::FeatureFinder(QWidget* parent) : QDialog(parent) {
     item->setData(1, kComponentRole, position++);  // menu order
   }
   for (int c = 0; c < 3; ++c) list_->resizeColumnToContents(c);
+  list_->header()->setStretchLastSection(true);
 
   auto* hint = new QLabel(QStringLiteral("Enter draws the feature chosen; the arrow keys choose."), this);
   hint->setEnabled(false);
