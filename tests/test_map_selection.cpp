@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include "app/MapImage.h"
+#include "render/ColourFunction.h"
 #include "select/CustomAreaPanel.h"
 #include "select/FeatureFinder.h"
 #include "select/LocMap.h"
@@ -148,6 +149,24 @@ class MapSelectionTest : public QObject {
     QCOMPARE(form.state().sampleStep, 10);
     QCOMPARE(form.dmap()->picture().size(), QSize(767, 435));
     QVERIFY(s->dialogs.shown.empty());
+  }
+
+  void aSchemeChosenDuringAFeatureDrawHasItDrawnWhole() {
+    auto s = start();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();  // the Topography menu opens to the first map
+    form.eventCalls = 0;
+    form.duringDraw = [&](int call) {
+      if (call == 3) act(form, "m_setcol005")->trigger();
+    };
+    chooseFeature(form, "m_craters", "m_c052");
+    QCOMPARE(form.eventCalls, 2 * (1 + 256));  // two draws of 256 rows
+    PixelColour pixel;
+    elevationColour(5, 0, 1, BandLimits{}, pixel);
+    const QRgb expected = qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
+    QCOMPARE(form.dmap()->picture().pixel(0, 0), expected);
+    QCOMPARE(form.dmap()->picture().pixel(255, 255), expected);
+    QCOMPARE(checkedFeatureItems(form), (QStringList{"m_c052", "m_craters"}));
   }
 
   void choosingAResolutionBeforeAnyAreaKeepsTheMap() {
