@@ -14,9 +14,6 @@ namespace tarvelon {
 
 namespace {
 
-// A line longer than this holds no path and no number.
-constexpr std::size_t kLongestLine = 1 << 16;
-
 std::string trimmed(const std::string& text) {
   const auto first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
@@ -41,7 +38,8 @@ SettingsRead readSettings(const std::string& path) {
   if (status.type() == std::filesystem::file_type::not_found) return read;
   if (status.type() != std::filesystem::file_type::regular) return unusable("is not an ordinary file.");
   std::ifstream in(path, std::ios::binary);
-  if (!in) return unusable(std::string("cannot be read: ") + std::strerror(errno) + ".");
+  const int openError = errno;
+  if (!in) return unusable(std::string("cannot be read: ") + std::strerror(openError) + ".");
   std::vector<std::string> lines;
   std::string line;
   for (int c = 0; lines.size() < 3;) {
@@ -52,8 +50,8 @@ SettingsRead readSettings(const std::string& path) {
       lines.push_back(std::move(line));
       line.clear();
       if (c == std::char_traits<char>::eof()) break;
-    } else if (line.size() == kLongestLine) {
-      return unusable("has more than " + std::to_string(kLongestLine) + " characters on line " +
+    } else if (line.size() > kLongestSettingsLine) {  // room for the CR of a CR LF
+      return unusable("has more than " + std::to_string(kLongestSettingsLine) + " characters on line " +
                       std::to_string(lines.size() + 1) + ": " + quote(line) + ".");
     } else {
       line += static_cast<char>(c);
@@ -92,9 +90,15 @@ SettingsRead readSettings(const std::string& path) {
 }
 
 void writeSettings(const std::string& path, const Settings& settings) {
+  // What readSettings would not give back is not written.
+  const std::string cannot = "Cannot write " + quote(path) + ": ";
+  if (settings.demFolder.empty()) throw WriteError(cannot + "there is no data folder to store.");
+  if (settings.demFolder.size() > kLongestSettingsLine) {
+    throw WriteError(cannot + "the folder name " + quote(settings.demFolder) + " is too long to store.");
+  }
   // A line feed in the folder's name would split the first line in two.
   if (settings.demFolder.find('\n') != std::string::npos) {
-    throw WriteError("Cannot write " + quote(path) + ": the folder name " + quote(settings.demFolder) +
+    throw WriteError(cannot + "the folder name " + quote(settings.demFolder) +
                      " holds a line break, which the settings file cannot store.");
   }
   AtomicFile file(path);

@@ -122,8 +122,14 @@ TEST(Settings, AFolderNameWithALineBreakIsNotStored) {
     EXPECT_NE(std::string(error.what()).find("\"/data/two\\x0alines\" holds a line break"), std::string::npos)
         << error.what();
   }
+  // Nor a name the reader would set aside.
+  EXPECT_THROW(writeSettings(path, Settings{"", 1, 1}), WriteError);
+  EXPECT_THROW(writeSettings(path, Settings{std::string(kLongestSettingsLine + 1, 'd'), 1, 1}), WriteError);
   EXPECT_EQ(testing::readText(path), "/old\r\n2\r\n3\r\n");
-  // A carriage return at the end of a folder's name survives the trip.
+  // The longest name that is stored reads back, as does a carriage return
+  // at the end of a name.
+  writeSettings(path, Settings{std::string(kLongestSettingsLine, 'd'), 0, 0});
+  EXPECT_EQ(readSettings(path).settings.demFolder.size(), kLongestSettingsLine);
   writeSettings(path, Settings{"/data/odd\r", 0, 0});
   const auto read = readSettings(path);
   ASSERT_EQ(read.status, Status::Ok);
