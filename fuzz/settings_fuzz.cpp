@@ -19,14 +19,15 @@ namespace {
 
 using namespace tarvelon;
 
-// Made once, removed at exit; never destroyed, so that the removal can
-// still name it.
+// Made once under TMPDIR, removed at exit when libFuzzer exits normally
+// (run_target.sh removes its TMPDIR however the run ends); never
+// destroyed, so that the removal can still name it.
 const std::string& scratchFolder() {
   static const std::string* folder = [] {
-    char name[] = "/tmp/tarvelon-fuzz-settings-XXXXXX";
-    if (::mkdtemp(name) == nullptr) std::abort();
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/tarvelon-fuzz-settings-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     std::atexit([] { std::filesystem::remove_all(scratchFolder()); });
-    return new std::string(name);
+    return new std::string(pattern);
   }();
   return *folder;
 }
