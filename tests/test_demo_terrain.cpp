@@ -85,5 +85,14 @@ TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
   EXPECT_EQ(grid.at(3, 6), 0.0f);
 }
 
+TEST(DemoTerrain, TheReadmeSaysWhatTheTilesHold) {
+  EXPECT_EQ(demo::readmeText(demo::gridSourceText("/mola/megt90n000cb.img", 4)),
+            "Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold elevations interpolated "
+            "(bilinear) from the global grid /mola/megt90n000cb.img (4 samples per degree, 32 times coarser than the "
+            "real tiles).\nEach is 5632 lines of 11520 big-endian signed 16-bit samples (metres), 128 per degree.\n"
+            "The real tiles are the MGS MOLA MEGDR files megt*hb.img of NASA's Planetary Data System.\n");
+  EXPECT_NE(demo::gridSourceText("g.img", 64).find("(64 samples per degree, 2 times coarser"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tarvelon

@@ -90,4 +90,19 @@ void tileLine(const GlobalGrid& grid, int tile, int line, std::uint8_t* out) {
   }
 }
 
+std::string gridSourceText(const std::string& gridPath, int perDegree) {
+  std::string text = "elevations interpolated (bilinear) from the global grid " + gridPath + " (" +
+                     std::to_string(perDegree) + " samples per degree";
+  if (perDegree > 0 && perDegree < kSamplesPerDegree) {
+    text += ", " + std::to_string(kSamplesPerDegree / perDegree) + " times coarser than the real tiles";
+  }
+  return text + ")";
+}
+
+std::string readmeText(const std::string& source) {
+  return "Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold " + source +
+         ".\nEach is 5632 lines of 11520 big-endian signed 16-bit samples (metres), 128 per degree.\n"
+         "The real tiles are the MGS MOLA MEGDR files megt*hb.img of NASA's Planetary Data System.\n";
+}
+
 }  // namespace tarvelon::demo

@@ -36,4 +36,12 @@ GlobalGrid loadGlobalGrid(const std::string& path);
 // grid at its centre, as kBytesPerLine big-endian bytes.
 void tileLine(const GlobalGrid& grid, int tile, int line, std::uint8_t* out);
 
+// What the tiles of a demo set hold, for the README.txt beside them and
+// the closing line of make-data: "elevations interpolated ... from" a grid,
+// and how much coarser it is than the real tiles.
+std::string gridSourceText(const std::string& gridPath, int perDegree);
+
+// The README.txt of a demo set whose tiles hold `source`.
+std::string readmeText(const std::string& source);
+
 }  // namespace tarvelon::demo
