@@ -89,6 +89,8 @@ CustomAreaPanel::CustomAreaPanel(QWidget* parent) : QFrame(parent) {
     e->setFont(panelFont(false, 12));
     e->setGeometry(geometry);
     e->setTextMargins(0, 0, 0, 0);
+    // Room for any number worth typing, and messages that quote it stay short.
+    e->setMaxLength(24);
     return e;
   };
   longw_ = edit("longw", {211, 46, 35, 17});

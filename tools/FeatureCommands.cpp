@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "dem/MessageText.h"
 #include "render/BmpWriter.h"
 #include "select/Gazetteer.h"
 #include "tools/Commands.h"
@@ -26,7 +27,7 @@ const FeatureRow& featureNamed(const std::string& name) {
   const std::vector<const FeatureRow*> rows = featuresNamed(name);
   if (rows.size() == 1) return *rows.front();
   if (rows.empty()) {
-    std::string message = "no feature is called \"" + name + "\"";
+    std::string message = "no feature is called " + quote(name);
     const std::vector<std::string> closest = closestCaptions(name);
     if (!closest.empty()) {
       message += "; the closest:";
@@ -34,7 +35,7 @@ const FeatureRow& featureNamed(const std::string& name) {
     }
     throw CommandError(message + ". 'tarvelon-render features' lists all " + std::to_string(kFeatureCount) + ".");
   }
-  std::string message = "\"" + name + "\" names " + std::to_string(rows.size()) +
+  std::string message = quote(name) + " names " + std::to_string(rows.size()) +
                         " features; give the component name of the one to draw:";
   for (const FeatureRow* row : rows) {
     message += std::string("\n  ") + row->component + "  " + featureTitle(row->family, row->caption) + ", " +
