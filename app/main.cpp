@@ -7,10 +7,13 @@
 #include "app/MarsMain.h"
 #include "app/QtDialogHost.h"
 #include "windows/KeyMain.h"
+#include "windows/Stretch.h"
+#include "windows/about.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarvelon"));
+  QApplication::setWindowIcon(tarvelon::TMainForm::programIcon());
 
   tarvelon::QtDialogHost dialogs;
   // The windows are created hidden, the main window first.
@@ -19,8 +22,12 @@ int main(int argc, char** argv) {
   dialogs.setParent(&mainForm);
   tarvelon::TVertKey colourKey(mainForm.state(), &mainForm);
   mainForm.setColourKey(&colourKey);
-  // The about box, the location map and the optimise-shading dialog follow
-  // here, in that order.
+  tarvelon::TProgDetails aboutBox(mainForm.windowIcon());
+  mainForm.setAboutBox(&aboutBox);
+  // The location map window comes here.
+  tarvelon::TStretchColours stretchColours(mainForm.state(), mainForm, &mainForm);
+  stretchColours.setColourKey(&colourKey);
+  mainForm.setStretchColours(&stretchColours);
 
   mainForm.showMaximized();
   return app.exec();
