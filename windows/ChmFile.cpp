@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include <chm_lib.h>
@@ -254,9 +256,30 @@ std::unique_ptr<ChmFile> ChmFile::open(const std::string& path, std::string& err
     error = "The help file " + path + " is empty.";
     return nullptr;
   }
+  if (size > kMaxHelpFileBytes) {
+    error = "The help file " + path + " is too large to be a help file (" + std::to_string(size) + " bytes).";
+    return nullptr;
+  }
+  {
+    std::ifstream in(path, std::ios::binary);
+    std::string whole(static_cast<std::size_t>(size), '\0');
+    if (!in.read(whole.data(), std::streamsize(size)) || in.gcount() != std::streamsize(size)) {
+      error = "The help file " + path + " cannot be read.";
+      return nullptr;
+    }
+    if (whole.compare(0, 4, "ITSF") != 0) {
+      error = "The help file " + path + " is not a compiled help file.";
+      return nullptr;
+    }
+    const std::string problem = checkChmStructure(whole);
+    if (!problem.empty()) {
+      error = "The help file " + path + " is truncated or damaged: " + problem + ".";
+      return nullptr;
+    }
+  }
   chmFile* handle = chm_open(path.c_str());
   if (handle == nullptr) {
-    error = "The help file " + path + " is not a compiled help file, or it is truncated or damaged.";
+    error = "The help file " + path + " is truncated or damaged.";
     return nullptr;
   }
   std::unique_ptr<ChmFile> file(new ChmFile(handle, path));

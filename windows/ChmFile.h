@@ -69,6 +69,15 @@ class ChmFile {
   std::vector<HelpTopic> contents_;
 };
 
+// The largest help file opened.
+inline constexpr std::uint64_t kMaxHelpFileBytes = 64u * 1024 * 1024;
+
+// Checks the structures of a whole help file that chmlib trusts (headers,
+// directory chunks and their entries, the compression's control data and
+// reset table, where every object lies) so that a damaged file is refused
+// before chmlib reads it. Empty when the file is sound, else the reason.
+std::string checkChmStructure(std::string_view file);
+
 // The #SYSTEM record's entries; nothing when it is too short to hold one.
 std::optional<ChmSystemInfo> parseChmSystem(std::string_view bytes);
 

@@ -34,6 +34,8 @@ QScrollBar* limitBar(QWidget* parent, const QString& name, const QRect& box) {
   bar->setGeometry(box);
   bar->setSingleStep(TStretchColours::kSmallStep);
   bar->setPageStep(TStretchColours::kLargeStep);
+  // The bars are in the tab order; the arrow keys move them.
+  bar->setFocusPolicy(Qt::StrongFocus);
   return bar;
 }
 
