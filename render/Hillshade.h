@@ -1,0 +1,63 @@
+// Relief shading: how brightly a sun lights the terrain, by Horn's 3 x 3
+// slope and aspect, and how that light is laid over a scheme's colours.
+#pragma once
+
+#include <cstdint>
+
+namespace tarvelon {
+
+// The Mars 2000 sphere.
+inline constexpr double kMarsRadius = 3396190.0;                                      // metres
+inline constexpr double kMetresPerDegree = kMarsRadius * 3.14159265358979323846 / 180;  // along a meridian
+
+// Metres between two samples `degrees` apart along a parallel at `latitude`.
+double eastWestSpacing(double latitude, double degrees);
+
+// Share of a colour that the deepest shadow keeps: relief shading darkens
+// slopes turned from the sun, but never to black.
+inline constexpr float kShadowFloor = 0.4f;
+
+class Hillshade {
+ public:
+  // The sun's azimuth in degrees clockwise from north, its altitude in
+  // degrees above the horizon, and the factor heights are multiplied by.
+  Hillshade(double azimuth, double altitude, double exaggeration);
+
+  // Light on level ground: the sine of the sun's altitude.
+  float flat() const { return flat_; }
+
+  // The light on each sample of one row: the cosine of the angle between
+  // the surface's normal and the sun, 0 where the sun does not reach.
+  // `above`, `row` and `below` are the row and its neighbours; at an edge
+  // of the grid pass nullptr for the missing one. A missing neighbour,
+  // and the outer neighbour of the first and last columns, is carried on
+  // from the two samples inside it, so that a plane is lit alike up to its
+  // edges. `spacingX`
+  // and `spacingY` are the metres between columns and between rows.
+  // Samples outside -8200 .. 21250 m are not terrain: a neighbour outside
+  // takes the centre's height, and a centre outside gets the light of
+  // level ground.
+  void lightRow(const std::int16_t* above, const std::int16_t* row, const std::int16_t* below, int width,
+                double spacingX, double spacingY, float* light) const;
+
+  // Grey levels of a row of light: 1 + 254 x light, rounded; 1 in shadow.
+  static void greyRow(const float* light, int width, std::uint8_t* grey);
+
+  // What a colour channel is multiplied by under `light`: 1 on level
+  // ground, down to kShadowFloor in shadow, above 1 on slopes facing the
+  // sun (the channel is then held at 255).
+  float factor(float light) const { return kShadowFloor + (1.0f - kShadowFloor) * light * inverseFlat_; }
+
+  // A blue-green-red-flag table colour (see SampleColours) under `light`;
+  // the flag byte is kept.
+  std::uint32_t shade(std::uint32_t colour, float light) const;
+
+ private:
+  float sinAzimuthCosAltitude_ = 0;
+  float cosAzimuthCosAltitude_ = 0;
+  float flat_ = 0;
+  float inverseFlat_ = 0;
+  float exaggeration_ = 1;
+};
+
+}  // namespace tarvelon

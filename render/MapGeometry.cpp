@@ -1,0 +1,103 @@
+#include "render/MapGeometry.h"
+
+#include <algorithm>
+
+#include "render/TileRenderer.h"
+
+namespace tarvelon {
+
+namespace {
+
+constexpr double kSample = 1.0 / kSamplesPerDegree;  // degrees between samples
+
+// Rows the tile renderer draws at a step: it reads on while the line
+// counter, which starts at 1, stays below 5632 - step.
+int tileRowsDrawn(int step) {
+  int rows = 1;
+  for (int counter = 1 + step; counter < kLinesPerTile - step; counter += step) ++rows;
+  return rows;
+}
+
+}  // namespace
+
+double sampleLongitude(const SampleSource& sample) {
+  return tileBox(sample.tile).tileWest + (sample.column + 0.5) * kSample;
+}
+
+double sampleLatitude(const SampleSource& sample) {
+  return tileBox(sample.tile).tileNorth - (sample.line + 0.5) * kSample;
+}
+
+MapGeometry MapGeometry::ofTile(int tile, int sampleStep) {
+  MapGeometry g;
+  const MapSize size = tileMapSize(sampleStep);
+  g.firstTile_ = tile;
+  g.width_ = size.width;
+  g.height_ = size.height;
+  g.step_ = sampleStep;
+  // Samples 0, step, ... below column 11519; at step 13 one more than fits.
+  const int samples = (kColumnSpan - 1) / sampleStep + 1;
+  g.columnsDrawn_ = std::min(samples, size.width);
+  g.columns_.push_back(Run{0, 0, 0, g.columnsDrawn_});
+  g.rowsDrawn_ = std::min(tileRowsDrawn(sampleStep), size.height);
+  for (int y = 0; y < g.rowsDrawn_; ++y) g.rows_.push_back(RowRun{0, y * sampleStep});
+  return g;
+}
+
+MapGeometry MapGeometry::ofArea(const AreaLayout& layout, int sampleStep) {
+  MapGeometry g;
+  g.firstTile_ = layout.tile;
+  g.width_ = layout.rasterWidth;
+  g.height_ = layout.rasterHeight;
+  g.step_ = sampleStep;
+  int x = 0;
+  for (const ColumnRun& run : layout.columns) {
+    if (x >= g.width_) break;
+    const int count = std::min(run.count, g.width_ - x);
+    g.columns_.push_back(Run{x, run.tileColumn, run.firstColumn, count});
+    x += count;
+  }
+  g.columnsDrawn_ = x;
+  g.rowsDrawn_ = std::min(g.height_, static_cast<int>(layout.rows.size()));
+  for (int y = 0; y < g.rowsDrawn_; ++y) g.rows_.push_back(RowRun{layout.rows[y].tileRow, layout.rows[y].line});
+  return g;
+}
+
+std::optional<SampleSource> MapGeometry::sampleAt(int x, int y) const {
+  if (x < 0 || y < 0 || x >= columnsDrawn_ || y >= rowsDrawn_) return std::nullopt;
+  auto run = std::upper_bound(columns_.begin(), columns_.end(), x,
+                              [](int px, const Run& r) { return px < r.firstX; });
+  --run;  // the run holding x: columns_ starts at pixel 0 and has no gaps
+  const RowRun& row = rows_[static_cast<std::size_t>(y)];
+  const int tileRow = firstTile_ / 4 + row.tileOffset;
+  const int tileColumn = (firstTile_ % 4 + run->tileOffset) % 4;
+  return SampleSource{tileRow * 4 + tileColumn, row.line, run->firstColumn + (x - run->firstX) * step_};
+}
+
+double MapGeometry::longitudeAt(int x) const {
+  const double west = tileBox(firstTile_).tileWest;
+  const int last = std::max(columnsDrawn_ - 1, 0);
+  const int drawn = std::clamp(x, 0, last);
+  auto run = std::upper_bound(columns_.begin(), columns_.end(), drawn,
+                              [](int px, const Run& r) { return px < r.firstX; });
+  if (run == columns_.begin()) return west + 0.5 * kSample + x * step_ * kSample;
+  --run;
+  const int column = run->firstColumn + (drawn - run->firstX) * step_;
+  // Pixels past the last drawn column go on at the map's step.
+  return west + 90.0 * run->tileOffset + (column + 0.5) * kSample + (x - drawn) * step_ * kSample;
+}
+
+double MapGeometry::latitudeAt(int y) const {
+  const double north = tileBox(firstTile_).tileNorth;
+  if (rows_.empty()) return north - 0.5 * kSample - y * step_ * kSample;
+  const int drawn = std::clamp(y, 0, static_cast<int>(rows_.size()) - 1);
+  const RowRun& row = rows_[static_cast<std::size_t>(drawn)];
+  return north - 44.0 * row.tileOffset - (row.line + 0.5) * kSample - (y - drawn) * step_ * kSample;
+}
+
+GeoTransform MapGeometry::transform() const {
+  const double pixel = step_ * kSample;
+  return GeoTransform{longitudeAt(0) - pixel / 2, latitudeAt(0) + pixel / 2, pixel, pixel};
+}
+
+}  // namespace tarvelon

@@ -1,0 +1,92 @@
+// Where the pixels of a drawn map come from and where they lie on Mars:
+// the tile, line and column of the sample each pixel shows, the
+// geographic centre of that sample, and the map's georeference.
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "render/AreaRenderer.h"
+
+namespace tarvelon {
+
+// One sample of the tile set.
+struct SampleSource {
+  int tile = 0;    // 0 .. 15
+  int line = 0;    // 0 .. 5631
+  int column = 0;  // 0 .. 11519
+  bool operator==(const SampleSource&) const = default;
+};
+
+// Longitude of a sample's centre, east-positive, -180 .. 180.
+double sampleLongitude(const SampleSource& sample);
+// Latitude of a sample's centre, north-positive.
+double sampleLatitude(const SampleSource& sample);
+
+// A north-up grid of pixels in geographic degrees: the west and north
+// edges of pixel (0, 0) and the size of a pixel. Longitudes run on east of
+// 180 for a map that crosses the meridian there.
+struct GeoTransform {
+  double west = 0;
+  double north = 0;
+  double pixelWidth = 0;   // degrees of longitude per pixel
+  double pixelHeight = 0;  // degrees of latitude per pixel (positive)
+  bool operator==(const GeoTransform&) const = default;
+};
+
+class MapGeometry {
+ public:
+  // A whole tile drawn by the tile renderer at `sampleStep`.
+  static MapGeometry ofTile(int tile, int sampleStep);
+  // An area as the area renderer lays it out at `sampleStep`.
+  static MapGeometry ofArea(const AreaLayout& layout, int sampleStep);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  int sampleStep() const { return step_; }
+
+  // Rows 0 .. rowsDrawn() - 1 and columns 0 .. columnsDrawn() - 1 show
+  // samples; the renderer fills the rest of the map from them.
+  int rowsDrawn() const { return rowsDrawn_; }
+  int columnsDrawn() const { return columnsDrawn_; }
+
+  // The sample that pixel (x, y) shows; nothing outside the map and on a
+  // row or column the renderer does not draw.
+  std::optional<SampleSource> sampleAt(int x, int y) const;
+
+  // Centre of pixel (x, y) of a drawn row and column, in degrees; the
+  // longitude continues east of 180 as the map does (see GeoTransform).
+  double longitudeAt(int x) const;
+  double latitudeAt(int y) const;
+
+  // The georeference of the map: pixel (0, 0) is centred on its sample,
+  // and each pixel is sampleStep / 128 degrees on a side. Exact for a tile
+  // map and, within one tile, for an area; where an area's columns or rows
+  // go on in the next tile, that tile's first sample follows the last one
+  // drawn at once, so pixels east of (south of) the seam lie up to
+  // sampleStep - 1 samples west (north) of where the transform puts them.
+  GeoTransform transform() const;
+
+ private:
+  struct Run {
+    int firstX;       // first pixel of the run
+    int tileOffset;   // tile columns east of the first tile (area) or 0
+    int firstColumn;  // column of the first pixel
+    int count;
+  };
+  struct RowRun {
+    int tileOffset;  // tile rows south of the first tile
+    int line;
+  };
+
+  int firstTile_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  int step_ = 1;
+  int rowsDrawn_ = 0;
+  int columnsDrawn_ = 0;
+  std::vector<Run> columns_;
+  std::vector<RowRun> rows_;  // one per drawn row
+};
+
+}  // namespace tarvelon
