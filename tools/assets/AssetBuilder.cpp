@@ -23,6 +23,10 @@ namespace {
 const Asset kAssets[] = {
     {"relief", "relief-preview.png: the shaded relief the pictures start from, 2 pixels per degree",
      buildReliefPreview, false},
+    {"annotated", "pictures/annotated-tiles.jpg: the annotated map of the sixteen tiles, 1440 x 720", buildAnnotatedMap,
+     true},
+    {"icon", "pictures/tarvelon-64.png: the program's icon, Mars as a globe, 64 x 64", buildProgramIcon, true},
+    {"help", "help/pictures/*.png: the schemes, modes and user colours for the help pages", buildHelpPictures, true},
 };
 
 void usage(std::FILE* out) {
@@ -38,19 +42,6 @@ void usage(std::FILE* out) {
 }
 
 }  // namespace
-
-void saveImage(const QImage& image, const std::filesystem::path& path, int quality) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  const std::string format = path.extension().string().substr(path.extension().empty() ? 0 : 1);
-  if (!image.save(&buffer, format.c_str(), quality)) {
-    throw std::runtime_error("cannot encode " + path.string() + " as " + format);
-  }
-  AtomicFile file(path.string());
-  file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  file.commit(false);
-}
 
 void buildReliefPreview(const AssetContext& context) {
   saveImage(reliefPicture(context.grid, 720, 360, ReliefStyle{}), context.out / "relief-preview.png");

@@ -29,5 +29,8 @@ void saveImage(const class QImage& image, const std::filesystem::path& path, int
 
 // The builders.
 void buildReliefPreview(const AssetContext& context);
+void buildAnnotatedMap(const AssetContext& context);
+void buildProgramIcon(const AssetContext& context);
+void buildHelpPictures(const AssetContext& context);
 
 }  // namespace tarvelon::assets
