@@ -86,8 +86,9 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   // First values: the struct's initialisers are the program's first values
   // (scheme 1, mode 1, nothing drawn yet).
   state_ = MapViewState{};
-  helpExecutableDir_ = QCoreApplication::applicationDirPath();
-  helpDataDir_ = QString::fromUtf8(TARVELON_DATA_DIR);
+  const QString executableDir = QCoreApplication::applicationDirPath();
+  helpSearchDirs_ = {executableDir, executableDir + QStringLiteral("/../share/tarvelon"),
+                     QString::fromUtf8(TARVELON_DATA_DIR)};
   setWindowIcon(programIcon());
   buildWindow();
   buildMenus();
@@ -140,12 +141,7 @@ QImage TMainForm::annotatedMapPicture(QString& problem) {
 }
 
 QStringList TMainForm::helpFilePlaces() const {
-  return tarvelon::helpFilePlaces(startDir_, helpExecutableDir_, helpDataDir_);
-}
-
-void TMainForm::setHelpSearchDirs(const QString& executableDir, const QString& dataDir) {
-  helpExecutableDir_ = executableDir;
-  helpDataDir_ = dataDir;
+  return tarvelon::helpFilePlaces(QStringList{startDir_} + helpSearchDirs_);
 }
 
 QString TMainForm::settingsFile() const { return QString::fromStdString(settingsPath(startDir_.toStdString())); }

@@ -77,10 +77,11 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   static QImage annotatedMapPicture(QString& problem);
 
   // Where Program Help looks for tarvelon.chm: the start folder, then the
-  // executable's folder and the installed data folder.
+  // executable's folder, then the data folder installed beside it
+  // (../share/tarvelon) and the one the build was configured for.
   QStringList helpFilePlaces() const;
-  // Tests put the executable's and the data folder elsewhere.
-  void setHelpSearchDirs(const QString& executableDir, const QString& dataDir);
+  // Tests put the folders after the start folder elsewhere.
+  void setHelpSearchDirs(const QStringList& folders) { helpSearchDirs_ = folders; }
 
   MapViewState& state() { return state_; }
   const MapViewState& state() const { return state_; }
@@ -240,8 +241,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QPointer<TProgDetails> aboutBox_;
   QPointer<TStretchColours> stretch_;
   std::unique_ptr<HelpWindow> help_;
-  QString helpExecutableDir_;
-  QString helpDataDir_;
+  QStringList helpSearchDirs_;
 
   // The annotated tile map (`Mars`), decoded on first use; the user's map
   // and the sizes of dmap and dmap2 while it covers them.

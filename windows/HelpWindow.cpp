@@ -25,11 +25,11 @@ QString notFoundPage(const QString& problem) {
 
 }  // namespace
 
-QStringList helpFilePlaces(const QString& startDir, const QString& executableDir, const QString& dataDir) {
+QStringList helpFilePlaces(const QStringList& folders) {
   QStringList places;
-  for (const QString& dir : {startDir, executableDir, dataDir}) {
+  for (const QString& dir : folders) {
     if (dir.isEmpty()) continue;
-    const QString place = QDir(dir).filePath(QString::fromLatin1(kHelpFileName));
+    const QString place = QDir::cleanPath(QDir(dir).filePath(QString::fromLatin1(kHelpFileName)));
     if (!places.contains(place)) places << place;
   }
   return places;

@@ -19,10 +19,9 @@ namespace tarvelon {
 
 inline constexpr const char* kHelpFileName = "tarvelon.chm";
 
-// Where the help file is looked for, in this order: the folder the program
-// started in, the executable's folder and the installed data folder (each
-// given only when known).
-QStringList helpFilePlaces(const QString& startDir, const QString& executableDir, const QString& dataDir);
+// The help file in each of `folders`, in order, each folder once; empty
+// texts are skipped.
+QStringList helpFilePlaces(const QStringList& folders);
 // The first of `places` that exists, or an empty text.
 QString findHelpFile(const QStringList& places);
 
