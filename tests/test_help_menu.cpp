@@ -85,14 +85,10 @@ class HelpMenuTest : public QObject {
     QVERIFY(box.label3()->text().contains(QStringLiteral("NASA's Mars Global Surveyor MOLA team")));
     QVERIFY(box.label3()->text().contains(QStringLiteral("Planetary Data System")));
     QVERIFY(box.dversion()->text().startsWith(QStringLiteral("Built with Qt 6.")));
-    QCOMPARE(box.dversion()->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-    QCOMPARE(box.image1()->geometry(), QRect(7, 7, 64, 64));
     QCOMPARE(box.image1()->pixmap().size(), QSize(64, 64));
     QCOMPARE(box.image1()->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
              icon.pixmap(64, 64).toImage().convertToFormat(QImage::Format_ARGB32));
-    QCOMPARE(box.label3()->geometry(), QRect(7, 88, 354, 30));
     QCOMPARE(box.button1()->text(), QStringLiteral("&Close"));
-    QCOMPARE(box.button1()->geometry(), QRect(176, 166, 65, 22));
     // Every text fits its box, the credit's two lines included.
     for (const QLabel* label : box.findChildren<QLabel*>()) {
       if (label->text().isEmpty()) continue;

