@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/MainMenu.h"
+#include "dem/TileNames.h"
 #include "render/DrawHost.h"
 #include "render/MapViewState.h"
 #include "windows/KeyMain.h"
@@ -98,7 +99,8 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
   FolderPanel* findloc() const { return findloc_; }
-  // MEGDRList: the tile file names in the folder last clicked on the panel.
+  // MEGDRList: the names of the tile files in the folder last clicked on
+  // the panel, one per tile found, in ascending order.
   const QStringList& megdrList() const { return megdrList_; }
 
   QString legendText() const;
@@ -210,6 +212,11 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   bool writeSettingsFile();
   void startFirstRun();
   void endProgram();
+  void setPanelListing(TileListing listing);
+  // A draw was stopped: the status says where, and the map counts as
+  // incomplete.
+  void reportStop();
+  static QString shownPercent(const std::string& percent);
 
   DrawOutcome runRenderer(const std::function<bool()>& draw);
   void redrawCurrentMapByKind();
@@ -251,6 +258,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QSize keptPanelSize_;
 
   QStringList megdrList_;
+  TileListing panelListing_;  // the folder last clicked on the panel
   bool folderChosen_ = false;
   bool folderReady_ = false;
   bool startUpEnded_ = false;
@@ -259,6 +267,10 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   bool stopPressed_ = false;
   bool colouringChanged_ = false;
   bool closePending_ = false;
+  std::string lastPercent_;  // the percentage shown last in this draw
+  std::string stopPercent_;  // ... when Terminate was chosen
+  // Why the map shown is incomplete (a stopped or failed draw), or empty.
+  QString incompleteMap_;
 
   QString altmaxText_;
   QString altminText_;
