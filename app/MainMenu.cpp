@@ -143,19 +143,18 @@ std::vector<MenuEntry> buildEntries() {
                           &TMainForm::modeClick, true));
   }
   e.push_back(separatorEntry("m_topo", "bar3"));
-  // The optimise-shading dialog brings the command of "Optimise Shading".
-  e.push_back(itemEntry("m_topo", "m_define", "Optimise Shading    ", "Ctrl+O", nullptr));
+  e.push_back(itemEntry("m_topo", "m_define", "Optimise Shading    ", "Ctrl+O", &TMainForm::m_defineClick));
   e.push_back(itemEntry("m_topo", "m_kk", "Show Colour Key      ", "Ctrl+K", &TMainForm::m_kkClick));
 
-  // Help: the about box, the help viewer, the annotated tile map and the
-  // sourcing note bring their commands.
+  // Help
   e.push_back(menuEntry("", "m_help", "&Help        "));
-  e.push_back(itemEntry("m_help", "m_h000", "About", "Ctrl+A", nullptr));
-  e.push_back(itemEntry("m_help", "m_h001", "Program Help", "F1", nullptr));
+  e.push_back(itemEntry("m_help", "m_h000", "About", "Ctrl+A", &TMainForm::m_h000Click));
+  e.push_back(itemEntry("m_help", "m_h001", "Program Help", "F1", &TMainForm::m_h001Click));
   e.push_back(separatorEntry("m_help", "m_h002"));
-  e.push_back(itemEntry("m_help", "m_h003", "Annotated map of Mars showing the 16 tiles", "Ctrl+T", nullptr, true));
+  e.push_back(itemEntry("m_help", "m_h003", "Annotated map of Mars showing the 16 tiles", "Ctrl+T",
+                        &TMainForm::m_h003Click, true));
   e.push_back(separatorEntry("m_help", "m_h004"));
-  e.push_back(itemEntry("m_help", "m_h005", "Sourcing the MEGDR128 MOLA DEM Tiles", "", nullptr));
+  e.push_back(itemEntry("m_help", "m_h005", "Sourcing the MEGDR128 MOLA DEM Tiles", "", &TMainForm::m_h005Click));
 
   // Status items
   e.push_back({Kind::Status, {}, QStringLiteral("legend"), {}, {}, nullptr, false});

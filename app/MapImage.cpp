@@ -76,11 +76,12 @@ void MapImage::showImage(const QImage& image) {
   update();
 }
 
-Raster MapImage::toRaster() const {
-  if (picture_.isNull()) return {};
-  Raster raster(picture_.width(), picture_.height());
+Raster MapImage::rasterOf(const QImage& image) {
+  if (image.isNull()) return {};
+  const QImage picture = image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+  Raster raster(picture.width(), picture.height());
   for (int y = 0; y < raster.height; ++y) {
-    const auto* from = reinterpret_cast<const QRgb*>(picture_.constScanLine(y));
+    const auto* from = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
     std::uint8_t* to = raster.row(y);
     for (int x = 0; x < raster.width; ++x, to += 3) {
       to[0] = static_cast<std::uint8_t>(qBlue(from[x]));

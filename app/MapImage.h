@@ -32,7 +32,9 @@ class MapImage : public QWidget {
   bool hasPicture() const { return !picture_.isNull(); }
   const QImage& picture() const { return picture_; }
   // The picture as a 24-bit raster (empty when there is none).
-  Raster toRaster() const;
+  Raster toRaster() const { return rasterOf(picture_); }
+  // Any picture as a 24-bit raster.
+  static Raster rasterOf(const QImage& picture);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

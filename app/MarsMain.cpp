@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -31,7 +33,15 @@
 #include "select/CustomAreaPanel.h"
 #include "select/FeatureFinder.h"
 #include "select/LocMap.h"
+#include "windows/HelpWindow.h"
+#include "windows/JpegDecoder.h"
 #include "windows/KeyMain.h"
+#include "windows/Stretch.h"
+#include "windows/about.h"
+
+#ifndef TARVELON_DATA_DIR
+#define TARVELON_DATA_DIR ""
+#endif
 
 namespace tarvelon {
 
@@ -91,6 +101,10 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   // First values: the struct's initialisers are the program's first values
   // (scheme 1, mode 1, nothing drawn yet).
   state_ = MapViewState{};
+  const QString executableDir = QCoreApplication::applicationDirPath();
+  helpSearchDirs_ = {executableDir, executableDir + QStringLiteral("/../share/tarvelon"),
+                     QString::fromUtf8(TARVELON_DATA_DIR)};
+  setWindowIcon(programIcon());
   buildWindow();
   buildMenus();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
@@ -108,6 +122,42 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
 }
 
 TMainForm::~TMainForm() = default;
+
+void TMainForm::setStretchColours(TStretchColours* dialog) {
+  stretch_ = dialog;
+  if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
+}
+
+QIcon TMainForm::programIcon() { return QIcon(QString::fromLatin1(kIconResource)); }
+
+QImage TMainForm::annotatedMapPicture(QString& problem) {
+  QFile file(QString::fromLatin1(kAnnotatedMapResource));
+  if (!file.open(QIODevice::ReadOnly)) {
+    problem = QStringLiteral("The annotated map of Mars is missing from this build of Tarvelon.");
+    return {};
+  }
+  const QByteArray bytes = file.readAll();
+  const DecodedJpeg decoded =
+      decodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+  if (!decoded.ok) {
+    problem = QStringLiteral("The annotated map of Mars cannot be decoded: %1.").arg(fromStd(decoded.error));
+    return {};
+  }
+  if (decoded.width != kAnnotatedMapWidth || decoded.height != kAnnotatedMapHeight) {
+    problem = QStringLiteral("The annotated map of Mars is %1 x %2 pixels instead of %3 x %4.")
+                  .arg(decoded.width)
+                  .arg(decoded.height)
+                  .arg(kAnnotatedMapWidth)
+                  .arg(kAnnotatedMapHeight);
+    return {};
+  }
+  const QImage rgb(decoded.rgb.data(), decoded.width, decoded.height, decoded.width * 3, QImage::Format_RGB888);
+  return rgb.convertToFormat(QImage::Format_RGB32);  // a deep copy: the decoded bytes go
+}
+
+QStringList TMainForm::helpFilePlaces() const {
+  return tarvelon::helpFilePlaces(QStringList{startDir_} + helpSearchDirs_);
+}
 
 QString TMainForm::settingsFile() const { return QString::fromStdString(settingsPath(startDir_.toStdString())); }
 
@@ -499,6 +549,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   if (colourKey_ != nullptr) colourKey_->close();
   if (locationMap_ != nullptr) locationMap_->closeWindow();
   if (finder_ != nullptr) finder_->close();
+  if (aboutBox_ != nullptr) aboutBox_->hide();
+  if (stretch_ != nullptr) stretch_->hide();
+  if (help_ != nullptr) help_->close();
   event->accept();
 }
 
@@ -513,6 +566,60 @@ bool TMainForm::redrawNeeded() const {
 void TMainForm::redrawCurrentMap() {
   QAction* item = menuItem(kResolutionItemBase + state_.resolutionIndex);
   if (item != nullptr && item->isEnabled()) MsizeClick(item);
+}
+
+bool TMainForm::areaKnown() const {
+  return state_.areaWest < state_.areaEast && state_.areaSouth < state_.areaNorth;
+}
+
+int TMainForm::schemeAfterUserColours() const {
+  return schemeToStore(kUserColours, state_.drawnScheme, checkedNumber(kSchemeItemBase, kSchemeCount));
+}
+
+void TMainForm::redrawByMapKind() {
+  // The dialog's buttons are not menu commands: a failed draw is reported
+  // here.
+  runGuarded([this] { redrawCurrentMapByKind(); });
+}
+
+void TMainForm::redrawCurrentMapByKind() {
+  if (drawing_) {
+    // The running draw takes the new colours from its next line; it is
+    // then drawn once more, whole, as after a scheme change.
+    colouringChanged_ = true;
+    return;
+  }
+  // The menu shows the scheme the map is drawn in.
+  if (state_.colourScheme >= 0 && state_.colourScheme < kSchemeCount) {
+    checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
+  }
+  if (state_.mapKind == 0) {
+    if (!areaKnown()) {
+      setLegend("Choose an area from the Map Area menu");
+      setPercent({});
+      return;
+    }
+    for (;;) {
+      const DrawOutcome outcome = runRenderer([this] {
+        return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this) !=
+               AreaDrawResult::Refused;
+      });
+      if (outcome.refused || outcome.stopped || !outcome.colouringChanged || closePending_) break;
+    }
+  } else if (state_.mapKind == 1) {
+    if (state_.tilePath.empty()) {
+      setLegend("Choose a tile from the File menu");
+      setPercent({});
+      return;
+    }
+    for (;;) {
+      const DrawOutcome outcome = runRenderer([this] {
+        drawTile(state_, *this);
+        return true;
+      });
+      if (outcome.stopped || !outcome.colouringChanged || closePending_) break;
+    }
+  }
 }
 
 void TMainForm::setDrawingMenus(int flag) {
@@ -537,6 +644,8 @@ void TMainForm::clearMapCheckMarks() {
 }
 
 TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<bool()>& draw) {
+  // A new map ends the annotated view: the draw starts from the user's map.
+  endAnnotatedView();
   DrawScope scope(*this);
   const bool drawn = draw();
   return {!drawn, stopPressed_, colouringChanged_};
@@ -606,14 +715,14 @@ void TMainForm::MsizeClick(QAction* item) {
   state_.resolutionIndex = n;
   item->setChecked(true);
   if (!redrawNeeded()) return;
-  if (state_.mapKind == 0 &&
-      !(state_.areaWest < state_.areaEast && state_.areaSouth < state_.areaNorth)) {
+  if (state_.mapKind == 0 && !areaKnown()) {
     // Area mode before any area was drawn: there is nothing to redraw, and
     // the map on screen stays.
     setLegend("Choose an area from the Map Area menu");
     setPercent({});
     return;
   }
+  endAnnotatedView();
   // The old map goes before the new one is drawn.
   if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
   // A scheme or mode chosen during the draw reaches the renderer at its
@@ -667,7 +776,9 @@ void TMainForm::m_sizeClick(QAction*) {
 }
 
 void TMainForm::m_loadClick(QAction*) {
-  if (drawing_) return;
+  // The annotated tile map stays while a tile is chosen from it; the
+  // user's map under it goes when the tile is drawn.
+  if (drawing_ || state_.annotatedShown == 1) return;
   dmap_->clearPicture();
 }
 
@@ -679,6 +790,7 @@ void TMainForm::m_terminateClick(QAction*) {
   }
   altminText_ = QString::number(state_.altMin) + QStringLiteral(" m)");
   altmaxText_ = QString::number(state_.altMax) + QStringLiteral(" m)");
+  if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
   dmap_->setCursor(Qt::ArrowCursor);
 }
 
@@ -797,8 +909,10 @@ void TMainForm::m_SaveMapClick(QAction*) {
   BMPSave(state_.mapName);
 }
 
+const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? keptMap_ : dmap_->picture(); }
+
 void TMainForm::BMPSave(const std::string& name) {
-  if (!dmap_->hasPicture()) {
+  if (userMap().isNull()) {
     dialogs_.information(QStringLiteral("There is no map on the screen to save."));
     return;
   }
@@ -814,7 +928,7 @@ void TMainForm::BMPSave(const std::string& name) {
   const std::optional<QString> chosen = dialogs_.saveFileName(request);
   if (!chosen || chosen->isEmpty()) return;
   if (QFileInfo::exists(*chosen) && !dialogs_.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
-  writeBmp(dmap_->toRaster(), chosen->toStdString());
+  writeBmp(MapImage::rasterOf(userMap()), chosen->toStdString());
 }
 
 // ---------------------------------------------------------------------------
@@ -853,6 +967,94 @@ void TMainForm::m_kkClick(QAction*) {
   colourKey_->activateWindow();
 }
 
+void TMainForm::m_defineClick(QAction*) {
+  if (stretch_ == nullptr) return;
+  stretch_->show();
+  stretch_->raise();
+  stretch_->activateWindow();
+}
+
+// ---------------------------------------------------------------------------
+// Help
+
+void TMainForm::m_h000Click(QAction*) {
+  if (aboutBox_ == nullptr) return;
+  aboutBox_->show();
+  aboutBox_->raise();
+  aboutBox_->activateWindow();
+}
+
+void TMainForm::m_h001Click(QAction*) {
+  const QStringList places = helpFilePlaces();
+  const QString found = findHelpFile(places);
+  if (found.isEmpty()) {
+    dialogs_.error(QStringLiteral("Tarvelon cannot find its help file %1.\n\nIt looks for it in:\n%2")
+                       .arg(QString::fromLatin1(kHelpFileName), places.join(QLatin1Char('\n'))));
+    return;
+  }
+  if (help_ == nullptr) {
+    help_ = std::make_unique<HelpWindow>();
+    help_->setWindowIcon(windowIcon());
+  }
+  // Opened afresh every time: the file may have been replaced meanwhile.
+  QString problem;
+  if (!help_->openFile(found, problem)) {
+    dialogs_.error(QStringLiteral("Tarvelon cannot show its help.\n\n") + problem);
+    return;
+  }
+  help_->showDefaultTopic();
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+}
+
+void TMainForm::m_h003Click(QAction*) {
+  QAction* item = action(QStringLiteral("m_h003"));
+  if (drawing_) {
+    // The picture belongs to the draw until it ends.
+    item->setChecked(state_.annotatedShown == 1);
+    return;
+  }
+  if (state_.annotatedShown == 1) {
+    endAnnotatedView();
+  } else {
+    showAnnotatedMap();
+  }
+}
+
+void TMainForm::showAnnotatedMap() {
+  QAction* item = action(QStringLiteral("m_h003"));
+  if (mars_.isNull()) {
+    QString problem;
+    mars_ = annotatedMapPicture(problem);
+    if (mars_.isNull()) {
+      item->setChecked(false);
+      dialogs_.error(problem);
+      return;
+    }
+  }
+  keptMap_ = dmap_->picture();
+  keptImageSize_ = dmap_->size();
+  keptPanelSize_ = dmap2_->size();
+  state_.annotatedShown = 1;
+  item->setChecked(true);
+  sizeMap(kAnnotatedMapWidth, kAnnotatedMapHeight);
+  dmap_->showImage(mars_);
+}
+
+void TMainForm::endAnnotatedView() {
+  if (state_.annotatedShown != 1) return;
+  state_.annotatedShown = 0;
+  action(QStringLiteral("m_h003"))->setChecked(false);
+  dmap_->showImage(keptMap_);
+  dmap_->resize(keptImageSize_);
+  dmap2_->resize(keptPanelSize_);
+  layoutMapArea();
+  keptMap_ = QImage();
+}
+
+void TMainForm::m_h005Click(QAction*) { dialogs_.information(QString::fromUtf8(kSourcingNote)); }
+
 // ---------------------------------------------------------------------------
 // Drawing host
 
@@ -888,6 +1090,7 @@ void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt
 void TMainForm::setAltitudeLabels(const std::string& altmax, const std::string& altmin) {
   altmaxText_ = fromStd(altmax);
   altminText_ = fromStd(altmin);
+  if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
 }
 
 void TMainForm::checkResolution(int resolutionIndex) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QHash>
+#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <memory>
 #include <string>
 
 #include "app/MainMenu.h"
@@ -21,6 +23,8 @@
 #include "select/Gazetteer.h"
 #include "select/LocMap.h"
 #include "windows/KeyMain.h"
+#include "windows/Stretch.h"
+#include "windows/about.h"
 
 class QFrame;
 class QMenu;
@@ -32,11 +36,26 @@ class CustomAreaPanel;
 class DialogHost;
 class FeatureFinder;
 class FolderPanel;
+class HelpWindow;
 class MapImage;
 
 inline constexpr const char* kMainCaption = "Tarvelon - version 0.57";
 
-class TMainForm : public QMainWindow, public DrawHost {
+// The annotated tile map and the program icon, built into the program.
+inline constexpr const char* kAnnotatedMapResource = ":/tarvelon/annotated-tiles.jpg";
+inline constexpr const char* kIconResource = ":/tarvelon/tarvelon-64.png";
+inline constexpr int kAnnotatedMapWidth = 1440;
+inline constexpr int kAnnotatedMapHeight = 720;
+
+// Where the MEGDR128 tiles can be had (Help > "Sourcing the MEGDR128 MOLA
+// DEM Tiles").
+inline constexpr const char* kSourcingNote =
+    "The MEGDR128 128 pixel/degree MOLA Digital Elevation Model\n"
+    "files may be downloaded from:\n\n"
+    "https://pds-geosciences.wustl.edu/missions/mgs/megdr.html\n\n"
+    "See the Help File for further details.\n";
+
+class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   Q_OBJECT
 
  public:
@@ -54,6 +73,24 @@ class TMainForm : public QMainWindow, public DrawHost {
   void setColourKey(TVertKey* key) { colourKey_ = key; }
   void setLocationMap(TLocationMap* map);
   TLocationMap* locationMap() const { return locationMap_; }
+  void setAboutBox(TProgDetails* box) { aboutBox_ = box; }
+  // The optimise-shading dialog; it is given the altitude texts kept so far.
+  void setStretchColours(TStretchColours* dialog);
+  // The help window, once Program Help has opened it.
+  HelpWindow* helpWindow() const { return help_.get(); }
+
+  // The program's icon: the window icon and the about box's picture.
+  static QIcon programIcon();
+  // The annotated tile map picture, decoded from the copy built into the
+  // program; a null image, and `problem` set, when it cannot be decoded.
+  static QImage annotatedMapPicture(QString& problem);
+
+  // Where Program Help looks for tarvelon.chm: the start folder, then the
+  // executable's folder, then the data folder installed beside it
+  // (../share/tarvelon) and the one the build was configured for.
+  QStringList helpFilePlaces() const;
+  // Tests put the folders after the start folder elsewhere.
+  void setHelpSearchDirs(const QStringList& folders) { helpSearchDirs_ = folders; }
 
   MapViewState& state() { return state_; }
   const MapViewState& state() const { return state_; }
@@ -110,6 +147,11 @@ class TMainForm : public QMainWindow, public DrawHost {
   void SetColClick(QAction* item);
   void modeClick(QAction* item);
   void m_kkClick(QAction* item = nullptr);
+  void m_defineClick(QAction* item = nullptr);
+  void m_h000Click(QAction* item = nullptr);
+  void m_h001Click(QAction* item = nullptr);
+  void m_h003Click(QAction* item = nullptr);
+  void m_h005Click(QAction* item = nullptr);
   void Dir002Click(const QString& path);
   void setfolderClick();
 
@@ -136,6 +178,18 @@ class TMainForm : public QMainWindow, public DrawHost {
   // resolution item, when that item is enabled.
   void redrawCurrentMap();
   bool redrawNeeded() const;
+  // True once an area has been drawn (the area bounds hold a rectangle).
+  bool areaKnown() const;
+
+  // The map the user drew: the picture shown, or, while the annotated tile
+  // map is shown, the map it covers. Save Map saves this one.
+  const QImage& userMap() const;
+
+  // StretchHost: "Default" leaves the user colours for the scheme the
+  // settings file would store; the dialog's redraw goes by the map kind and
+  // around the Resolution command, every time.
+  int schemeAfterUserColours() const override;
+  void redrawByMapKind() override;
   // 1 enables, 0 disables the Resolution and Topography menus and
   // "Optimise Shading"; any other value does nothing.
   void setDrawingMenus(int flag);
@@ -201,6 +255,10 @@ class TMainForm : public QMainWindow, public DrawHost {
   static QString shownPercent(const std::string& percent);
 
   DrawOutcome runRenderer(const std::function<bool()>& draw);
+  void redrawCurrentMapByKind();
+  // The annotated tile map gives the user's map back, with its sizes.
+  void endAnnotatedView();
+  void showAnnotatedMap();
   void checkOnly(int base, int count, int number);
   int checkedNumber(int base, int count) const;
   void setStatusCaption(QAction* item, const std::string& text);
@@ -229,6 +287,17 @@ class TMainForm : public QMainWindow, public DrawHost {
   QAction* legend_ = nullptr;
   QAction* prcent_ = nullptr;
   QPointer<TVertKey> colourKey_;
+  QPointer<TProgDetails> aboutBox_;
+  QPointer<TStretchColours> stretch_;
+  std::unique_ptr<HelpWindow> help_;
+  QStringList helpSearchDirs_;
+
+  // The annotated tile map (`Mars`), decoded on first use; the user's map
+  // and the sizes of dmap and dmap2 while it covers them.
+  QImage mars_;
+  QImage keptMap_;
+  QSize keptImageSize_;
+  QSize keptPanelSize_;
 
   QStringList megdrList_;
   TileListing panelListing_;  // the folder last clicked on the panel

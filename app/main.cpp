@@ -8,10 +8,13 @@
 #include "app/QtDialogHost.h"
 #include "select/LocMap.h"
 #include "windows/KeyMain.h"
+#include "windows/Stretch.h"
+#include "windows/about.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarvelon"));
+  QApplication::setWindowIcon(tarvelon::TMainForm::programIcon());
 
   tarvelon::QtDialogHost dialogs;
   // The windows are created hidden, the main window first.
@@ -20,10 +23,13 @@ int main(int argc, char** argv) {
   dialogs.setParent(&mainForm);
   tarvelon::TVertKey colourKey(mainForm.state(), &mainForm);
   mainForm.setColourKey(&colourKey);
-  // The about box follows here.
+  tarvelon::TProgDetails aboutBox(mainForm.windowIcon());
+  mainForm.setAboutBox(&aboutBox);
   tarvelon::TLocationMap locationMap(&mainForm);
   mainForm.setLocationMap(&locationMap);
-  // The optimise-shading dialog follows here.
+  tarvelon::TStretchColours stretchColours(mainForm.state(), mainForm, &mainForm);
+  stretchColours.setColourKey(&colourKey);
+  mainForm.setStretchColours(&stretchColours);
 
   mainForm.showMaximized();
   return app.exec();

@@ -23,8 +23,13 @@ namespace {
 const Asset kAssets[] = {
     {"relief", "relief-preview.png: the shaded relief the pictures start from, 2 pixels per degree",
      buildReliefPreview, false},
+    {"features", "help/features.html: the help page that lists the named features", buildFeaturePage, true},
     {"location", "locationmap.bmp: the location map window's picture, 480 x 240, 256 colours", buildLocationMap,
      true},
+    {"annotated", "pictures/annotated-tiles.jpg: the annotated map of the sixteen tiles, 1440 x 720", buildAnnotatedMap,
+     true},
+    {"icon", "pictures/tarvelon-64.png: the program's icon, Mars as a globe, 64 x 64", buildProgramIcon, true},
+    {"help", "help/pictures/*.png: the schemes, modes and user colours for the help pages", buildHelpPictures, true},
 };
 
 void usage(std::FILE* out) {

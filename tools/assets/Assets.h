@@ -30,6 +30,12 @@ void saveImage(const QImage& image, const std::filesystem::path& path, int quali
 
 // The builders.
 void buildReliefPreview(const AssetContext& context);
+void buildAnnotatedMap(const AssetContext& context);
+void buildProgramIcon(const AssetContext& context);
+void buildHelpPictures(const AssetContext& context);
+void buildFeaturePage(const AssetContext& context);  // FeaturePage.cpp
+// The text of that page.
+std::string featurePageHtml();
 void buildLocationMap(const AssetContext& context);  // LocationMap.cpp
 
 // The location map window's picture: 480 x 240, 8 bits per pixel with a

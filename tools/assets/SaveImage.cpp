@@ -1,4 +1,5 @@
-// Writing a picture through a temporary file; shared by the builders.
+// Writing a picture of the asset builder; in the library, so that the
+// builders can be linked into tests as well as into the tool.
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>

@@ -1,0 +1,79 @@
+// The help window: the pages of the compiled help file tarvelon.chm in a
+// browser with its table of contents beside it, Back and Forward.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <QTextBrowser>
+#include <QUrl>
+#include <memory>
+
+#include "windows/ChmFile.h"
+
+class QAction;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tarvelon {
+
+inline constexpr const char* kHelpFileName = "tarvelon.chm";
+
+// The help file in each of `folders`, in order, each folder once; empty
+// texts are skipped.
+QStringList helpFilePlaces(const QStringList& folders);
+// The first of `places` that exists, or an empty text.
+QString findHelpFile(const QStringList& places);
+
+// Pages are addressed as chm:/page.html inside the open file.
+QUrl helpUrl(const std::string& objectPath);
+
+// Shows pages, pictures and style sheets from the help file and from
+// nowhere else.
+class HelpBrowser : public QTextBrowser {
+  Q_OBJECT
+
+ public:
+  explicit HelpBrowser(QWidget* parent = nullptr);
+  void setFile(const ChmFile* file) { file_ = file; }
+  QVariant loadResource(int type, const QUrl& name) override;
+
+ private:
+  void follow(const QUrl& link);
+  const ChmFile* file_ = nullptr;
+};
+
+class HelpWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit HelpWindow(QWidget* parent = nullptr);
+  ~HelpWindow() override;
+
+  // Opens the help file; on failure keeps what was open and says why.
+  bool openFile(const QString& path, QString& error);
+  // Shows the file's default topic.
+  void showDefaultTopic();
+  // Shows a page of the file ("/menus.html#file").
+  void showTopic(const std::string& local);
+
+  const ChmFile* file() const { return file_.get(); }
+  HelpBrowser* browser() const { return browser_; }
+  QTreeWidget* contents() const { return contents_; }
+  QAction* backAction() const { return back_; }
+  QAction* forwardAction() const { return forward_; }
+  QAction* homeAction() const { return home_; }
+
+ private:
+  void fillContents();
+  void markCurrentTopic(const QUrl& url);
+
+  std::unique_ptr<ChmFile> file_;
+  HelpBrowser* browser_ = nullptr;
+  QTreeWidget* contents_ = nullptr;
+  QAction* back_ = nullptr;
+  QAction* forward_ = nullptr;
+  QAction* home_ = nullptr;
+};
+
+}  // namespace tarvelon
