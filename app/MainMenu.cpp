@@ -69,6 +69,7 @@ std::vector<MenuEntry> buildEntries() {
                           true));
   }
   e.push_back(itemEntry("m_file", "m_SaveMap", "Save Map", "Ctrl+S", &TMainForm::m_SaveMapClick));
+  e.push_back(itemEntry("m_file", "m_SaveLegend", "Save Map with Legend...", "", &TMainForm::m_SaveLegendClick));
   e.push_back(separatorEntry("m_file", "bar"));
   e.push_back(itemEntry("m_file", "Drawinbackground", "Draw in background (faster)", "Ctrl+B",
                         &TMainForm::DrawinbackgroundClick, true));
@@ -103,6 +104,8 @@ std::vector<MenuEntry> buildEntries() {
   // The optimise-shading dialog brings the command of "Optimise Shading".
   e.push_back(itemEntry("m_topo", "m_define", "Optimise Shading    ", "Ctrl+O", nullptr));
   e.push_back(itemEntry("m_topo", "m_kk", "Show Colour Key      ", "Ctrl+K", &TMainForm::m_kkClick));
+  e.push_back(separatorEntry("m_topo", "bar4"));
+  e.push_back(itemEntry("m_topo", "m_relief", "Relief Shading", "", &TMainForm::m_reliefClick, true));
 
   // Help: the about box, the help viewer, the annotated tile map and the
   // sourcing note bring their commands.

@@ -34,6 +34,12 @@ class MapImage : public QWidget {
   // The picture as a 24-bit raster (empty when there is none).
   Raster toRaster() const;
 
+ signals:
+  // The picture went (clearPicture), or became a picture of its own
+  // (showImage) rather than a renderer's raster.
+  void pictureCleared();
+  void imageShown();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 

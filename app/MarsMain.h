@@ -23,6 +23,7 @@ class QScrollArea;
 
 namespace tarvelon {
 
+class CursorReadout;
 class DialogHost;
 class FolderPanel;
 class MapImage;
@@ -58,6 +59,8 @@ class TMainForm : public QMainWindow, public DrawHost {
   QMenu* menu(const QString& name) const;
 
   MapImage* dmap() const { return dmap_; }
+  // The status bar's readout of the point under the mouse.
+  CursorReadout* readout() const { return readout_; }
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
   FolderPanel* findloc() const { return findloc_; }
@@ -90,6 +93,8 @@ class TMainForm : public QMainWindow, public DrawHost {
   void m_loadClick(QAction* item = nullptr);
   void m_SaveMapClick(QAction* item = nullptr);
   void BMPSave(const std::string& name);
+  void m_SaveLegendClick(QAction* item = nullptr);
+  void m_reliefClick(QAction* item = nullptr);
   void DrawinbackgroundClick(QAction* item = nullptr);
   void m_terminateClick(QAction* item = nullptr);
   void m_endClick(QAction* item = nullptr);
@@ -125,6 +130,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   void clearMap() override;
   void showRows(const Raster& raster, int firstRow, int endRow) override;
   void showRaster(const Raster& raster) override;
+  void rowsFinished(const Raster& raster, int firstRow, int endRow) override;
   void setBusy(bool busy) override;
   void setAltitudeLabels(const std::string& altmax, const std::string& altmin) override;
   void checkResolution(int resolutionIndex) override;
@@ -162,6 +168,8 @@ class TMainForm : public QMainWindow, public DrawHost {
   int checkedNumber(int base, int count) const;
   void setStatusCaption(QAction* item, const std::string& text);
   void layoutMapArea();
+  std::string saveName() const;
+  QString viewSettingsFile() const;
 
   QString startDir_;
   DialogHost& dialogs_;
@@ -179,6 +187,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   FolderPanel* findloc_ = nullptr;
   QAction* legend_ = nullptr;
   QAction* prcent_ = nullptr;
+  CursorReadout* readout_ = nullptr;
   QPointer<TVertKey> colourKey_;
 
   QStringList megdrList_;
@@ -190,6 +199,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   bool stopPressed_ = false;
   bool colouringChanged_ = false;
   bool closePending_ = false;
+  bool viewSettingsFailed_ = false;  // told the user once this run
 
   QString altmaxText_;
   QString altminText_;
