@@ -14,6 +14,7 @@ CursorReadout::CursorReadout(const MapViewState& state, QWidget* parent) : QLabe
   setTextFormat(Qt::PlainText);
   // A long text is cut at the window's edge rather than widening it.
   setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  setContentsMargins(6, 1, 6, 1);
   // The figures keep their place as they change.
   QFont figures = font();
   figures.setStyleHint(QFont::TypeWriter);
