@@ -238,8 +238,9 @@ void placeColourBlock(const LegendInput& input, const ColourBlock& block, double
     endMark(barX + barWidth / 2.0, kilometresLabel(range.lowest, 2), "the whole map");
     return;
   }
-  endMark(barX + 0.5, kilometresLabel(range.lowest, 2), "lowest");
-  endMark(barX + barWidth - 0.5, kilometresLabel(range.highest, 2), "highest");
+  // On the bar's outline, so that the end columns keep their colours.
+  endMark(barX - 0.5, kilometresLabel(range.lowest, 2), "lowest");
+  endMark(barX + barWidth + 0.5, kilometresLabel(range.highest, 2), "highest");
 
   // Round kilometres between them, as many as their labels leave room for.
   const double metresPerPixel = double(range.highest - range.lowest) / barWidth;

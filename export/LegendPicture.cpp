@@ -3,11 +3,14 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "dem/AtomicFile.h"
+#include "dem/TileNames.h"
 #include "render/BmpWriter.h"
 
 namespace tarvelon {
@@ -22,6 +25,24 @@ bool endsWithPng(const std::string& path) {
   std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
   return tail == ".png";
 }
+
+// A QGuiApplication for the time a legend is made, when the program has
+// none: fonts need one. It runs on the offscreen platform, so no display is
+// needed.
+class FontsApplication {
+ public:
+  FontsApplication() {
+    if (QGuiApplication::instance() == nullptr) app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+  }
+
+ private:
+  char name_[16] = "tarvelon";
+  char option_[16] = "-platform";
+  char platform_[16] = "offscreen";
+  char* argv_[4] = {name_, option_, platform_, nullptr};
+  int argc_ = 3;
+  std::unique_ptr<QGuiApplication> app_;
+};
 
 }  // namespace
 
@@ -89,6 +110,31 @@ QImage paintLegend(const QImage& map, const LegendLayout& layout) {
 QImage legendPicture(const QImage& map, const LegendInput& input) {
   const LegendTextMeasure measure;
   return paintLegend(map, layoutLegend(input, measure));
+}
+
+void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const MapViewState& state,
+                          const std::string& path) {
+  if (map.width != geometry.width() || map.height != geometry.height()) {
+    throw WriteError("Cannot write " + path + ": the map is " + std::to_string(map.width) + " x " +
+                     std::to_string(map.height) + " pixels where its legend expects " +
+                     std::to_string(geometry.width()) + " x " + std::to_string(geometry.height()));
+  }
+  const FontsApplication fonts;
+  LegendInput input;
+  input.title = state.mapTitle;
+  input.geometry = geometry;
+  input.colourScheme = state.colourScheme;
+  input.shadingMode = state.shadingMode;
+  input.bandLimits = state.bandLimits;
+  input.reliefShading = state.reliefShading;
+  input.sunAzimuth = state.sunAzimuth;
+  input.sunAltitude = state.sunAltitude;
+  input.elevations = measureElevations(
+      geometry, [](int) { return true; },
+      [&state](int tile) { return tilePath(state.demFolder, state.tileNames[static_cast<std::size_t>(tile)]); });
+  const QImage image(map.pixels.data(), map.width, map.height, static_cast<qsizetype>(map.rowBytes()),
+                     QImage::Format_BGR888);
+  saveLegendPicture(legendPicture(image.convertToFormat(QImage::Format_RGB32), input), path);
 }
 
 void saveLegendPicture(const QImage& picture, const std::string& path) {

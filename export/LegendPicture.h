@@ -8,6 +8,8 @@
 #include <string>
 
 #include "export/LegendLayout.h"
+#include "render/MapViewState.h"
+#include "render/Raster.h"
 
 namespace tarvelon {
 
@@ -38,5 +40,14 @@ QImage paintLegend(const QImage& map, const LegendLayout& layout);
 // a 24-bit BMP, through a temporary file renamed into place. Throws
 // WriteError; an old file of that name then stays as it was.
 void saveLegendPicture(const QImage& picture, const std::string& path);
+
+// For tarvelon-render --legend: the finished map `map` of `geometry`
+// (every row drawn), drawn with `state`'s colouring and titled with its
+// mapTitle, saved with its legend to `path` as saveLegendPicture does. The
+// elevations are measured from the tiles in state.demFolder. Makes a
+// QGuiApplication on the offscreen platform for the fonts when there is
+// none. Throws TileError, WriteError.
+void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const MapViewState& state,
+                          const std::string& path);
 
 }  // namespace tarvelon
