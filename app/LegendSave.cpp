@@ -27,7 +27,7 @@ class BusyCursor {
 }  // namespace
 
 void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const MapViewState& state, DialogHost& dialogs,
-                       const std::string& name) {
+                       const std::string& name, const QString& incomplete) {
   if (!dmap.hasPicture()) {
     dialogs.information(QStringLiteral("There is no map on the screen to save."));
     return;
@@ -40,6 +40,10 @@ void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const
                             ? QStringLiteral("The annotated tile map has no legend. Save it with Save Map.")
                             : QStringLiteral("This picture is not a map Tarvelon can place on Mars, so it has no "
                                              "legend. Save it with Save Map."));
+    return;
+  }
+  if (!incomplete.isEmpty() &&
+      !dialogs.question(QStringLiteral("This map is incomplete: %1.\n\nSave it anyway?").arg(incomplete))) {
     return;
   }
   SaveFileRequest request;

@@ -7,12 +7,15 @@
 #include <cstring>
 #include <vector>
 
+#include "dem/MessageText.h"
+
 namespace tarvelon {
 
 TileFile::TileFile(std::string path) : path_(std::move(path)) {
   fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
-    throw TileError("Cannot open the tile file " + path_ + ": " + std::strerror(errno));
+    const int error = errno;
+    throw TileError("Cannot open the tile file " + quote(path_) + ": " + std::strerror(error));
   }
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -28,14 +31,15 @@ void TileFile::readExactly(std::uint8_t* into, std::size_t bytes, std::int64_t o
   while (done < bytes) {
     const ssize_t got = ::pread(fd_, into + done, bytes - done, offset + static_cast<std::int64_t>(done));
     if (got < 0) {
-      if (errno == EINTR) continue;
+      const int error = errno;
+      if (error == EINTR) continue;
       const int line = firstLine + static_cast<int>(done / kBytesPerLine);
-      throw TileError("Cannot read line " + std::to_string(line) + " of the tile file " + path_ + ": " +
-                      std::strerror(errno));
+      throw TileError("Cannot read line " + std::to_string(line) + " of the tile file " + quote(path_) + ": " +
+                      std::strerror(error));
     }
     if (got == 0) {
       const int line = firstLine + static_cast<int>(done / kBytesPerLine);
-      throw TileError("The tile file " + path_ + " ends before line " + std::to_string(line) +
+      throw TileError("The tile file " + quote(path_) + " ends before line " + std::to_string(line) +
                       ": it is shorter than a MEGDR128 tile (" + std::to_string(kTileBytes) + " bytes)");
     }
     done += static_cast<std::size_t>(got);
@@ -63,7 +67,7 @@ void TileFile::skipLines(int count) {
 
 void TileFile::readLine(int record, std::uint8_t* line) {
   if (record < 0) {
-    throw TileError("Line " + std::to_string(record) + " of the tile file " + path_ + " does not exist");
+    throw TileError("Line " + std::to_string(record) + " of the tile file " + quote(path_) + " does not exist");
   }
   readExactly(line, kBytesPerLine, std::int64_t(record) * kBytesPerLine, record);
   nextLine_ = record + 1;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 
 namespace tarvelon {
 
@@ -27,13 +28,13 @@ void put32(std::uint8_t* at, std::uint32_t value) {
 }  // namespace
 
 BmpFile::BmpFile(const std::string& path, int width, int height) : width_(width), height_(height) {
-  if (width <= 0 || height <= 0) throw WriteError("Cannot write " + path + ": there is no map to save.");
+  if (width <= 0 || height <= 0) throw WriteError("Cannot write " + quote(path) + ": there is no map to save.");
   // Rows of 3 bytes per pixel, each padded to a multiple of 4 bytes.
   const std::uint64_t stride = (std::uint64_t(width) * 3 + 3) / 4 * 4;
   const std::uint64_t imageSize = stride * std::uint64_t(height);
   const std::uint64_t fileSize = kFileHeaderSize + kInfoHeaderSize + imageSize;
   if (fileSize > std::numeric_limits<std::uint32_t>::max()) {
-    throw WriteError("Cannot write " + path + ": a map of " + std::to_string(width) + " x " +
+    throw WriteError("Cannot write " + quote(path) + ": a map of " + std::to_string(width) + " x " +
                      std::to_string(height) + " pixels is too large for a bitmap file.");
   }
   stride_ = static_cast<std::size_t>(stride);
@@ -65,7 +66,7 @@ BmpFile::~BmpFile() = default;
 
 void BmpFile::writeRows(const Raster& raster, int firstRow, int endRow) {
   if (raster.width != width_ || raster.height != height_ || firstRow < 0 || endRow > height_) {
-    throw WriteError("Cannot write " + file_->path() + ": the map changed size while it was saved.");
+    throw WriteError("Cannot write " + quote(file_->path()) + ": the map changed size while it was saved.");
   }
   // The file holds the rows bottom-up, so rows endRow - 1 down to firstRow
   // lie one after another in it, each followed by its padding.

@@ -119,6 +119,14 @@ class CursorReadoutTest : public QObject {
     // The line in hand (row 2) was finished; the rest stays undrawn.
     QCOMPARE(readoutAt(form, 100, 2), QStringLiteral("87.62%1N  161.25%1W   0 m").arg(kDeg));
     QCOMPARE(readoutAt(form, 100, 3), QStringLiteral("Not drawn"));
+    // Saved with a legend only if the user agrees, as Save Map asks.
+    s->dialogs.answers.push_back(false);
+    act(form, "m_SaveLegend")->trigger();
+    const QStringList asked = s->dialogs.texts(Kind::Question);
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked[0].startsWith(QStringLiteral("This map is incomplete: its drawing was stopped at")),
+             qPrintable(asked[0]));
+    QCOMPARE(s->dialogs.texts(Kind::SaveFile).size(), 0);
 
     // A background draw of a new tile clears the picture first: nothing to
     // read until it shows its map.

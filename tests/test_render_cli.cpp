@@ -190,10 +190,11 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
   fs::resize_file(data("megt00n000hb.img"), std::int64_t(100) * kBytesPerLine);
   const std::vector<Case> cases = {
       {{"tile", "3", "--data", dir.file("missing"), "-o", "a.bmp"}, "does not exist"},
-      {{"tile", "3", "--data", dir.file("fifteen"), "-o", "a.bmp"}, "holds 15 tile files"},
+      {{"tile", "3", "--data", dir.file("fifteen"), "-o", "a.bmp"},
+       "fifteen\" holds 15 of the 16 MEGDR128 tiles (megt*.img):\n  Missing: megt00n000hb.img (tile 11).\n"},
       {{"tile", "3", "-o", "a.bmp"}, "no data folder: give one with --data DIR"},
-      {{"tile", "11", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img ends before line 100"},
-      {{"area", "10", "-10", "20", "-20", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img ends before line"},
+      {{"tile", "11", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img\" ends before line 100"},
+      {{"area", "10", "-10", "20", "-20", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img\" ends before line"},
       {{"area", "10", "20", "10", "0", "--data", data(), "-o", "a.bmp"}, "west edge must lie west of its east edge"},
       {{"area", "0", "95", "10", "89", "--data", data(), "-o", "a.bmp"}, "lies outside the elevation data"},
       {{"area", "-180", "88", "180", "-88", "--step", "1", "--data", data(), "-o", "a.bmp"},
@@ -208,6 +209,84 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
     EXPECT_TRUE(r.out.empty()) << r.out;
   }
   EXPECT_TRUE(workFiles().empty());
+}
+
+TEST_F(RenderCli, NumbersTakeOneSignAndHugeOnesAreOutOfRange) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"area", "+-60", "58", "0", "32"}, "WEST must be a whole number, not \"+-60\"\n"},
+      {{"area", "-60", "58", "+-0", "32"}, "EAST must be a whole number, not \"+-0\"\n"},
+      {{"tile", "99999999999"}, "the tile number \"99999999999\" is out of range: it must lie between 1 and 16\n"},
+      {{"tile", "17"}, "the tile number \"17\" is out of range: it must lie between 1 and 16\n"},
+      {{"tile", "3", "--step", "-99999999999"}, "the step \"-99999999999\" is out of range"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> full = c.args;
+    full.insert(full.end(), {"--data", data()});
+    const Outcome r = run(full);
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  // "+60" and "-60" are numbers.
+  const Outcome r = run({"area", "+170", "+10", "190", "-0", "--step", "24", "--data", data(), "-o", "a.bmp"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST_F(RenderCli, MessagesQuoteUserDataShortAndVisibly) {
+  // An argument of 100 kB, one with terminal controls, and a command that
+  // does not exist.
+  Outcome r = run({"tile", std::string(100'000, '7'), "--data", data()});
+  EXPECT_EQ(r.exitCode, 2);
+  const std::string first = r.err.substr(0, r.err.find('\n'));
+  EXPECT_LT(first.size(), 200u) << first;
+  EXPECT_NE(first.find("\"7777"), std::string::npos) << first;
+  EXPECT_NE(first.find("777...777"), std::string::npos) << first;
+  r = run({"tile", "3\x1b[2J", "--data", data()});
+  EXPECT_NE(r.err.find("not \"3\\x1b[2J\""), std::string::npos) << r.err;
+  r = run({"bogus\x07 "});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "tarvelon-render: unknown command \"bogus\\x07 \"");
+
+  // A settings file of random bytes: a short message of printable text.
+  std::string noise;
+  for (int i = 0; i < 300'000; ++i) noise += static_cast<char>((i * 2654435761u) >> 24);
+  testing::writeText(work("megdr128.cfg"), noise);
+  r = run({"tile", "3"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_LT(r.err.size(), 400u) << r.err.size();
+  for (unsigned char c : r.err) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c != 0x7F)) << int(c);
+  EXPECT_EQ(r.err.rfind("tarvelon-render tile: The settings file \"" + work("megdr128.cfg") + "\" holds ", 0), 0u)
+      << r.err;
+}
+
+TEST_F(RenderCli, TilesAreFoundByNameWhateverElseTheFolderHolds) {
+  // Menu tile 12 (90..180 E, 0..44 S) spelled in capitals, which sort
+  // first, and a copy of menu tile 11's file, which sorts before it.
+  fs::rename(data("megt00n090hb.img"), data("MEGT00N090HB.IMG"));
+  testing::makeSparseFile(data("megt00n000hb (copy).img"));
+  const Outcome r = run({"tile", "12", "--data", data(), "-o", "map.bmp"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.compare(0, 33, "Tile: MEGT00N090HB.IMG processed "), 0) << r.out;
+  EXPECT_NE(r.err.find("tarvelon-render: in the data folder \"" + data() + "\":\n"
+                       "  Ignored, not one of the sixteen MEGDR128 tile names: \"megt00n000hb (copy).img\".\n"),
+            std::string::npos)
+      << r.err;
+  const Outcome eleven = run({"tile", "11", "--data", data(), "-o", "map.bmp"});
+  EXPECT_EQ(eleven.out.compare(0, 33, "Tile: megt00n000hb.img processed "), 0) << eleven.out;
+
+  // A folder in a tile's place is named as what it is.
+  fs::remove(data("megt44s180hb.img"));
+  fs::create_directory(data("megt44s180hb.img"));
+  const Outcome folder = run({"tile", "12", "--data", data(), "-o", "map.bmp"});
+  EXPECT_EQ(folder.exitCode, 1);
+  EXPECT_NE(folder.err.find(" holds 15 of the 16 MEGDR128 tiles (megt*.img):\n"
+                            "  Missing: megt44s180hb.img (tile 13).\n"
+                            "  \"megt44s180hb.img\" is a folder, not a tile file.\n"),
+            std::string::npos)
+      << folder.err;
 }
 
 // The colour of every elevation, in the three formats.
@@ -277,7 +356,7 @@ TEST_F(RenderCli, MakeDataRefusesBadInputAndWritesNothing) {
 
   r = run({"make-data", "--out", "x", "--bogus"});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("unknown option --bogus"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("unknown option \"--bogus\""), std::string::npos) << r.err;
 
   r = run({"make-data", "--help"});
   EXPECT_EQ(r.exitCode, 0);

@@ -14,6 +14,7 @@
 
 #include "app/Settings.h"
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "render/BmpWriter.h"
@@ -153,16 +154,10 @@ void loadTileSet(const MapOptions& options, MapViewState& state) {
   }
   std::error_code ec;
   if (!std::filesystem::is_directory(folder, ec)) {
-    throw CommandError("the data folder " + folder + " does not exist or is not a folder");
+    throw CommandError("the data folder " + quote(folder) + " does not exist or is not a folder");
   }
-  const std::vector<std::string> listing = listTileFiles(folder);
-  const auto names = buildTileNames(listing);
-  if (!names) {
-    throw CommandError("the data folder " + folder + " holds " + std::to_string(listing.size()) +
-                       " tile files (megt*.img); a MEGDR128 data folder holds sixteen");
-  }
+  state.tileNames = tileNamesOf(folder);
   state.demFolder = folder;
-  state.tileNames = *names;
 }
 
 // Keeps the finished map and shows the progress on standard error. Given a
