@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 
+#include "dem/MessageText.h"
 #include "dem/TileFile.h"
 #include "dem/TileNames.h"
 #include "render/ColourFunction.h"
@@ -112,7 +113,7 @@ QString CursorReadout::sampleText(const SampleSource& sample) {
     } catch (const TileError& error) {
       // Tried afresh at the next sample: the file may come back.
       file.reset();
-      read.problem = QString::fromLocal8Bit(error.what());
+      read.problem = QString::fromStdString(displaySafe(error.what()));
     }
     lastRead_ = std::move(read);
   }

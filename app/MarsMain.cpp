@@ -754,7 +754,7 @@ void TMainForm::m_reliefClick(QAction*) {
   } catch (const WriteError& error) {
     if (!viewSettingsFailed_) {
       dialogs_.error(QStringLiteral("Tarvelon could not remember the relief shading for the next run:\n%1")
-                         .arg(QString::fromLocal8Bit(error.what())));
+                         .arg(fromStd(displaySafe(error.what()))));
     }
     viewSettingsFailed_ = true;
   }

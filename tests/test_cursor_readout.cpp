@@ -218,6 +218,19 @@ class CursorReadoutTest : public QObject {
     TestMainForm bad(QString::fromStdString(s->startDir.str()), dialogs);
     QCOMPARE(bad.state().reliefShading, 0);
     QVERIFY(dialogs.shown.empty());
+
+    // Where the file cannot be written the toggle still works; the user is
+    // told once a run.
+    auto unwritable = start();
+    std::filesystem::create_directory(unwritable->startDir.file("tarvelon-view.cfg"));
+    QAction* toggle = act(*unwritable->form, "m_relief");
+    toggle->trigger();
+    toggle->trigger();
+    toggle->trigger();
+    QCOMPARE(unwritable->form->state().reliefShading, 1);
+    const QStringList errors = unwritable->dialogs.texts(Kind::Error);
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].startsWith(QStringLiteral("Tarvelon could not remember the relief shading")));
   }
 
   void saveMapWithLegendWritesTheFramedMap() {
