@@ -4,6 +4,7 @@
 
 #include "app/MarsMain.h"
 #include "render/ColourFunction.h"
+#include "select/Gazetteer.h"
 
 namespace tarvelon {
 
@@ -54,6 +55,31 @@ MenuEntry itemEntry(const char* parent, const QString& name, const char* caption
           command, checkable};
 }
 
+// The command of each feature family, in the order of FeatureFamily.
+constexpr MenuCommand kFamilyCommands[kFeatureFamilyCount] = {
+    &TMainForm::planitiae, &TMainForm::CrateredTerrain, &TMainForm::Crater,
+    &TMainForm::Mountains, &TMainForm::Valleys,         &TMainForm::Plateau,
+};
+
+// What opening each feature submenu runs; "Chaotic Terrain" and "Valleys"
+// run nothing.
+struct CategoryCommand {
+  const char* submenu;
+  MenuCommand onOpen;
+};
+constexpr CategoryCommand kCategoryCommands[] = {
+    {"m_plan", &TMainForm::m_planClick},     {"mensaeplateaus1", &TMainForm::mensaeplateaus1Click},
+    {"m_cter", &TMainForm::m_cterClick},     {"m_craters", &TMainForm::m_cratersClick},
+    {"m_mountn", &TMainForm::m_mountnClick}, {"m_val", &TMainForm::m_valClick},
+};
+
+MenuCommand categoryCommand(const char* submenu) {
+  for (const CategoryCommand& c : kCategoryCommands) {
+    if (QString::fromLatin1(c.submenu) == QString::fromLatin1(submenu)) return c.onOpen;
+  }
+  return nullptr;
+}
+
 MenuEntry separatorEntry(const char* parent, const char* name) {
   return {Kind::Separator, QString::fromUtf8(parent), QString::fromUtf8(name), {}, {}, nullptr, false};
 }
@@ -77,9 +103,26 @@ std::vector<MenuEntry> buildEntries() {
   e.push_back(separatorEntry("m_file", "bar2"));
   e.push_back(itemEntry("m_file", "m_end", "E&xit", "Ctrl+X", &TMainForm::m_endClick));
 
-  // Map Area: the feature submenus, "Custom Area" and "Map Location" are
-  // added to this menu by the map selection windows.
+  // Map Area: the eight feature submenus from the gazetteer, each item
+  // running its family's command; the category items carry check marks.
   e.push_back(menuEntry("", "m_area", "Map &Area      ", "Ctrl+M", &TMainForm::m_areaClick));
+  for (const FeatureMenu& submenu : featureMenus()) {
+    MenuEntry category = menuEntry("m_area", submenu.component, submenu.caption, "", categoryCommand(submenu.component));
+    category.checkable = true;
+    e.push_back(category);
+    for (const FeatureRow& row : submenu.rows) {
+      e.push_back(itemEntry(submenu.component, QString::fromLatin1(row.component), row.caption, "",
+                            kFamilyCommands[static_cast<int>(row.family)], true));
+    }
+  }
+  e.push_back(separatorEntry("m_area", "bar4"));
+  e.push_back(itemEntry("m_area", QStringLiteral("m_custom"), "Custom Area", "Ctrl+C", &TMainForm::m_customClick, true));
+  e.push_back(separatorEntry("m_area", "bar5"));
+  e.push_back(itemEntry("m_area", QStringLiteral("ShowLocation1"), "Map Location", "Ctrl+L",
+                        &TMainForm::ShowLocation1Click, true));
+  // Beyond the numbered items, so that none of them moves.
+  e.push_back(separatorEntry("m_area", "bar6"));
+  e.push_back(itemEntry("m_area", QStringLiteral("m_find"), "Find a Feature...", "Ctrl+F", &TMainForm::FindFeatureClick));
 
   // Resolution
   e.push_back(menuEntry("", "m_size", "&Resolution      ", "", &TMainForm::m_sizeClick));

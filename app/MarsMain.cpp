@@ -31,6 +31,10 @@
 #include "render/BmpWriter.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
+#include "select/CustomArea.h"
+#include "select/CustomAreaPanel.h"
+#include "select/FeatureFinder.h"
+#include "select/LocMap.h"
 #include "windows/KeyMain.h"
 
 namespace tarvelon {
@@ -149,6 +153,16 @@ void TMainForm::buildWindow() {
   setCentralWidget(scroll_);
   layoutMapArea();
 
+  // The custom area panel lies over the top-left corner of the client area,
+  // whatever part of the map is scrolled into view.
+  getArea_ = new CustomAreaPanel(scroll_);
+  getArea_->move(0, 0);
+  connect(getArea_, &CustomAreaPanel::information, this, [this](const QString& text) { dialogs_.information(text); });
+  connect(getArea_, &CustomAreaPanel::error, this, [this](const QString& text) { dialogs_.error(text); });
+  connect(getArea_, &CustomAreaPanel::drawRequested, this, [this](int west, int north, int east, int south) {
+    runGuarded([=, this] { drawCustomArea(west, north, east, south); });
+  });
+
   readout_ = new CursorReadout(state_, this);
   statusBar()->addWidget(readout_, 1);
   readout_->watch(dmap_);
@@ -174,6 +188,8 @@ void TMainForm::buildMenus() {
         m->setObjectName(entry.name);
         menus_.insert(entry.name, m);
         made = m->menuAction();
+        // A category submenu shows a check mark when one of its features is drawn.
+        made->setCheckable(entry.checkable);
         if (entry.command != nullptr) {
           connect(m, &QMenu::aboutToShow, this, [this, &entry, made] { runEntry(entry, made); });
         }
@@ -378,6 +394,7 @@ bool TMainForm::prepareDataFolder() {
   const auto notes = listingNotes(listing);
   if (!notes.empty()) dialogs_.information(QStringLiteral("In the data folder %1:").arg(folder) + joinedLines(notes));
   folderReady_ = true;
+  getArea_->resetHalves();
   dmap2_->resize(496, 241);
   layoutMapArea();
   setDrawingMenus(0);
@@ -501,6 +518,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   closePending_ = false;
   if (colourKey_ != nullptr) colourKey_->close();
+  if (locationMap_ != nullptr) locationMap_->closeWindow();
+  if (finder_ != nullptr) finder_->close();
   event->accept();
 }
 
@@ -526,7 +545,8 @@ void TMainForm::setDrawingMenus(int flag) {
 }
 
 void TMainForm::clearMapCheckMarks() {
-  for (const char* category : {"m_plan", "m_cter", "m_craters", "m_mountn", "m_val"}) {
+  // "Custom Area" goes with them: its mark would otherwise outlive its map.
+  for (const char* category : {"m_plan", "m_cter", "m_craters", "m_mountn", "m_val", "m_custom"}) {
     if (QAction* item = action(QString::fromLatin1(category))) item->setChecked(false);
   }
   for (int i = kTileItemBase; i < kTileItemBase + kTileCount; ++i) {
@@ -543,16 +563,21 @@ TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<bool()>& draw)
   return {!drawn, stopPressed_, colouringChanged_};
 }
 
-bool TMainForm::drawAreaMap(int west, int north, int east, int south) {
-  if (drawing_) return false;
-  const DrawOutcome outcome = runRenderer(
-      [&] { return drawArea(west, north, east, south, state_, *this) != AreaDrawResult::Refused; });
-  if (outcome.stopped && !outcome.refused) {
-    reportStop();
-  } else if (!outcome.refused) {
+AreaDrawResult TMainForm::drawAreaMap(int west, int north, int east, int south) {
+  if (drawing_) return AreaDrawResult::Refused;
+  for (;;) {
+    const DrawOutcome outcome = runRenderer(
+        [&] { return drawArea(west, north, east, south, state_, *this) != AreaDrawResult::Refused; });
+    if (outcome.refused) return AreaDrawResult::Refused;
+    mapBounds_ = AreaBounds{state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth};
+    if (outcome.stopped) {
+      reportStop();
+      return AreaDrawResult::Stopped;
+    }
     incompleteMap_.clear();
+    // Colours changed during the draw: the map is drawn once more, whole.
+    if (!outcome.colouringChanged || closePending_) return AreaDrawResult::Completed;
   }
-  return !outcome.refused && !outcome.stopped;
 }
 
 QString TMainForm::shownPercent(const std::string& percent) {
@@ -584,6 +609,8 @@ void TMainForm::gettile(QAction* item) {
   const std::string& name = state_.tileNames[static_cast<std::size_t>(n)];
   state_.tilePath = tilePath(state_.demFolder, name);
   state_.mapTitle = "Tile: " + name;
+  const TileBox box = tileBox(n);
+  mapBounds_ = AreaBounds{box.tileWest, box.tileNorth, box.tileEast, box.tileSouth};
   checkOnly(kTileItemBase, kTileCount, n);
   state_.stopRequested = 0;
   redrawCurrentMap();
@@ -598,16 +625,18 @@ void TMainForm::MsizeClick(QAction* item) {
   checkOnly(kResolutionItemBase, kResolutionCount, -1);
   state_.sampleStep = kStepOfResolution[static_cast<std::size_t>(n)];
   state_.resolutionIndex = n;
-  if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
   item->setChecked(true);
   if (!redrawNeeded()) return;
   if (state_.mapKind == 0 &&
       !(state_.areaWest < state_.areaEast && state_.areaSouth < state_.areaNorth)) {
-    // Area mode before any area was drawn: there is nothing to redraw.
+    // Area mode before any area was drawn: there is nothing to redraw, and
+    // the map on screen stays.
     setLegend("Choose an area from the Map Area menu");
     setPercent({});
     return;
   }
+  // The old map goes before the new one is drawn.
+  if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
   // A scheme or mode chosen during the draw reaches the renderer at its
   // next line; the map is then drawn once more, whole, in the new colours.
   for (;;) {
@@ -619,8 +648,10 @@ void TMainForm::MsizeClick(QAction* item) {
         drawTile(state_, *this);
         return true;
       }
-      return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this) !=
-             AreaDrawResult::Refused;
+      const bool drawn = drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_,
+                                  *this) != AreaDrawResult::Refused;
+      if (drawn) mapBounds_ = AreaBounds{state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth};
+      return drawn;
     });
     // A refused area (the renderer told the user why) leaves no map drawn.
     if (outcome.refused) break;
@@ -677,6 +708,103 @@ void TMainForm::m_terminateClick(QAction*) {
 void TMainForm::DrawinbackgroundClick(QAction*) {
   state_.drawInBackground = 1 - state_.drawInBackground;
   action(QStringLiteral("Drawinbackground"))->setChecked(state_.drawInBackground == 1);
+}
+
+// ---------------------------------------------------------------------------
+// Map Area: features, custom area, location map
+
+void TMainForm::drawFeature(FeatureFamily family, QAction* item) {
+  if (drawing_) return;
+  const FamilyInfo& info = familyInfo(family);
+  const FeatureRow* row = findFeature(family, itemNumber(item));
+  QAction* feature = row != nullptr ? menuItem(info.menuItemBase + row->number) : nullptr;
+  if (feature == nullptr) return;
+  // The map is named after the caption as the menu item holds it.
+  const QString caption = captionOf(feature);
+  state_.mapTitle = featureTitle(family, caption.toStdString());
+  state_.mapName = caption.toStdString();
+  if (drawAreaMap(row->west, row->north, row->east, row->south) == AreaDrawResult::Refused) return;
+  clearMapCheckMarks();
+  feature->setChecked(true);
+  action(QString::fromLatin1(info.categoryItem))->setChecked(true);
+  setDrawingMenus(1);
+}
+
+void TMainForm::planitiae(QAction* item) { drawFeature(FeatureFamily::Planitiae, item); }
+void TMainForm::CrateredTerrain(QAction* item) { drawFeature(FeatureFamily::CrateredTerrain, item); }
+void TMainForm::Crater(QAction* item) { drawFeature(FeatureFamily::Craters, item); }
+void TMainForm::Mountains(QAction* item) { drawFeature(FeatureFamily::Mountains, item); }
+void TMainForm::Valleys(QAction* item) { drawFeature(FeatureFamily::Valleys, item); }
+void TMainForm::Plateau(QAction* item) { drawFeature(FeatureFamily::Plateaus, item); }
+
+void TMainForm::closeLocationMap() {
+  if (locationMap_ != nullptr) locationMap_->closeWindow();
+  state_.locationShown = 0;
+  action(QStringLiteral("ShowLocation1"))->setChecked(false);
+}
+
+void TMainForm::m_planClick(QAction*) { closeLocationMap(); }
+void TMainForm::m_cterClick(QAction*) { closeLocationMap(); }
+void TMainForm::m_cratersClick(QAction*) { closeLocationMap(); }
+void TMainForm::m_mountnClick(QAction*) { closeLocationMap(); }
+void TMainForm::mensaeplateaus1Click(QAction*) { closeLocationMap(); }
+void TMainForm::m_valClick(QAction*) { closeLocationMap(); }
+
+void TMainForm::m_customClick(QAction*) { getArea_->showPanel(); }
+
+void TMainForm::drawCustomArea(int west, int north, int east, int south) {
+  if (drawing_) {
+    // One draw at a time: the panel stays for another try.
+    getArea_->showPanel();
+    return;
+  }
+  state_.mapTitle = kCustomAreaName;
+  state_.mapName = kCustomAreaName;
+  if (drawAreaMap(west, north, east, south) == AreaDrawResult::Refused) return;
+  clearMapCheckMarks();
+  action(QStringLiteral("m_custom"))->setChecked(true);
+  setDrawingMenus(1);
+}
+
+void TMainForm::setLocationMap(TLocationMap* map) {
+  locationMap_ = map;
+  if (map == nullptr) return;
+  // Closed by its own close box, the window is no longer shown: the menu
+  // says so, and the next "Map Location" shows it again.
+  connect(map, &TLocationMap::closedByUser, this, [this] {
+    state_.locationShown = 0;
+    action(QStringLiteral("ShowLocation1"))->setChecked(false);
+  });
+}
+
+void TMainForm::ShowLocation1Click(QAction*) {
+  state_.locationShown = 1 - state_.locationShown;
+  action(QStringLiteral("ShowLocation1"))->setChecked(state_.locationShown == 1);
+  if (locationMap_ == nullptr) return;
+  if (state_.locationShown == 1) {
+    locationMap_->showLocation(fromStd(state_.mapTitle), mapBounds_);
+  } else {
+    locationMap_->closeWindow();
+  }
+}
+
+void TMainForm::FindFeatureClick(QAction*) {
+  if (finder_ == nullptr) {
+    finder_ = new FeatureFinder(this);
+    connect(finder_, &FeatureFinder::featureChosen, this,
+            [this](const QString& component) { runGuarded([this, component] { drawFoundFeature(component); }); });
+  }
+  finder_->showFinder();
+}
+
+void TMainForm::drawFoundFeature(const QString& component) {
+  // As if the feature were chosen from its submenu: the Map Area menu's own
+  // command first, then the item's.
+  QAction* item = action(component);
+  const MenuEntry* entry = entries_.value(component);
+  if (item == nullptr || entry == nullptr || drawing_) return;
+  m_areaClick();
+  runEntry(*entry, item);
 }
 
 // ---------------------------------------------------------------------------

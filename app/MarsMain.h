@@ -10,12 +10,16 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/MainMenu.h"
 #include "dem/TileNames.h"
+#include "render/AreaRenderer.h"
 #include "render/DrawHost.h"
 #include "render/MapViewState.h"
+#include "select/Gazetteer.h"
+#include "select/LocMap.h"
 #include "windows/KeyMain.h"
 
 class QFrame;
@@ -25,7 +29,9 @@ class QScrollArea;
 namespace tarvelon {
 
 class CursorReadout;
+class CustomAreaPanel;
 class DialogHost;
+class FeatureFinder;
 class FolderPanel;
 class MapImage;
 
@@ -47,6 +53,8 @@ class TMainForm : public QMainWindow, public DrawHost {
 
   // The windows created after the main window.
   void setColourKey(TVertKey* key) { colourKey_ = key; }
+  void setLocationMap(TLocationMap* map);
+  TLocationMap* locationMap() const { return locationMap_; }
 
   MapViewState& state() { return state_; }
   const MapViewState& state() const { return state_; }
@@ -65,6 +73,10 @@ class TMainForm : public QMainWindow, public DrawHost {
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
   FolderPanel* findloc() const { return findloc_; }
+  // The custom area panel (hidden until "Custom Area").
+  CustomAreaPanel* getArea() const { return getArea_; }
+  // "Find a Feature...", once it has been opened.
+  FeatureFinder* featureFinder() const { return finder_; }
   // MEGDRList: the names of the tile files in the folder last clicked on
   // the panel, one per tile found, in ascending order.
   const QStringList& megdrList() const { return megdrList_; }
@@ -106,6 +118,25 @@ class TMainForm : public QMainWindow, public DrawHost {
   void Dir002Click(const QString& path);
   void setfolderClick();
 
+  // Map Area: the feature families, the category submenus that close the
+  // location map when opened, the custom area, the location map and the
+  // feature finder.
+  void planitiae(QAction* item);
+  void CrateredTerrain(QAction* item);
+  void Crater(QAction* item);
+  void Mountains(QAction* item);
+  void Valleys(QAction* item);
+  void Plateau(QAction* item);
+  void m_planClick(QAction* item = nullptr);
+  void m_cterClick(QAction* item = nullptr);
+  void m_cratersClick(QAction* item = nullptr);
+  void m_mountnClick(QAction* item = nullptr);
+  void mensaeplateaus1Click(QAction* item = nullptr);
+  void m_valClick(QAction* item = nullptr);
+  void m_customClick(QAction* item = nullptr);
+  void ShowLocation1Click(QAction* item = nullptr);
+  void FindFeatureClick(QAction* item = nullptr);
+
   // Redraw the current map: the Resolution command of the current
   // resolution item, when that item is enabled.
   void redrawCurrentMap();
@@ -116,9 +147,9 @@ class TMainForm : public QMainWindow, public DrawHost {
   void clearMapCheckMarks();
 
   // Draws an area map (the feature commands and the custom area use it).
-  // False when the area was refused or the draw stopped; nothing when a
-  // draw is running already.
-  bool drawAreaMap(int west, int north, int east, int south);
+  // Refused, without drawing, while a draw is running already. A scheme or
+  // mode chosen during the draw has the map drawn once more.
+  AreaDrawResult drawAreaMap(int west, int north, int east, int south);
 
   // Runs `command` and turns any exception it throws into the general error
   // report; the program goes on.
@@ -158,6 +189,11 @@ class TMainForm : public QMainWindow, public DrawHost {
   void runEntry(const MenuEntry& entry, QAction* action);
   void runShortcut(const QString& name);
 
+  void drawFeature(FeatureFamily family, QAction* item);
+  void drawCustomArea(int west, int north, int east, int south);
+  void drawFoundFeature(const QString& component);
+  void closeLocationMap();
+
   void load();
   SettingsOutcome readSettingsFile();
   bool prepareDataFolder();
@@ -192,6 +228,12 @@ class TMainForm : public QMainWindow, public DrawHost {
   QFrame* dmap2_ = nullptr;
   MapImage* dmap_ = nullptr;
   FolderPanel* findloc_ = nullptr;
+  CustomAreaPanel* getArea_ = nullptr;
+  FeatureFinder* finder_ = nullptr;
+  QPointer<TLocationMap> locationMap_;
+  // The rectangle of the map on screen (a tile's box after a tile map), for
+  // the location map; nothing before the first map.
+  std::optional<AreaBounds> mapBounds_;
   QAction* legend_ = nullptr;
   QAction* prcent_ = nullptr;
   CursorReadout* readout_ = nullptr;

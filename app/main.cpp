@@ -6,6 +6,7 @@
 
 #include "app/MarsMain.h"
 #include "app/QtDialogHost.h"
+#include "select/LocMap.h"
 #include "windows/KeyMain.h"
 
 int main(int argc, char** argv) {
@@ -19,8 +20,10 @@ int main(int argc, char** argv) {
   dialogs.setParent(&mainForm);
   tarvelon::TVertKey colourKey(mainForm.state(), &mainForm);
   mainForm.setColourKey(&colourKey);
-  // The about box, the location map and the optimise-shading dialog follow
-  // here, in that order.
+  // The about box follows here.
+  tarvelon::TLocationMap locationMap(&mainForm);
+  mainForm.setLocationMap(&locationMap);
+  // The optimise-shading dialog follows here.
 
   mainForm.showMaximized();
   return app.exec();

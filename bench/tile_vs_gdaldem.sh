@@ -8,7 +8,7 @@
 # The tile is menu tile 10 (Vallis Marineris, megt00n270hb.img) of
 # DATA_FOLDER, or TILE_FILE (any full-size tile, 129,761,280 bytes). With
 # neither, the script first makes the sixteen tiles from the 4-per-degree
-# global grid ../shared/mola/megt90n000cb.img beside the project
+# global grid that ships in assets/mola/megt90n000cb.img
 # (tarvelon-render make-data --from, 2.1 GB in a temporary folder). Each
 # timing is the best of RUNS runs (default 5), taken in turn, with the tile
 # in the page cache. Needs gdal-bin and /usr/bin/time (scripts/setup.sh
@@ -30,7 +30,7 @@ trap 'rm -rf "$work"' EXIT
 
 source="${1:-}"
 if [ -z "$source" ]; then
-  grid="$root/../shared/mola/megt90n000cb.img"
+  grid="$root/assets/mola/megt90n000cb.img"
   [ -f "$grid" ] || { echo "give a tile file or data folder: $grid is not there to make one from" >&2; exit 1; }
   "$render" make-data --out "$work/made" --from "$grid" > /dev/null
   source="$work/made"

@@ -4,9 +4,9 @@
 #
 #   scripts/run.sh [GLOBAL.img]
 #
-# The demo tiles are interpolated from a global MOLA grid: GLOBAL.img if
-# given, else ../shared/mola/megt90n000cb.img beside the project when it is
-# there; without one they hold a synthetic planet. They take 2.1 GB in
+# The demo tiles are real Mars, interpolated from the global 4-per-degree
+# MOLA grid that ships in assets/mola (or from GLOBAL.img, a global MEGDR
+# grid of 4, 16, 32 or 64 samples per degree). They take 2.1 GB in
 # demo/data (set TARVELON_DEMO_DATA to put them elsewhere) and are reused.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -16,7 +16,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/release"
 render="$bin/tools/tarvelon-render"
 data="${TARVELON_DEMO_DATA:-$root/demo/data}"
-global="${1:-$root/../shared/mola/megt90n000cb.img}"
+global="${1:-$root/assets/mola/megt90n000cb.img}"
 
 have_tiles() {
   local count
@@ -24,15 +24,18 @@ have_tiles() {
   [ "$count" -eq 16 ]
 }
 
-if have_tiles; then
+# A set made by an older Tarvelon may hold its synthetic planet: it is
+# made again from real data.
+if have_tiles && ! grep -qs SYNTHETIC "$data/README.txt"; then
   echo "Using the demo data set in $data"
   [ -f "$data/README.txt" ] && sed -n 3p "$data/README.txt"
-elif [ -f "$global" ]; then
-  echo "Making the demo data set from the MOLA grid $global"
-  "$render" make-data --out "$data" --from "$global"
 else
-  echo "No global MOLA grid found ($global): making a SYNTHETIC demo planet"
-  "$render" make-data --out "$data"
+  if [ ! -f "$global" ]; then
+    echo "The global MOLA grid $global is missing: give one, scripts/run.sh GLOBAL.img" >&2
+    exit 1
+  fi
+  echo "Making the demo data set in $data from the MOLA grid $global (2.1 GB)"
+  "$render" make-data --out "$data" --from "$global"
 fi
 
 # The program keeps its settings in the folder it starts in.
@@ -50,14 +53,10 @@ if [ -x "$app" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; };
 fi
 
 [ -x "$app" ] && echo "No display: drawing maps with tarvelon-render instead of opening the window."
-if "$render" --help | grep -q '^  tile'; then
-  maps="$root/demo/maps"
-  mkdir -p "$maps"
-  "$render" tile 6 --step 4 --data "$data" -o "$maps/tile-06-chryse.png"
-  "$render" area -150 30 -120 2 --data "$data" -o "$maps/olympus-mons.png"
-  "$render" area -90 0 -30 -20 --scheme 5 --data "$data" -o "$maps/valles-marineris.png"
-  echo "Maps written to $maps"
-else
-  "$render" palette --scheme 1 --mode 1 | sed -n '1p;8201p;29451p'
-  echo "The demo data set is ready in $data"
-fi
+maps="$root/demo/maps"
+mkdir -p "$maps"
+"$render" tile 6 --step 4 --data "$data" -o "$maps/tile-06-chryse.png"
+"$render" feature "Olympus Mons" --data "$data" -o "$maps/olympus-mons.png"
+"$render" feature "Valles Marineris" --scheme 5 --data "$data" -o "$maps/valles-marineris.png"
+"$render" feature Gale --data "$data" -o "$maps/gale.png"
+echo "Maps written to $maps"

@@ -144,7 +144,7 @@ class CursorReadoutTest : public QObject {
     auto s = start();
     TestMainForm& form = *s->form;
     form.openMenu("m_area");
-    QVERIFY(form.drawAreaMap(160, 54, 220, 20));  // Arcadia, step 10
+    QCOMPARE(form.drawAreaMap(160, 54, 220, 20), AreaDrawResult::Completed);  // Arcadia, step 10
     QCOMPARE(form.dmap()->picture().size(), QSize(767, 435));
     // Tile 3's columns 8959, 8969, ... 11519 are pixels 0 .. 256.
     QCOMPARE(readoutAt(form, 0, 0), QStringLiteral("54.00%1N  160.00%1E   8 959 m").arg(kDeg));

@@ -71,30 +71,6 @@ TEST(DemoTerrain, InterpolationWrapsAtTheZeroMeridian) {
   EXPECT_EQ(sampleOf(line, 0), 0);
 }
 
-TEST(DemoTerrain, SyntheticPlanetIsMarsLikeAndRepeatable) {
-  const double olympus = demo::syntheticElevation(18.65, -133.8);
-  EXPECT_GT(olympus, 18000);
-  EXPECT_LE(olympus, 21250);
-  EXPECT_LT(demo::syntheticElevation(-42.4, 70.5), -5000);          // Hellas floor
-  EXPECT_LT(demo::syntheticElevation(-49.7, -43.4), -1000);         // Argyre floor
-  EXPECT_LT(demo::syntheticElevation(-10.5, -70.0), -1500);         // Valles Marineris
-  EXPECT_LT(demo::syntheticElevation(60, 30), -2500);               // northern lowlands
-  EXPECT_GT(demo::syntheticElevation(-30, 20), 0);                  // southern highlands
-  EXPECT_GT(demo::syntheticElevation(11.92, -104.08), 12000);       // Ascraeus Mons
-  EXPECT_NEAR(demo::syntheticElevation(12.34, 56.78), demo::syntheticElevation(12.34, 56.78 + 360), 1e-6);
-  for (double lat = -89.5; lat < 90; lat += 7.3) {
-    for (double lon = -180; lon < 180; lon += 3.7) {
-      const double h = demo::syntheticElevation(lat, lon);
-      ASSERT_GE(h, -8200);
-      ASSERT_LE(h, 21250);
-    }
-  }
-  const GlobalGrid small = demo::syntheticPlanet(1, 2);
-  EXPECT_EQ(small.width, 360);
-  EXPECT_EQ(small.height, 180);
-  EXPECT_FLOAT_EQ(small.at(71, 46), static_cast<float>(demo::syntheticElevation(90 - 71.5, 46.5)));
-}
-
 TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
   testing::ScratchDir dir;
   const auto path = dir.file("grid.img");
@@ -112,12 +88,10 @@ TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
 TEST(DemoTerrain, TheReadmeSaysWhatTheTilesHold) {
   EXPECT_EQ(demo::readmeText(demo::gridSourceText("/mola/megt90n000cb.img", 4)),
             "Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold elevations interpolated "
-            "(bilinear) from the global grid /mola/megt90n000cb.img (4 samples per degree).\nEach is 5632 lines of "
-            "11520 big-endian signed 16-bit samples (metres), 128 per degree.\n");
-  EXPECT_NE(demo::readmeText(demo::kSyntheticSourceText)
-                .find("The sixteen tiles in this folder hold a SYNTHETIC planet made by tarvelon-render make-data: "
-                      "Mars-like, NOT real data.\n"),
-            std::string::npos);
+            "(bilinear) from the global grid /mola/megt90n000cb.img (4 samples per degree, 32 times coarser than the "
+            "real tiles).\nEach is 5632 lines of 11520 big-endian signed 16-bit samples (metres), 128 per degree.\n"
+            "The real tiles are the MGS MOLA MEGDR files megt*hb.img of NASA's Planetary Data System.\n");
+  EXPECT_NE(demo::gridSourceText("g.img", 64).find("(64 samples per degree, 2 times coarser"), std::string::npos);
 }
 
 }  // namespace

@@ -360,7 +360,74 @@ TEST_F(RenderCli, MakeDataRefusesBadInputAndWritesNothing) {
 
   r = run({"make-data", "--help"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("SYNTHETIC"), std::string::npos);
+  EXPECT_NE(r.out.find("default: the 4-per-degree\n                     grid that ships with Tarvelon"),
+            std::string::npos);
+}
+
+TEST_F(RenderCli, ListsTheGazetteer) {
+  const Outcome r = run({"features"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end; (end = r.out.find('\n', at)) != std::string::npos; at = end + 1) {
+    lines.push_back(r.out.substr(at, end - at));
+  }
+  ASSERT_EQ(lines.size(), 212u);
+  EXPECT_EQ(lines.front(), "planitiae\tm_p000\tAcidalia\t-60\t58\t0\t32");
+  EXPECT_EQ(lines[12], "Plateau\tmen000\tAoelus Mensae\t134\t3\t149\t-11");
+  EXPECT_EQ(lines.back(), "Valleys\tm_v074\tWarrego Valles\t-95\t-40\t-91\t-44");
+  EXPECT_NE(r.out.find("\nCrater\tm_c052\tGale\t136\t-3\t140\t-7\n"), std::string::npos);
+  EXPECT_NE(r.out.find("\nMountains\tm_m007\tCydonia 'Face'\t-11\t40\t-8\t37\n"), std::string::npos);
+}
+
+TEST_F(RenderCli, DrawsAFeatureAsAreaDrawsItsRectangle) {
+  // Gale lies in menu tile 12 (90..180 E, 0..44 S): lines 384 .. 896 at
+  // step 2, columns 5887 .. 6399.
+  const auto tile = data("megt00n090hb.img");
+  for (int line = 384; line < 900; line += 6) {
+    testing::writeTileLine(tile, line, [line](int column) { return (column * 7 + line * 3) % 6000 - 3000; });
+  }
+  const Outcome feature = run({"feature", "gale", "--data", data()});
+  ASSERT_EQ(feature.exitCode, 0) << feature.err;
+  EXPECT_NE(feature.out.find("Gale (Individual Craters) processed in "), std::string::npos) << feature.out;
+  EXPECT_NE(feature.out.find("256 x 256 pixels"), std::string::npos) << feature.out;
+  EXPECT_NE(feature.err.find("long: 136\xC2\xB0 to 140\xC2\xB0 .... lat: -3\xC2\xB0 to -7\xC2\xB0"), std::string::npos);
+  const Outcome area = run({"area", "136", "-3", "140", "-7", "--data", data(), "-o", "area.bmp"});
+  ASSERT_EQ(area.exitCode, 0) << area.err;
+  const std::string map = testing::readText(work("Gale.bmp"));
+  EXPECT_EQ(map, testing::readText(work("area.bmp")));
+  EXPECT_EQ(map.size(), 54u + 768u * 256u);
+
+  // The same options, the same map; a component name; words one after another.
+  ASSERT_EQ(run({"feature", "m_c052", "--step", "4", "--scheme", "5", "--data", data(), "-o", "f.bmp"}).exitCode, 0);
+  ASSERT_EQ(run({"area", "136", "-3", "140", "-7", "--step", "4", "--scheme", "5", "--data", data(), "-o", "a.bmp"})
+                .exitCode,
+            0);
+  EXPECT_EQ(testing::readText(work("f.bmp")), testing::readText(work("a.bmp")));
+  const Outcome words = run({"feature", "Olympus", "mons", "--step", "24", "--data", data(), "-o", "o.png"});
+  ASSERT_EQ(words.exitCode, 0) << words.err;
+  EXPECT_NE(words.out.find("Olympus Mons (Mountains and Uplands) processed in "), std::string::npos);
+}
+
+TEST_F(RenderCli, AFeatureNameThatIsNotOneSaysWhatItCouldBe) {
+  const Outcome twice = run({"feature", "Hectates Tholus", "--data", data()});
+  EXPECT_EQ(twice.exitCode, 1);
+  EXPECT_NE(twice.err.find("\"Hectates Tholus\" names 2 features"), std::string::npos) << twice.err;
+  EXPECT_NE(twice.err.find("m_m010  Hectates Tholus (Mountains and Uplands), 148 34 152 30"), std::string::npos);
+  EXPECT_NE(twice.err.find("m_m031  Hectates Tholus (Mountains and Uplands), 148 34 153 30"), std::string::npos);
+  const Outcome eos = run({"feature", "EOS CHASMA", "--data", data()});
+  EXPECT_NE(eos.err.find("m_v080  Eos Chasma (Channels and Valleys), -110 50 -101 43"), std::string::npos);
+  EXPECT_NE(eos.err.find("m_v011  Eos Chasma (Channels and Valleys), -41 -9 -34 -12"), std::string::npos);
+
+  const Outcome unknown = run({"feature", "Olympus", "--data", data()});
+  EXPECT_EQ(unknown.exitCode, 1);
+  EXPECT_NE(unknown.err.find("no feature is called \"Olympus\"; the closest: \"Olympus Mons\", "
+                             "\"Olympus Mons Summit\", \"Olympus Mons Caldera\"."),
+            std::string::npos)
+      << unknown.err;
+  const Outcome none = run({"feature"});
+  EXPECT_EQ(none.exitCode, 2);
+  EXPECT_NE(none.err.find("Usage: tarvelon-render feature NAME"), std::string::npos);
+  EXPECT_TRUE(workFiles().empty());
 }
 
 }  // namespace

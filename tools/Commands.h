@@ -1,6 +1,11 @@
 // The subcommands of tarvelon-render.
 #pragma once
 
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "render/AreaRenderer.h"
 #include "tools/Cli.h"
 
 namespace tarvelon::cli {
@@ -22,5 +27,27 @@ int runTile(Args& args);
 extern const char* const kTileUsage;
 int runArea(Args& args);
 extern const char* const kAreaUsage;
+
+// What `area` and `feature` draw: the rectangle as given, the map's title
+// and name, and the file written without -o, from the rectangle fitted to
+// the tile set and the step.
+struct AreaMapRequest {
+  int west;
+  int north;
+  int east;
+  int south;
+  std::string title;
+  std::string name;
+  std::function<std::string(const AreaBounds& area, int step)> fallbackName;
+};
+// Takes the map options of `area`, has `choose` make the request from the
+// remaining words, draws it and saves the map. The map is the same for the
+// same rectangle and options, whatever the title.
+int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>& positional)>& choose);
+
+int runFeatures(Args& args);
+extern const char* const kFeaturesUsage;
+int runFeature(Args& args);
+extern const char* const kFeatureUsage;
 
 }  // namespace tarvelon::cli

@@ -1,6 +1,6 @@
-// Elevation grids of the whole planet, for building a demo set of tiles:
-// the published global MEGDR grids (4 to 64 samples per degree), or a
-// synthetic planet of Tarvelon's own.
+// Elevation grids of the whole planet, for building a demo set of tiles and
+// the pictures that ship with the windows: the published global MEGDR grids
+// (4 to 64 samples per degree).
 #pragma once
 
 #include <cstdint>
@@ -32,24 +32,14 @@ int globalGridResolution(std::uint64_t bytes);
 // std::runtime_error with a message for the user.
 GlobalGrid loadGlobalGrid(const std::string& path);
 
-// The synthetic planet's elevation in metres at a point: deterministic,
-// Mars-like (lowlands, Tharsis and its volcanoes, Hellas, Argyre, Valles
-// Marineris, craters), not real data.
-double syntheticElevation(double latitude, double longitude);
-
-// The synthetic planet as a global grid, computed on `threads` threads.
-GlobalGrid syntheticPlanet(int perDegree, int threads);
-
 // Line `line` of tile `tile` (0..15), each sample interpolated from the
 // grid at its centre, as kBytesPerLine big-endian bytes.
 void tileLine(const GlobalGrid& grid, int tile, int line, std::uint8_t* out);
 
 // What the tiles of a demo set hold, for the README.txt beside them and
 // the closing line of make-data: "elevations interpolated ... from" a grid,
-// or the synthetic planet.
+// and how much coarser it is than the real tiles.
 std::string gridSourceText(const std::string& gridPath, int perDegree);
-inline constexpr const char* kSyntheticSourceText =
-    "a SYNTHETIC planet made by tarvelon-render make-data: Mars-like, NOT real data";
 
 // The README.txt of a demo set whose tiles hold `source`.
 std::string readmeText(const std::string& source);

@@ -25,23 +25,22 @@ namespace tarvelon::cli {
 const char* const kMakeDataUsage =
     "Usage: tarvelon-render make-data --out DIR [--from GLOBAL.img]\n"
     "\n"
-    "Writes the sixteen MEGDR128 tiles (129,761,280 bytes each, about 2.1 GB in\n"
-    "all) under their published names megt00n000hb.img .. megt88n270hb.img.\n"
+    "Writes a demo set of the sixteen MEGDR128 tiles (129,761,280 bytes each, about\n"
+    "2.1 GB in all) under their published names megt00n000hb.img .. megt88n270hb.img,\n"
+    "every sample interpolated (bilinear) from a global MOLA grid.\n"
     "\n"
     "  --out DIR          folder for the tiles (made if missing); tiles already\n"
     "                     there are replaced once all sixteen are written\n"
-    "  --from GLOBAL.img  interpolate every sample (bilinear) from a global MEGDR\n"
-    "                     grid of 4, 16, 32 or 64 samples per degree, recognised by\n"
-    "                     its size, e.g. megt90n000cb.img (4 per degree)\n"
+    "  --from GLOBAL.img  the global MEGDR grid of 4, 16, 32 or 64 samples per\n"
+    "                     degree, recognised by its size; default: the 4-per-degree\n"
+    "                     grid that ships with Tarvelon, assets/mola/megt90n000cb.img\n"
     "\n"
-    "Without --from the tiles hold a SYNTHETIC planet of Tarvelon's own: Mars-like\n"
-    "(northern lowlands, Tharsis and its volcanoes, Hellas, Argyre, Valles\n"
-    "Marineris, craters) but not real data. A README.txt in DIR says which.\n";
+    "The 4-per-degree grid is 32 times coarser than the real tiles: the demo tiles\n"
+    "are real Mars, but smooth when drawn at the larger resolutions. A README.txt\n"
+    "in DIR says which grid they came from.\n";
 
 namespace {
 
-// The synthetic planet is computed at this resolution, then interpolated.
-constexpr int kSyntheticPerDegree = 32;
 
 class Progress {
  public:
@@ -79,13 +78,14 @@ int runMakeData(Args& args) {
   if (!out || out->empty()) throw UsageError("--out DIR is required");
 
   // Check everything before writing anything.
-  demo::GlobalGrid grid;
-  std::string source;
-  if (from) {
-    grid = demo::loadGlobalGrid(*from);
-    source = demo::gridSourceText(fs::absolute(*from).string(), grid.perDegree);
-  }
   std::error_code ec;
+  std::string gridPath = from.value_or(TARVELON_SHIPPED_GRID);
+  if (!from && !fs::exists(gridPath, ec)) {
+    throw CommandError("the global grid that ships with Tarvelon is not at " + gridPath +
+                       "; give a global MOLA grid with --from GLOBAL.img");
+  }
+  const demo::GlobalGrid grid = demo::loadGlobalGrid(gridPath);
+  const std::string source = demo::gridSourceText(fs::absolute(gridPath, ec).lexically_normal().string(), grid.perDegree);
   const fs::path folder(*out);
   if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) throw CommandError(quote(*out) + " is not a folder");
   std::vector<std::string> names;
@@ -121,11 +121,6 @@ int runMakeData(Args& args) {
 
   const auto started = std::chrono::steady_clock::now();
   const int threads = std::max(2u, std::thread::hardware_concurrency());
-  if (!from) {
-    std::fprintf(stderr, "Computing the synthetic planet (%d samples per degree)...\n", kSyntheticPerDegree);
-    grid = demo::syntheticPlanet(kSyntheticPerDegree, threads);
-    source = demo::kSyntheticSourceText;
-  }
   std::fprintf(stderr, "Writing 16 tiles to %s\n", out->c_str());
 
   // Every tile goes to a temporary file first; all sixteen are renamed into

@@ -308,14 +308,11 @@ int runTile(Args& args) {
   return finish(host, state, options, fallback);
 }
 
-int runArea(Args& args) {
+int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>&)>& choose) {
   MapOptions options = parseMapOptions(args);
-  if (options.positional.size() != 4) throw UsageError("give the area as four numbers: WEST NORTH EAST SOUTH");
-  int bounds[4];
-  const char* names[4] = {"WEST", "NORTH", "EAST", "SOUTH"};
-  for (int i = 0; i < 4; ++i) bounds[i] = parseInteger(options.positional[i], names[i], -100000, 100000);
+  const AreaMapRequest request = choose(options.positional);
 
-  const FittedArea fitted = fitArea(bounds[0], bounds[1], bounds[2], bounds[3]);
+  const FittedArea fitted = fitArea(request.west, request.north, request.east, request.south);
   if (!fitted.drawable) throw CommandError(fitted.refusal);
   const AreaBounds& area = fitted.bounds;
   const int step = options.step.value_or(chooseStep(area.west, area.north, area.east, area.south));
@@ -337,17 +334,30 @@ int runArea(Args& args) {
     state.sampleStep = 4;
     state.autoResolution = 1;
   }
-  state.mapTitle = "User selection";
-  state.mapName = "User selection";
+  state.mapTitle = request.title;
+  state.mapName = request.name;
 
-  auto number = [](int value) { return std::to_string(value); };
-  const std::string fallback = "area_" + number(area.west) + "_" + number(area.north) + "_" + number(area.east) +
-                               "_" + number(area.south) + "_step" + number(step) + ".bmp";
+  const std::string fallback = request.fallbackName(area, step);
   FileHost host(options.kind == FileKind::Bmp ? std::optional(outputPath(options, fallback)) : std::nullopt);
-  if (drawArea(bounds[0], bounds[1], bounds[2], bounds[3], state, host) != AreaDrawResult::Completed) {
+  if (drawArea(request.west, request.north, request.east, request.south, state, host) != AreaDrawResult::Completed) {
     throw CommandError("nothing was drawn");
   }
   return finish(host, state, options, fallback);
+}
+
+int runArea(Args& args) {
+  return drawAreaMap(args, [](const std::vector<std::string>& positional) {
+    if (positional.size() != 4) throw UsageError("give the area as four numbers: WEST NORTH EAST SOUTH");
+    int bounds[4];
+    const char* names[4] = {"WEST", "NORTH", "EAST", "SOUTH"};
+    for (int i = 0; i < 4; ++i) bounds[i] = parseInteger(positional[i], names[i], -100000, 100000);
+    auto fallback = [](const AreaBounds& area, int step) {
+      auto number = [](int value) { return std::to_string(value); };
+      return "area_" + number(area.west) + "_" + number(area.north) + "_" + number(area.east) + "_" +
+             number(area.south) + "_step" + number(step) + ".bmp";
+    };
+    return AreaMapRequest{bounds[0], bounds[1], bounds[2], bounds[3], "User selection", "User selection", fallback};
+  });
 }
 
 }  // namespace tarvelon::cli

@@ -23,6 +23,8 @@ namespace {
 const Asset kAssets[] = {
     {"relief", "relief-preview.png: the shaded relief the pictures start from, 2 pixels per degree",
      buildReliefPreview, false},
+    {"location", "locationmap.bmp: the location map window's picture, 480 x 240, 256 colours", buildLocationMap,
+     true},
 };
 
 void usage(std::FILE* out) {
@@ -38,19 +40,6 @@ void usage(std::FILE* out) {
 }
 
 }  // namespace
-
-void saveImage(const QImage& image, const std::filesystem::path& path, int quality) {
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  const std::string format = path.extension().string().substr(path.extension().empty() ? 0 : 1);
-  if (!image.save(&buffer, format.c_str(), quality)) {
-    throw std::runtime_error("cannot encode " + path.string() + " as " + format);
-  }
-  AtomicFile file(path.string());
-  file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  file.commit(false);
-}
 
 void buildReliefPreview(const AssetContext& context) {
   saveImage(reliefPicture(context.grid, 720, 360, ReliefStyle{}), context.out / "relief-preview.png");

@@ -2,6 +2,7 @@
 // grid by a builder of its own.
 #pragma once
 
+#include <QImage>
 #include <filesystem>
 #include <string>
 
@@ -25,9 +26,14 @@ struct Asset {
 
 // Writes `image` to `path` in the format its extension names, through a
 // temporary file renamed into place. Throws std::runtime_error.
-void saveImage(const class QImage& image, const std::filesystem::path& path, int quality = -1);
+void saveImage(const QImage& image, const std::filesystem::path& path, int quality = -1);
 
 // The builders.
 void buildReliefPreview(const AssetContext& context);
+void buildLocationMap(const AssetContext& context);  // LocationMap.cpp
+
+// The location map window's picture: 480 x 240, 8 bits per pixel with a
+// palette, the tile areas' grid lines drawn.
+QImage locationMapImage(const demo::GlobalGrid& grid);
 
 }  // namespace tarvelon::assets

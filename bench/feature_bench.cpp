@@ -1,0 +1,103 @@
+// Times choosing a feature from the Map Area menu to the finished map, in
+// the real main window, drawing directly to the screen and in background.
+//
+//   feature_bench DATA_FOLDER [RUNS] [COMPONENT ...]
+//
+// Default features: "Gale" (m_c052, a typical crater) and "Olympia (N
+// Pole)" (m_p009, the widest). Run it on a display (Xvfb will do) or with
+// QT_QPA_PLATFORM=offscreen.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/DialogHost.h"
+#include "app/MapImage.h"
+#include "app/MarsMain.h"
+
+namespace {
+
+class PrintingDialogs : public tarvelon::DialogHost {
+ public:
+  void information(const QString& text) override { print("information", text); }
+  void error(const QString& text) override { print("error", text); }
+  void message(const QString& text) override { print("message", text); }
+  bool question(const QString& text) override {
+    print("question", text);
+    return false;
+  }
+  std::optional<QString> saveFileName(const tarvelon::SaveFileRequest&) override { return std::nullopt; }
+
+ private:
+  static void print(const char* kind, const QString& text) {
+    std::fprintf(stderr, "[%s] %s\n", kind, qPrintable(text));
+  }
+};
+
+double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QStringList args = QApplication::arguments();
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: feature_bench DATA_FOLDER [RUNS] [COMPONENT ...]\n");
+    return 2;
+  }
+  const int runs = args.size() > 2 ? args[2].toInt() : 5;
+  QStringList features = args.mid(3);
+  if (features.isEmpty()) features = {QStringLiteral("m_c052"), QStringLiteral("m_p009")};
+
+  QTemporaryDir startDir;
+  {
+    std::ofstream settings(QDir(startDir.path()).filePath("megdr128.cfg").toStdString(), std::ios::binary);
+    settings << args[1].toStdString() << "\r\n1\r\n1\r\n";
+  }
+  PrintingDialogs dialogs;
+  tarvelon::TMainForm form(startDir.path(), dialogs);
+  if (!form.dataFolderReady()) return 1;
+  form.showMaximized();
+  if (!QTest::qWaitForWindowExposed(&form)) return 1;
+  std::printf("platform %s\n", qPrintable(QApplication::platformName()));
+  QAction* background = form.action(QStringLiteral("Drawinbackground"));
+
+  for (const QString& component : features) {
+    QAction* item = form.action(component);
+    if (item == nullptr) {
+      std::fprintf(stderr, "no menu item %s\n", qPrintable(component));
+      return 2;
+    }
+    // Read once first, so that every timed draw finds the lines cached.
+    form.openMenu(QStringLiteral("m_area"));
+    item->trigger();
+    std::vector<double> direct, inBackground;
+    for (int run = 0; run < runs; ++run) {
+      for (const bool back : {false, true}) {
+        if ((form.state().drawInBackground == 1) != back) background->trigger();
+        QElapsedTimer timer;
+        timer.start();
+        // What choosing the item does: the Map Area menu opens, then the
+        // item's command runs.
+        form.openMenu(QStringLiteral("m_area"));
+        item->trigger();
+        QApplication::processEvents();  // the last repaint
+        (back ? inBackground : direct).push_back(double(timer.nsecsElapsed()) / 1e6);
+      }
+    }
+    std::printf("%-8s %-45s %5d x %-5d step %2d: direct %7.1f ms, background %7.1f ms (medians of %d)\n",
+                qPrintable(component), form.state().mapTitle.c_str(), form.dmap()->width(), form.dmap()->height(),
+                form.state().sampleStep, median(direct), median(inBackground), runs);
+  }
+  return 0;
+}

@@ -1,0 +1,93 @@
+// tarvelon-render features and feature: the gazetteer from the command line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "dem/MessageText.h"
+#include "render/BmpWriter.h"
+#include "select/Gazetteer.h"
+#include "tools/Commands.h"
+
+namespace tarvelon::cli {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+std::string rectangle(const FeatureRow& row) {
+  return std::to_string(row.west) + " " + std::to_string(row.north) + " " + std::to_string(row.east) + " " +
+         std::to_string(row.south);
+}
+
+const FeatureRow& featureNamed(const std::string& name) {
+  const std::vector<const FeatureRow*> rows = featuresNamed(name);
+  if (rows.size() == 1) return *rows.front();
+  if (rows.empty()) {
+    std::string message = "no feature is called " + quote(name);
+    const std::vector<std::string> closest = closestCaptions(name);
+    if (!closest.empty()) {
+      message += "; the closest:";
+      for (std::size_t i = 0; i < closest.size(); ++i) message += (i == 0 ? " \"" : ", \"") + closest[i] + "\"";
+    }
+    throw CommandError(message + ". 'tarvelon-render features' lists all " + std::to_string(kFeatureCount) + ".");
+  }
+  std::string message = quote(name) + " names " + std::to_string(rows.size()) +
+                        " features; give the component name of the one to draw:";
+  for (const FeatureRow* row : rows) {
+    message += std::string("\n  ") + row->component + "  " + featureTitle(row->family, row->caption) + ", " +
+               rectangle(*row) + " (west north east south)";
+  }
+  throw CommandError(message);
+}
+
+}  // namespace
+
+const char* const kFeaturesUsage =
+    "Usage: tarvelon-render features\n"
+    "\n"
+    "Prints the 212 features of the Map Area menu in menu order, one a line, as\n"
+    "tab-separated columns: family, component name, caption, west, north, east,\n"
+    "south (whole degrees, east-positive; an east bound above 180 continues across\n"
+    "the 180 degree meridian). The family is the command that draws it: planitiae,\n"
+    "CrateredTerrain, Crater, Mountains, Valleys or Plateau.\n";
+
+const char* const kFeatureUsage =
+    "Usage: tarvelon-render feature NAME [--step S] [--scheme S] [--mode M]\n"
+    "                              [--user-colours TOP BOTTOM] [--data DIR] [-o FILE]\n"
+    "\n"
+    "Draws a feature of the Map Area menu and saves the map: the same map as 'area'\n"
+    "draws for the feature's rectangle. NAME is the feature's caption, in any case\n"
+    "(quote it, or give its words one after another: feature Olympus Mons), or its\n"
+    "component name such as m_m031 where a caption names more than one feature.\n"
+    "'tarvelon-render features' lists them all.\n"
+    "\n"
+    "The options are those of 'area' (see 'tarvelon-render area --help'). Without\n"
+    "--step the step is chosen from the feature's size, as in the window; without\n"
+    "-o the map goes to NAME.bmp in the current folder, the name Save Map offers.\n";
+
+int runFeatures(Args& args) {
+  const auto extra = args.positional();
+  if (!extra.empty()) throw UsageError("unexpected argument " + extra.front());
+  for (const FeatureRow& row : featureRows()) {
+    std::printf("%s\t%s\t%s\t%d\t%d\t%d\t%d\n", familyInfo(row.family).command, row.component, row.caption, row.west,
+                row.north, row.east, row.south);
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+int runFeature(Args& args) {
+  return drawAreaMap(args, [](const std::vector<std::string>& positional) {
+    if (positional.empty()) throw UsageError("give the name of a feature, e.g. Gale or \"Olympus Mons\"");
+    const FeatureRow& row = featureNamed(joined(positional));
+    auto fallback = [name = std::string(row.caption)](const AreaBounds&, int) { return defaultMapFileName(name); };
+    return AreaMapRequest{row.west, row.north, row.east, row.south, featureTitle(row.family, row.caption),
+                          row.caption, fallback};
+  });
+}
+
+}  // namespace tarvelon::cli
