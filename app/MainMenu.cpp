@@ -95,6 +95,7 @@ std::vector<MenuEntry> buildEntries() {
                           true));
   }
   e.push_back(itemEntry("m_file", "m_SaveMap", "Save Map", "Ctrl+S", &TMainForm::m_SaveMapClick));
+  e.push_back(itemEntry("m_file", "m_SaveLegend", "Save Map with Legend...", "", &TMainForm::m_SaveLegendClick));
   e.push_back(separatorEntry("m_file", "bar"));
   e.push_back(itemEntry("m_file", "Drawinbackground", "Draw in background (faster)", "Ctrl+B",
                         &TMainForm::DrawinbackgroundClick, true));
@@ -145,6 +146,8 @@ std::vector<MenuEntry> buildEntries() {
   e.push_back(separatorEntry("m_topo", "bar3"));
   e.push_back(itemEntry("m_topo", "m_define", "Optimise Shading    ", "Ctrl+O", &TMainForm::m_defineClick));
   e.push_back(itemEntry("m_topo", "m_kk", "Show Colour Key      ", "Ctrl+K", &TMainForm::m_kkClick));
+  e.push_back(separatorEntry("m_topo", "bar4"));
+  e.push_back(itemEntry("m_topo", "m_relief", "Relief Shading", "", &TMainForm::m_reliefClick, true));
 
   // Help
   e.push_back(menuEntry("", "m_help", "&Help        "));

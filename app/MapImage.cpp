@@ -22,6 +22,7 @@ void MapImage::repaintChanged() {
 
 void MapImage::clearPicture() {
   changed_ = QRect();
+  emit pictureCleared();
   if (picture_.isNull()) return;
   picture_ = QImage();
   update();
@@ -73,6 +74,7 @@ void MapImage::showRaster(const Raster& raster) {
 void MapImage::showImage(const QImage& image) {
   changed_ = QRect();
   picture_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+  emit imageShown();
   update();
 }
 

@@ -36,6 +36,12 @@ class MapImage : public QWidget {
   // Any picture as a 24-bit raster.
   static Raster rasterOf(const QImage& picture);
 
+ signals:
+  // The picture went (clearPicture), or became a picture of its own
+  // (showImage) rather than a renderer's raster.
+  void pictureCleared();
+  void imageShown();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 

@@ -13,15 +13,19 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTimer>
 #include <exception>
 #include <filesystem>
 #include <system_error>
 
+#include "app/CursorReadout.h"
 #include "app/DialogHost.h"
 #include "app/FolderPanel.h"
+#include "app/LegendSave.h"
 #include "app/MapImage.h"
 #include "app/Settings.h"
+#include "app/ViewSettings.h"
 #include "dem/AtomicFile.h"
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
@@ -79,6 +83,7 @@ class TMainForm::DrawScope {
   ~DrawScope() {
     form_.drawing_ = false;
     form_.state_.stopRequested = 0;
+    form_.readout_->drawEnded();
     if (std::uncaught_exceptions() > 0) {
       // A failed draw leaves no progress behind.
       form_.incompleteMap_ = QStringLiteral("its drawing failed at %1").arg(form_.shownPercent(form_.lastPercent_));
@@ -109,6 +114,8 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   buildMenus();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
   fillMenuItems();
+  state_.reliefShading = readViewSettings(viewSettingsFile().toStdString()).reliefShading;
+  action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   // Nothing can be drawn until a map exists, nor any tile chosen before the
   // data folder is known.
   setDrawingMenus(0);
@@ -161,6 +168,10 @@ QStringList TMainForm::helpFilePlaces() const {
 
 QString TMainForm::settingsFile() const { return QString::fromStdString(settingsPath(startDir_.toStdString())); }
 
+QString TMainForm::viewSettingsFile() const {
+  return QString::fromStdString(viewSettingsPath(startDir_.toStdString()));
+}
+
 // ---------------------------------------------------------------------------
 // Window and menus
 
@@ -201,6 +212,12 @@ void TMainForm::buildWindow() {
   connect(getArea_, &CustomAreaPanel::drawRequested, this, [this](int west, int north, int east, int south) {
     runGuarded([=, this] { drawCustomArea(west, north, east, south); });
   });
+
+  readout_ = new CursorReadout(state_, this);
+  statusBar()->addWidget(readout_, 1);
+  readout_->watch(dmap_);
+  connect(dmap_, &MapImage::pictureCleared, readout_, &CursorReadout::pictureCleared);
+  connect(dmap_, &MapImage::imageShown, readout_, &CursorReadout::otherPictureShown);
 }
 
 void TMainForm::layoutMapArea() {
@@ -269,6 +286,10 @@ void TMainForm::buildMenus() {
   }
   legend_ = actions_.value(QStringLiteral("legend"));
   prcent_ = actions_.value(QStringLiteral("prcent"));
+  // A map that can be saved can be saved with its legend.
+  QAction* saveMap = action(QStringLiteral("m_SaveMap"));
+  QAction* saveLegend = action(QStringLiteral("m_SaveLegend"));
+  connect(saveMap, &QAction::changed, saveLegend, [saveMap, saveLegend] { saveLegend->setEnabled(saveMap->isEnabled()); });
 }
 
 void TMainForm::fillMenuItems() {
@@ -560,7 +581,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 bool TMainForm::redrawNeeded() const {
   return state_.resolutionIndex != state_.drawnResolution || state_.colourScheme != state_.drawnScheme ||
-         state_.shadingMode != state_.drawnMode;
+         state_.shadingMode != state_.drawnMode || state_.reliefShading != state_.drawnRelief;
 }
 
 void TMainForm::redrawCurrentMap() {
@@ -730,6 +751,7 @@ void TMainForm::MsizeClick(QAction* item) {
   for (;;) {
     const int scheme = state_.colourScheme;
     const int mode = state_.shadingMode;
+    const int relief = state_.reliefShading;
     const DrawOutcome outcome = runRenderer([this] {
       if (state_.mapKind == 1) {
         drawTile(state_, *this);
@@ -744,6 +766,7 @@ void TMainForm::MsizeClick(QAction* item) {
     if (outcome.refused) break;
     state_.drawnScheme = scheme;
     state_.drawnMode = mode;
+    state_.drawnRelief = relief;
     state_.drawnResolution = state_.resolutionIndex;
     if (outcome.stopped) {
       reportStop();
@@ -899,14 +922,19 @@ void TMainForm::drawFoundFeature(const QString& component) {
 // ---------------------------------------------------------------------------
 // Save Map
 
-void TMainForm::m_SaveMapClick(QAction*) {
+std::string TMainForm::saveName() const {
   // A tile map has no name of its own; it is offered under its tile file's
   // name rather than as ".bmp", which would be a hidden file here.
   if (state_.mapName.empty() && state_.mapKind == 1 && !state_.tilePath.empty()) {
-    BMPSave(QFileInfo(fromStd(state_.tilePath)).completeBaseName().toStdString());
-    return;
+    return QFileInfo(fromStd(state_.tilePath)).completeBaseName().toStdString();
   }
-  BMPSave(state_.mapName);
+  return state_.mapName;
+}
+
+void TMainForm::m_SaveMapClick(QAction*) { BMPSave(saveName()); }
+
+void TMainForm::m_SaveLegendClick(QAction*) {
+  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, saveName(), incompleteMap_);
 }
 
 const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? keptMap_ : dmap_->picture(); }
@@ -958,6 +986,26 @@ void TMainForm::SetColClick(QAction* item) {
 
 void TMainForm::modeClick(QAction* item) {
   chooseColouring(item, state_.shadingMode, state_.drawnMode, kModeItemBase, kModeCount);
+}
+
+void TMainForm::m_reliefClick(QAction*) {
+  state_.reliefShading = 1 - state_.reliefShading;
+  action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
+  try {
+    writeViewSettings(viewSettingsFile().toStdString(), ViewSettings{state_.reliefShading});
+  } catch (const WriteError& error) {
+    if (!viewSettingsFailed_) {
+      dialogs_.error(QStringLiteral("Tarvelon could not remember the relief shading for the next run:\n%1")
+                         .arg(fromStd(displaySafe(error.what()))));
+    }
+    viewSettingsFailed_ = true;
+  }
+  if (drawing_) {
+    colouringChanged_ = true;
+    return;
+  }
+  // Before the first map there is nothing to redraw.
+  if (menu(QStringLiteral("m_topo"))->menuAction()->isEnabled()) redrawCurrentMap();
 }
 
 void TMainForm::m_kkClick(QAction*) {
@@ -1077,13 +1125,24 @@ void TMainForm::sizeMap(int width, int height) {
   dmap_->resize(width, height);
   dmap2_->resize(width + kPanelMargin, height + kPanelMargin);
   layoutMapArea();
+  readout_->drawStarted(geometryOfDraw(state_, width, height));
 }
 
 void TMainForm::clearMap() { dmap_->clearPicture(); }
 
-void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) { dmap_->showRows(raster, firstRow, endRow); }
+void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) {
+  dmap_->showRows(raster, firstRow, endRow);
+  readout_->rowsShown(firstRow, endRow);
+}
 
-void TMainForm::showRaster(const Raster& raster) { dmap_->showRaster(raster); }
+void TMainForm::showRaster(const Raster& raster) {
+  dmap_->showRaster(raster);
+  readout_->rasterShown();
+}
+
+void TMainForm::rowsFinished(const Raster&, int firstRow, int endRow) {
+  readout_->rowsFinished(firstRow, endRow, state_.drawInBackground == 0);
+}
 
 void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
 

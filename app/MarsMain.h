@@ -32,6 +32,7 @@ class QScrollArea;
 
 namespace tarvelon {
 
+class CursorReadout;
 class CustomAreaPanel;
 class DialogHost;
 class FeatureFinder;
@@ -104,6 +105,8 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QMenu* menu(const QString& name) const;
 
   MapImage* dmap() const { return dmap_; }
+  // The status bar's readout of the point under the mouse.
+  CursorReadout* readout() const { return readout_; }
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
   FolderPanel* findloc() const { return findloc_; }
@@ -141,6 +144,8 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   void m_loadClick(QAction* item = nullptr);
   void m_SaveMapClick(QAction* item = nullptr);
   void BMPSave(const std::string& name);
+  void m_SaveLegendClick(QAction* item = nullptr);
+  void m_reliefClick(QAction* item = nullptr);
   void DrawinbackgroundClick(QAction* item = nullptr);
   void m_terminateClick(QAction* item = nullptr);
   void m_endClick(QAction* item = nullptr);
@@ -212,6 +217,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   void clearMap() override;
   void showRows(const Raster& raster, int firstRow, int endRow) override;
   void showRaster(const Raster& raster) override;
+  void rowsFinished(const Raster& raster, int firstRow, int endRow) override;
   void setBusy(bool busy) override;
   void setAltitudeLabels(const std::string& altmax, const std::string& altmin) override;
   void checkResolution(int resolutionIndex) override;
@@ -263,6 +269,8 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   int checkedNumber(int base, int count) const;
   void setStatusCaption(QAction* item, const std::string& text);
   void layoutMapArea();
+  std::string saveName() const;
+  QString viewSettingsFile() const;
 
   QString startDir_;
   DialogHost& dialogs_;
@@ -286,6 +294,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   std::optional<AreaBounds> mapBounds_;
   QAction* legend_ = nullptr;
   QAction* prcent_ = nullptr;
+  CursorReadout* readout_ = nullptr;
   QPointer<TVertKey> colourKey_;
   QPointer<TProgDetails> aboutBox_;
   QPointer<TStretchColours> stretch_;
@@ -309,6 +318,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   bool stopPressed_ = false;
   bool colouringChanged_ = false;
   bool closePending_ = false;
+  bool viewSettingsFailed_ = false;  // told the user once this run
   std::string lastPercent_;  // the percentage shown last in this draw
   std::string stopPercent_;  // ... when Terminate was chosen
   // Why the map shown is incomplete (a stopped or failed draw), or empty.

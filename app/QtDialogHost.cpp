@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace tarvelon {
 
@@ -42,6 +43,11 @@ std::optional<QString> QtDialogHost::saveFileName(const SaveFileRequest& request
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(request.filter);
   dialog.setDefaultSuffix(request.defaultSuffix);
+  // A name typed without an ending takes that of the file type chosen.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    const QRegularExpressionMatch pattern = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+    if (pattern.hasMatch()) dialog.setDefaultSuffix(pattern.captured(1));
+  });
   // The caller asks its own overwrite question.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.selectFile(request.fileName);

@@ -73,4 +73,14 @@ void TileFile::readLine(int record, std::uint8_t* line) {
   nextLine_ = record + 1;
 }
 
+int TileFile::readSample(int line, int column) {
+  if (line < 0 || line >= kLinesPerTile || column < 0 || column >= kSamplesPerLine) {
+    throw TileError("Line " + std::to_string(line) + ", column " + std::to_string(column) + " of the tile file " +
+                    path_ + " does not exist");
+  }
+  std::uint8_t bytes[2];
+  readExactly(bytes, 2, std::int64_t(line) * kBytesPerLine + std::int64_t(column) * 2, line);
+  return decodeSample(bytes);
+}
+
 }  // namespace tarvelon

@@ -32,6 +32,9 @@ class TileFile {
   void skipLines(int count);
   // Line `record` (0-based) into `line`, wherever the file stands.
   void readLine(int record, std::uint8_t* line);
+  // The one sample at `line`, `column`, decoded: a single positioned read
+  // of its two bytes. A position outside the tile throws TileError.
+  int readSample(int line, int column);
 
   const std::string& path() const { return path_; }
   // Number of the line the next readNextLine gives.

@@ -46,6 +46,7 @@ struct MapViewState {
   double sunAzimuth = 315;      // degrees clockwise from north
   double sunAltitude = 45;      // degrees above the horizon
   double reliefExaggeration = 1;
+  int drawnRelief = -1;  // reliefShading of the last draw made through the Resolution command
 
   int locationShown = 0;
   int annotatedShown = 0;

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick openbox xdotool
   gdal-bin time
+  fonts-dejavu-core
 )
 
 missing=()

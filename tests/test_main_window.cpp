@@ -241,7 +241,8 @@ class MainWindowTest : public QObject {
 
     QStringList file;
     for (QAction* a : form.menu("m_file")->actions()) file << (a->isSeparator() ? "-" : a->text());
-    QCOMPARE(file, (QStringList{"Load a MEGDR128 File", "Save Map\tCtrl+S", "-", "Draw in background (faster)\tCtrl+B",
+    QCOMPARE(file, (QStringList{"Load a MEGDR128 File", "Save Map\tCtrl+S", "Save Map with Legend...", "-",
+                                "Draw in background (faster)\tCtrl+B",
                                 "Terminate Drawing Mode\tCtrl+Q", "-", "E&xit\tCtrl+X"}));
     QCOMPARE(form.menu("m_load")->actions().size(), 16);
     QCOMPARE(captionOf(form.menuItem(1)), QString::fromUtf8(" 2  (088°N, -090°W) - Acidalia"));
@@ -254,7 +255,9 @@ class MainWindowTest : public QObject {
     QStringList topography;
     for (QAction* a : form.menu("m_topo")->actions()) topography << (a->isSeparator() ? "-" : a->text());
     QCOMPARE(topography,
-             (QStringList{"Scheme", "Mode", "-", "Optimise Shading    \tCtrl+O", "Show Colour Key      \tCtrl+K"}));
+             (QStringList{"Scheme", "Mode", "-", "Optimise Shading    \tCtrl+O", "Show Colour Key      \tCtrl+K", "-",
+                          "Relief Shading"}));
+    QVERIFY(act(form, "m_relief")->isCheckable());
     QCOMPARE(form.menuItem(28)->text(), QStringLiteral("Putative Northern Ocean (datum 3000 m)"));
     QCOMPARE(form.menuItem(30)->text(), QStringLiteral("Contoured Shading\tF10"));
     QCOMPARE(form.menuItem(33)->text(), QStringLiteral("Power 2 Enhanced"));

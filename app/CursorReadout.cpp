@@ -1,0 +1,165 @@
+#include "app/CursorReadout.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+
+#include "dem/MessageText.h"
+#include "dem/TileFile.h"
+#include "dem/TileNames.h"
+#include "render/ColourFunction.h"
+
+namespace tarvelon {
+
+CursorReadout::CursorReadout(const MapViewState& state, QWidget* parent) : QLabel(parent), state_(state) {
+  setObjectName(QStringLiteral("readout"));
+  setTextFormat(Qt::PlainText);
+  // A long text is cut at the window's edge rather than widening it.
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  setContentsMargins(6, 1, 6, 1);
+  // The figures keep their place as they change.
+  QFont figures = font();
+  figures.setStyleHint(QFont::TypeWriter);
+  figures.setFamily(QStringLiteral("DejaVu Sans Mono"));
+  setFont(figures);
+  refresh();
+}
+
+CursorReadout::~CursorReadout() = default;
+
+void CursorReadout::watch(QWidget* mapImage) {
+  mapImage->setMouseTracking(true);
+  mapImage->installEventFilter(this);
+}
+
+bool CursorReadout::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseMove:
+      pointAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      break;
+    case QEvent::Leave:
+      pointerLeft();
+      break;
+    default:
+      break;
+  }
+  return QLabel::eventFilter(watched, event);
+}
+
+void CursorReadout::pointAt(QPoint pixel) {
+  if (pointer_ == pixel) return;
+  pointer_ = pixel;
+  refresh();
+}
+
+void CursorReadout::pointerLeft() {
+  pointer_.reset();
+  refresh();
+}
+
+void CursorReadout::drawStarted(std::optional<MapGeometry> geometry) {
+  shown_.drawStarted(std::move(geometry));
+  refresh();
+}
+
+void CursorReadout::noteColouring() {
+  colouring_ = MapColouring{state_.colourScheme, state_.shadingMode, state_.bandLimits, state_.reliefShading};
+}
+
+void CursorReadout::rowsShown(int firstRow, int endRow) {
+  noteColouring();
+  shown_.rowsShown(firstRow, endRow);
+  refresh();
+}
+
+void CursorReadout::rowsFinished(int firstRow, int endRow, bool direct) {
+  shown_.rowsFinished(firstRow, endRow, direct);
+  refresh();
+}
+
+void CursorReadout::rasterShown() {
+  noteColouring();
+  shown_.rasterShown();
+  refresh();
+}
+
+void CursorReadout::drawEnded() {
+  shown_.drawEnded();
+  refresh();
+}
+
+void CursorReadout::pictureCleared() {
+  shown_.pictureCleared();
+  refresh();
+}
+
+void CursorReadout::otherPictureShown() {
+  shown_.otherPictureShown();
+  refresh();
+}
+
+QString CursorReadout::sampleText(const SampleSource& sample) {
+  const std::string& name = state_.tileNames[static_cast<std::size_t>(sample.tile)];
+  const std::string path = tilePath(state_.demFolder, name);
+  if (!lastRead_ || !(lastRead_->sample == sample) || lastRead_->path != path) {
+    LastRead read{sample, path, std::nullopt, {}};
+    std::unique_ptr<TileFile>& file = files_[static_cast<std::size_t>(sample.tile)];
+    try {
+      if (!file || file->path() != path) {
+        file.reset();
+        file = std::make_unique<TileFile>(path);
+      }
+      ++samplesRead_;
+      read.value = file->readSample(sample.line, sample.column);
+    } catch (const TileError& error) {
+      // Tried afresh at the next sample: the file may come back.
+      file.reset();
+      read.problem = QString::fromStdString(displaySafe(error.what()));
+    }
+    lastRead_ = std::move(read);
+  }
+  QString text = QString::fromStdString(positionText(sampleLatitude(sample), sampleLongitude(sample))) +
+                 QStringLiteral("   ");
+  if (!lastRead_->value) return text + QStringLiteral("elevation unreadable");
+  const int value = *lastRead_->value;
+  if (value < kMinElevation || value > kMaxElevation) return text + QStringLiteral("no elevation data");
+  return text + QString::fromStdString(metresText(value));
+}
+
+void CursorReadout::refresh() {
+  QString text;
+  QString tip;
+  // Away from the map image every map is off the map.
+  const ShownMap::Point point = pointer_ ? shown_.at(pointer_->x(), pointer_->y()) : shown_.at(-1, -1);
+  if (!pointer_ && point.place == ShownMap::Place::UnknownMap) {
+    text = QString::fromLatin1(kReadoutOffMap);
+  } else {
+    switch (point.place) {
+      case ShownMap::Place::NoMap:
+        text = QString::fromLatin1(kReadoutNoMap);
+        break;
+      case ShownMap::Place::OtherPicture:
+        text = QString::fromLatin1(state_.annotatedShown == 1 ? kReadoutAnnotated : kReadoutOtherPicture);
+        break;
+      case ShownMap::Place::UnknownMap:
+        text = QString::fromLatin1(kReadoutUnknownMap);
+        break;
+      case ShownMap::Place::OffMap:
+        text = QString::fromLatin1(kReadoutOffMap);
+        break;
+      case ShownMap::Place::NotDrawnYet:
+        text = QString::fromLatin1(kReadoutNotDrawnYet);
+        break;
+      case ShownMap::Place::NotDrawn:
+        text = QString::fromLatin1(kReadoutNotDrawn);
+        break;
+      case ShownMap::Place::Sample:
+        text = sampleText(point.sample);
+        if (lastRead_ && !lastRead_->value) tip = lastRead_->problem;
+        break;
+    }
+  }
+  if (this->text() != text) setText(text);
+  if (toolTip() != tip) setToolTip(tip);
+}
+
+}  // namespace tarvelon

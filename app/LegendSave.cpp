@@ -1,0 +1,81 @@
+#include "app/LegendSave.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include "app/CursorReadout.h"
+#include "app/DialogHost.h"
+#include "app/MapImage.h"
+#include "app/ShownMap.h"
+#include "dem/TileNames.h"
+#include "export/LegendPicture.h"
+#include "render/BmpWriter.h"
+
+namespace tarvelon {
+
+namespace {
+
+// The hourglass while the elevations are measured and the file written.
+class BusyCursor {
+ public:
+  BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace
+
+void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const MapViewState& state, DialogHost& dialogs,
+                       const std::string& name, const QString& incomplete) {
+  if (!dmap.hasPicture()) {
+    dialogs.information(QStringLiteral("There is no map on the screen to save."));
+    return;
+  }
+  const ShownMap& shown = readout.shownMap();
+  const MapGeometry* geometry = shown.geometry();
+  if (geometry == nullptr || geometry->width() != dmap.picture().width() ||
+      geometry->height() != dmap.picture().height()) {
+    dialogs.information(state.annotatedShown == 1
+                            ? QStringLiteral("The annotated tile map has no legend. Save it with Save Map.")
+                            : QStringLiteral("This picture is not a map Tarvelon can place on Mars, so it has no "
+                                             "legend. Save it with Save Map."));
+    return;
+  }
+  if (!incomplete.isEmpty() &&
+      !dialogs.question(QStringLiteral("This map is incomplete: %1.\n\nSave it anyway?").arg(incomplete))) {
+    return;
+  }
+  SaveFileRequest request;
+  request.title = QStringLiteral("Save Map with Legend");
+  request.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png)");
+  request.defaultSuffix = QStringLiteral("bmp");
+  request.fileName = QString::fromStdString(defaultMapFileName(name));
+  const std::optional<QString> chosen = dialogs.saveFileName(request);
+  if (!chosen || chosen->isEmpty()) return;
+  const QString suffix = QFileInfo(*chosen).suffix().toLower();
+  if (suffix != QStringLiteral("bmp") && suffix != QStringLiteral("png")) {
+    dialogs.information(QStringLiteral("A map with its legend is saved as a BMP (.bmp) or PNG (.png) file.\n\n"
+                                       "Please give the file name one of these endings."));
+    return;
+  }
+  if (QFileInfo::exists(*chosen) && !dialogs.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
+
+  const BusyCursor busy;
+  LegendInput input;
+  input.title = state.mapTitle;
+  input.geometry = *geometry;
+  const MapColouring& colouring = readout.colouring();
+  input.colourScheme = colouring.colourScheme;
+  input.shadingMode = colouring.shadingMode;
+  input.bandLimits = colouring.bandLimits;
+  input.reliefShading = colouring.reliefShading;
+  input.sunAzimuth = state.sunAzimuth;
+  input.sunAltitude = state.sunAltitude;
+  input.elevations = measureElevations(
+      *geometry, [&shown](int y) { return shown.rowDrawn(y); },
+      [&state](int tile) { return tilePath(state.demFolder, state.tileNames[static_cast<std::size_t>(tile)]); });
+  saveLegendPicture(legendPicture(dmap.picture(), input), chosen->toStdString());
+}
+
+}  // namespace tarvelon

@@ -1,0 +1,171 @@
+#include "app/ShownMap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "render/AreaRenderer.h"
+#include "render/Resolution.h"
+
+namespace tarvelon {
+
+namespace {
+
+constexpr const char* kDegree = "\xC2\xB0";  // UTF-8
+
+std::optional<MapGeometry> ofSize(MapGeometry geometry, int width, int height) {
+  if (geometry.width() != width || geometry.height() != height) return std::nullopt;
+  return geometry;
+}
+
+std::optional<MapGeometry> tileGeometry(const MapViewState& state, int width, int height) {
+  if (state.tilePath.empty()) return std::nullopt;
+  for (int t = 0; t < kTileCount; ++t) {
+    const std::string& name = state.tileNames[static_cast<std::size_t>(t)];
+    if (!name.empty() && tilePath(state.demFolder, name) == state.tilePath) {
+      return ofSize(MapGeometry::ofTile(t, state.sampleStep), width, height);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<MapGeometry> areaGeometry(const MapViewState& state, int width, int height) {
+  const AreaBounds area{state.areaWest, state.areaNorth, state.areaEast, state.areaSouth};
+  TileBox box;
+  if (area.west >= area.east || area.south >= area.north || tileAt(area.west, area.north, box) == kNoTile) {
+    return std::nullopt;
+  }
+  try {
+    return ofSize(MapGeometry::ofArea(layoutArea(area, state.sampleStep), state.sampleStep), width, height);
+  } catch (const std::invalid_argument&) {
+    return std::nullopt;  // not an area the renderer lays out
+  }
+}
+
+// A value to a hundredth, with its hemisphere letter; no "-0.00".
+std::string hemisphereText(double value, char positive, char negative) {
+  const long long hundredths = std::llround(value * 100);
+  char text[48];
+  std::snprintf(text, sizeof text, "%lld.%02lld%s%c", std::llabs(hundredths) / 100, std::llabs(hundredths) % 100,
+                kDegree, hundredths < 0 ? negative : positive);
+  return text;
+}
+
+}  // namespace
+
+std::optional<MapGeometry> geometryOfDraw(const MapViewState& state, int width, int height) {
+  if (state.sampleStep < 1 || state.sampleStep > kLargestStep) return std::nullopt;
+  std::optional<MapGeometry> tile = tileGeometry(state, width, height);
+  std::optional<MapGeometry> area = areaGeometry(state, width, height);
+  if (tile && area) return state.mapKind == 1 ? tile : area;
+  return tile ? tile : area;
+}
+
+void ShownMap::drawStarted(std::optional<MapGeometry> geometry) {
+  drawGeometry_ = std::move(geometry);
+  drawing_ = true;
+  drawShown_ = false;
+  finishedReported_ = false;
+  drawFinished_.assign(drawGeometry_ ? static_cast<std::size_t>(drawGeometry_->height()) : 0, false);
+}
+
+void ShownMap::showDraw() {
+  if (drawShown_) return;
+  drawShown_ = true;
+  if (!drawGeometry_) {
+    picture_ = Picture::Unknown;
+    geometry_.reset();
+    drawnRows_.clear();
+    return;
+  }
+  picture_ = Picture::Map;
+  geometry_ = drawGeometry_;
+  drawnRows_.assign(static_cast<std::size_t>(geometry_->height()), false);
+}
+
+void ShownMap::rowsShown(int firstRow, int endRow) {
+  if (!drawing_) return;
+  showDraw();
+  const int rows = static_cast<int>(drawnRows_.size());
+  firstRow = std::max(firstRow, 0);
+  endRow = std::min(endRow, rows);
+  if (endRow - firstRow == 1) {
+    drawnRows_[firstRow] = true;
+    return;
+  }
+  for (int y = firstRow; y < endRow; ++y) drawnRows_[y] = drawFinished_[y];
+}
+
+void ShownMap::rowsFinished(int firstRow, int endRow, bool direct) {
+  if (!drawing_) return;
+  finishedReported_ = true;
+  const int rows = static_cast<int>(drawFinished_.size());
+  for (int y = std::max(firstRow, 0); y < std::min(endRow, rows); ++y) {
+    drawFinished_[y] = true;
+    if (direct && drawShown_ && y < static_cast<int>(drawnRows_.size())) drawnRows_[y] = true;
+  }
+}
+
+void ShownMap::rasterShown() {
+  if (!drawing_) return;
+  showDraw();
+  if (finishedReported_) {
+    drawnRows_ = drawFinished_;
+  } else {
+    drawnRows_.assign(drawnRows_.size(), true);
+  }
+}
+
+void ShownMap::drawEnded() {
+  drawing_ = false;
+  drawShown_ = false;
+  drawGeometry_.reset();
+  drawFinished_.clear();
+}
+
+void ShownMap::pictureCleared() {
+  picture_ = Picture::None;
+  geometry_.reset();
+  drawnRows_.clear();
+  // Rows the draw shows from now on go into a fresh picture.
+  drawShown_ = false;
+}
+
+void ShownMap::otherPictureShown() {
+  pictureCleared();
+  picture_ = Picture::Other;
+}
+
+ShownMap::Point ShownMap::at(int x, int y) const {
+  switch (picture_) {
+    case Picture::None:
+      return {Place::NoMap, {}};
+    case Picture::Other:
+      return {Place::OtherPicture, {}};
+    case Picture::Unknown:
+      return {Place::UnknownMap, {}};
+    case Picture::Map:
+      break;
+  }
+  if (x < 0 || y < 0 || x >= geometry_->width() || y >= geometry_->height()) return {Place::OffMap, {}};
+  if (!drawnRows_[static_cast<std::size_t>(y)]) {
+    return {drawing_ && drawShown_ ? Place::NotDrawnYet : Place::NotDrawn, {}};
+  }
+  const std::optional<SampleSource> sample = geometry_->sampleAt(x, y);
+  if (!sample) return {Place::NotDrawn, {}};
+  return {Place::Sample, *sample};
+}
+
+std::string positionText(double latitude, double longitude) {
+  return hemisphereText(latitude, 'N', 'S') + "  " + hemisphereText(longitude, 'E', 'W');
+}
+
+std::string metresText(int metres) {
+  std::string digits = std::to_string(std::abs(static_cast<long long>(metres)));
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), " ");
+  return (metres < 0 ? "-" : "") + digits + " m";
+}
+
+}  // namespace tarvelon

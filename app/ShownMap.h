@@ -1,0 +1,99 @@
+// What the map image shows, for the cursor readout and the legend: the
+// geometry of the map whose rows the picture holds, and which of those rows
+// a renderer has drawn. The window passes on the renderers' calls; nothing
+// here touches the picture or the tiles.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "render/MapGeometry.h"
+#include "render/MapViewState.h"
+
+namespace tarvelon {
+
+// The geometry of the map a renderer has just sized to width x height,
+// from the state it draws with: the whole tile at `tilePath`, or the area
+// in `areaWest` .. `areaSouth`, at `sampleStep`. Whichever of the two has
+// that size; `mapKind` decides between them should both. Nothing when
+// neither has it.
+std::optional<MapGeometry> geometryOfDraw(const MapViewState& state, int width, int height);
+
+// How a map was coloured.
+struct MapColouring {
+  int colourScheme = 1;
+  int shadingMode = 1;
+  BandLimits bandLimits{};
+  int reliefShading = 0;
+};
+
+class ShownMap {
+ public:
+  // What a pixel of the picture shows.
+  enum class Place {
+    NoMap,          // there is no picture
+    OtherPicture,   // a picture that is not a drawn map
+    UnknownMap,     // a map whose geometry is not known
+    OffMap,         // outside the picture
+    NotDrawnYet,    // a row the running draw has still to draw
+    NotDrawn,       // a row or column no renderer drew
+    Sample,
+  };
+  struct Point {
+    Place place = Place::NoMap;
+    SampleSource sample;  // for Place::Sample
+    bool operator==(const Point&) const = default;
+  };
+
+  // A renderer sized a map of `geometry` (nothing: not known) and starts
+  // drawing it. The picture keeps what it shows until the draw gives it
+  // rows.
+  void drawStarted(std::optional<MapGeometry> geometry);
+  // The picture shows rows firstRow .. endRow - 1 of the draw's raster.
+  // One row shown alone is a row just drawn; of a longer run only the rows
+  // the draw has finished count as drawn.
+  void rowsShown(int firstRow, int endRow);
+  // The draw finished these rows of its raster; with `direct` (drawing to
+  // the screen) the picture shows them as well.
+  void rowsFinished(int firstRow, int endRow, bool direct);
+  // The picture becomes the draw's whole raster: the rows finished, or
+  // every row when the renderer reported none (it shows its raster only
+  // once the map is complete).
+  void rasterShown();
+  // The renderer returned, however it ended.
+  void drawEnded();
+  // The picture went.
+  void pictureCleared();
+  // The picture is something other than a renderer's map.
+  void otherPictureShown();
+
+  Point at(int x, int y) const;
+
+  // The geometry of the map shown, when it is known.
+  const MapGeometry* geometry() const { return picture_ == Picture::Map ? &*geometry_ : nullptr; }
+  bool rowDrawn(int y) const { return y >= 0 && y < static_cast<int>(drawnRows_.size()) && drawnRows_[y]; }
+  bool drawing() const { return drawing_; }
+
+ private:
+  enum class Picture { None, Other, Unknown, Map };
+  void showDraw();
+
+  Picture picture_ = Picture::None;
+  std::optional<MapGeometry> geometry_;  // of the picture
+  std::vector<bool> drawnRows_;          // of the picture
+
+  bool drawing_ = false;
+  bool drawShown_ = false;  // the picture shows the running draw's raster
+  std::optional<MapGeometry> drawGeometry_;
+  std::vector<bool> drawFinished_;  // rows of the draw's raster reported finished
+  bool finishedReported_ = false;
+};
+
+// "18.40°N  133.80°W": latitude and longitude to a hundredth of a degree,
+// by hemisphere.
+std::string positionText(double latitude, double longitude);
+// "21 130 m", "-3 000 m": metres with the thousands set apart.
+std::string metresText(int metres);
+
+}  // namespace tarvelon

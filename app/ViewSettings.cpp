@@ -1,0 +1,49 @@
+#include "app/ViewSettings.h"
+
+#include <fstream>
+
+#include "dem/AtomicFile.h"
+
+namespace tarvelon {
+
+namespace {
+
+constexpr const char* kReliefShadingKey = "reliefShading";
+// A settings file of a few lines; anything longer is not one.
+constexpr std::size_t kLongestLine = 4096;
+constexpr int kMostLines = 100;
+
+std::string trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(" \t\r");
+  if (first == std::string::npos) return {};
+  const auto last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+std::string viewSettingsPath(const std::string& startDir) { return startDir + "/" + kViewSettingsFileName; }
+
+ViewSettings readViewSettings(const std::string& path) {
+  ViewSettings settings;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return settings;
+  std::string line;
+  for (int n = 0; n < kMostLines && std::getline(in, line); ++n) {
+    if (line.size() > kLongestLine) break;
+    const auto equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    const std::string key = trimmed(line.substr(0, equals));
+    const std::string value = trimmed(line.substr(equals + 1));
+    if (key == kReliefShadingKey && (value == "0" || value == "1")) settings.reliefShading = value == "1" ? 1 : 0;
+  }
+  return settings;
+}
+
+void writeViewSettings(const std::string& path, const ViewSettings& settings) {
+  AtomicFile file(path);
+  file.write(std::string(kReliefShadingKey) + "=" + std::to_string(settings.reliefShading) + "\r\n");
+  file.commit();
+}
+
+}  // namespace tarvelon

@@ -1,0 +1,664 @@
+#include "export/LegendLayout.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "dem/TileFile.h"
+#include "render/ColourTable.h"
+#include "render/Hillshade.h"
+#include "render/Rounding.h"
+
+namespace tarvelon {
+
+namespace {
+
+constexpr const char* kDegree = "\xC2\xB0";       // UTF-8 degree sign
+constexpr const char* kMinus = "\xE2\x88\x92";    // UTF-8 minus sign
+constexpr const char* kEnDash = "\xE2\x80\x93";   // UTF-8 en dash
+
+constexpr int kMargin = 16;
+constexpr double kTick = 5;      // ticks stand this far out of the frame
+constexpr double kTickGap = 3;   // between a tick's end and its label
+constexpr int kMinContentWidth = 440;
+constexpr int kBarWidth = 320;   // the colour bar at most
+constexpr int kMinBarWidth = 200; // and beside the scale at least
+constexpr int kBarHeight = 14;
+constexpr int kScaleMaxPixels = 200;
+constexpr double kScaleBarHeight = 6;
+constexpr double kLabelPadding = 5;  // between two labels at least
+constexpr double kBlockGap = 40;     // between the colour bar and the scale
+
+constexpr std::uint32_t kInk = 0x1A1A1A;
+constexpr std::uint32_t kGreyInk = 0x505050;
+constexpr std::uint32_t kFrameInk = 0x000000;
+constexpr std::uint32_t kBarOutline = 0x404040;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+constexpr double kSpacings[] = {0.05, 0.1, 0.2, 0.25, 0.5, 1, 2, 5, 10, 15, 20, 30, 45, 90};
+constexpr double kKilometreSteps[] = {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10, 20};
+
+struct Rect {
+  double left = 0, top = 0, right = 0, bottom = 0;
+  bool overlaps(const Rect& o, double pad) const {
+    return left < o.right + pad && o.left < right + pad && top < o.bottom + pad && o.top < bottom + pad;
+  }
+};
+
+std::string fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+// A value to `decimals` places without "-0".
+std::string unsignedFixed(double magnitude, int decimals) { return fixed(std::fabs(magnitude), decimals); }
+
+bool roundsToZero(double value, int decimals) { return std::fabs(value) < 0.5 * std::pow(10.0, -decimals); }
+
+// Degrees without trailing zeros: 0.1875, 0.0078125.
+std::string shortDegrees(double value) {
+  std::string text = fixed(value, 7);
+  while (!text.empty() && text.back() == '0') text.pop_back();
+  if (!text.empty() && text.back() == '.') text.pop_back();
+  return text;
+}
+
+// Words of `text` in lines no wider than `width`; a word wider than that
+// has a line of its own.
+std::vector<std::string> wrap(const std::string& text, LegendFont font, double width, const TextMeasure& measure) {
+  std::vector<std::string> lines;
+  std::string line;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(' ', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string word = text.substr(start, end - start);
+    start = end + 1;
+    if (word.empty()) continue;
+    const std::string longer = line.empty() ? word : line + " " + word;
+    if (!line.empty() && measure.width(longer, font) > width) {
+      lines.push_back(line);
+      line = word;
+    } else {
+      line = longer;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+class Builder {
+ public:
+  Builder(LegendLayout& layout, const TextMeasure& measure) : layout_(layout), measure_(measure) {}
+
+  double height(LegendFont font) const { return measure_.ascent(font) + measure_.descent(font); }
+  double ascent(LegendFont font) const { return measure_.ascent(font); }
+  double descent(LegendFont font) const { return measure_.descent(font); }
+  double width(const std::string& text, LegendFont font) const { return measure_.width(text, font); }
+
+  // Text with its baseline's left end at (x, y).
+  void text(const std::string& text, LegendFont font, double x, double y, std::uint32_t colour) {
+    layout_.texts.push_back(LegendText{text, font, x, y, colour});
+  }
+  // Text whose box must not come near any other label: placed only when
+  // it keeps clear of them, and of `keepOut`.
+  bool label(const std::string& text, LegendFont font, double x, double y, std::uint32_t colour) {
+    return labels({{text, font, x, y, colour}});
+  }
+  // Labels that go together (the two ends of a tick line): all of them, or
+  // none when one of them would come too near another label.
+  bool labels(const std::vector<LegendText>& group) {
+    std::vector<Rect> boxes;
+    for (const LegendText& t : group) {
+      const Rect box{t.x, t.y - measure_.ascent(t.font), t.x + width(t.text, t.font), t.y + measure_.descent(t.font)};
+      for (const Rect& taken : taken_) {
+        if (box.overlaps(taken, kLabelPadding)) return false;
+      }
+      for (const Rect& other : boxes) {
+        if (box.overlaps(other, kLabelPadding)) return false;
+      }
+      boxes.push_back(box);
+    }
+    taken_.insert(taken_.end(), boxes.begin(), boxes.end());
+    layout_.texts.insert(layout_.texts.end(), group.begin(), group.end());
+    return true;
+  }
+  // Text that keeps other labels off, placed whatever is near it.
+  void mark(const std::string& text, LegendFont font, double x, double y, std::uint32_t colour) {
+    taken_.push_back(Rect{x, y - measure_.ascent(font), x + width(text, font), y + measure_.descent(font)});
+    this->text(text, font, x, y, colour);
+  }
+  void keepOut(const Rect& area) { taken_.push_back(area); }
+  void box(double x, double y, double w, double h, std::uint32_t fill) {
+    layout_.boxes.push_back(LegendBox{x, y, w, h, fill});
+  }
+  // The outline of a rectangle of whole pixels, just outside it.
+  void outline(double x, double y, double w, double h, std::uint32_t colour) {
+    box(x - 1, y - 1, w + 2, 1, colour);
+    box(x - 1, y + h, w + 2, 1, colour);
+    box(x - 1, y, 1, h, colour);
+    box(x + w, y, 1, h, colour);
+  }
+
+ private:
+  LegendLayout& layout_;
+  const TextMeasure& measure_;
+  std::vector<Rect> taken_;
+};
+
+struct Tick {
+  double position;  // pixels from the map's west or north edge
+  std::string label;
+};
+
+std::string colouringText(const LegendInput& input) {
+  std::string scheme;
+  if (input.colourScheme == kUserColours) {
+    scheme = "User colours over sixteen altitude bands";
+  } else if (input.colourScheme >= 0 && input.colourScheme < kSchemeCount) {
+    scheme = kSchemeCaptions[static_cast<std::size_t>(input.colourScheme)];
+  } else {
+    scheme = "Colour scheme " + std::to_string(input.colourScheme);
+  }
+  if (input.shadingMode >= 0 && input.shadingMode < kModeCount) {
+    scheme += std::string(", ") + kModeCaptions[static_cast<std::size_t>(input.shadingMode)];
+  }
+  if (input.reliefShading == 1) {
+    scheme += ", relief shaded (sun at " + fixed(input.sunAzimuth, 0) + kDegree + " azimuth, " +
+              fixed(input.sunAltitude, 0) + kDegree + " altitude)";
+  }
+  return scheme;
+}
+
+std::string resolutionText(const MapGeometry& geometry) {
+  const double degrees = geometry.transform().pixelHeight;
+  return "One pixel: " + shortDegrees(degrees) + kDegree + ", " + fixed(northSouthKilometresPerPixel(geometry), 2) +
+         " km north" + kEnDash + "south";
+}
+
+// The colour bar with its ticks, captions and the map's lowest and highest
+// elevation; laid out from (left, top), `barWidth` wide.
+struct ColourBlock {
+  double width = 0;   // from the left of the bar's leftmost label
+  double height = 0;
+  double overhang = 0;  // of the labels left of the bar
+};
+
+ColourBlock measureColourBlock(const LegendInput& input, int barWidth, Builder& b) {
+  ColourBlock block;
+  const double caption = b.height(LegendFont::Label);
+  if (!input.elevations) {
+    block.width = b.width("Elevation: no elevation shown on this map", LegendFont::Label);
+    block.height = caption;
+    return block;
+  }
+  const ElevationRange& range = *input.elevations;
+  const double low = b.width(kilometresLabel(range.lowest, 2), LegendFont::Label);
+  const double high = b.width(kilometresLabel(range.highest, 2), LegendFont::Label);
+  const double lowest = b.width("lowest", LegendFont::Small);
+  const double highest = b.width("highest", LegendFont::Small);
+  block.overhang = std::max(low, lowest) / 2;
+  const double rightOverhang = std::max(high, highest) / 2;
+  block.width = std::max(b.width("Elevation (km)", LegendFont::Label), block.overhang + barWidth + rightOverhang);
+  block.height = caption + 6 + kBarHeight + 5 + kTickGap + b.height(LegendFont::Label) + 1 + b.height(LegendFont::Small);
+  return block;
+}
+
+void placeColourBlock(const LegendInput& input, const ColourBlock& block, double left, double top, int barWidth,
+                      Builder& b, LegendLayout& layout) {
+  const double captionBaseline = top + b.ascent(LegendFont::Label);
+  if (!input.elevations) {
+    b.text("Elevation: no elevation shown on this map", LegendFont::Label, left, captionBaseline, kInk);
+    return;
+  }
+  const ElevationRange& range = *input.elevations;
+  b.text("Elevation (km)", LegendFont::Label, left, captionBaseline, kInk);
+  const int barX = static_cast<int>(std::lround(left + block.overhang));
+  const int barY = static_cast<int>(std::lround(top + b.height(LegendFont::Label) + 6));
+  layout.barX = barX;
+  layout.barY = barY;
+  layout.barHeight = kBarHeight;
+  layout.barColours = colourBar(range, barWidth, input.colourScheme, input.shadingMode, input.bandLimits);
+  b.outline(barX, barY, barWidth, kBarHeight, kBarOutline);
+
+  const double tickBottom = barY + kBarHeight + 5;
+  const double labelBaseline = tickBottom + kTickGap + b.ascent(LegendFont::Label);
+  const double smallBaseline = labelBaseline + b.descent(LegendFont::Label) + 1 + b.ascent(LegendFont::Small);
+
+  // The map's own lowest and highest elevation at the bar's two ends.
+  auto endMark = [&](double x, const std::string& value, const std::string& word) {
+    b.box(x - 0.5, barY - 3, 1, kBarHeight + 3 + 5, kFrameInk);
+    b.mark(value, LegendFont::Label, x - b.width(value, LegendFont::Label) / 2, labelBaseline, kInk);
+    b.mark(word, LegendFont::Small, x - b.width(word, LegendFont::Small) / 2, smallBaseline, kGreyInk);
+  };
+  if (range.lowest == range.highest) {
+    endMark(barX + barWidth / 2.0, kilometresLabel(range.lowest, 2), "the whole map");
+    return;
+  }
+  // On the bar's outline, so that the end columns keep their colours.
+  endMark(barX - 0.5, kilometresLabel(range.lowest, 2), "lowest");
+  endMark(barX + barWidth + 0.5, kilometresLabel(range.highest, 2), "highest");
+
+  // Round kilometres between them, as many as their labels leave room for.
+  const double metresPerPixel = double(range.highest - range.lowest) / barWidth;
+  for (double step : kKilometreSteps) {
+    const int decimals = step < 0.1 ? 2 : step < 1 ? 1 : 0;
+    const double needed = b.width(kilometresLabel(-8888, decimals), LegendFont::Label) + 2 * kLabelPadding;
+    if (step * 1000 / metresPerPixel < needed && step != kKilometreSteps[std::size(kKilometreSteps) - 1]) continue;
+    const long long stepMetres = std::llround(step * 1000);
+    const long long first = static_cast<long long>(std::ceil(double(range.lowest) / double(stepMetres)));
+    for (long long k = first; k * stepMetres < range.highest; ++k) {
+      const long long metres = k * stepMetres;
+      if (metres <= range.lowest) continue;
+      const double x = barX + std::floor(double(metres - range.lowest) / metresPerPixel) + 0.5;
+      const std::string text = kilometresLabel(static_cast<int>(metres), decimals);
+      // A label's own width of room to each side, so that round values do
+      // not crowd the exact ends.
+      const double w = b.width(text, LegendFont::Label);
+      if (x - barX < 1.5 * w || barX + barWidth - x < 1.5 * w) continue;
+      if (b.label(text, LegendFont::Label, x - w / 2, labelBaseline, kInk)) {
+        b.box(x - 0.5, barY + kBarHeight, 1, 4, kFrameInk);
+      }
+    }
+    break;
+  }
+}
+
+// One scale bar: a caption, a bar of black and white parts and their
+// lengths in kilometres.
+struct ScaleBar {
+  std::string caption;
+  double kilometresPerPixel = 0;
+  double kilometres = 0;
+  double pixels = 0;
+};
+
+std::vector<ScaleBar> scaleBars(const MapGeometry& geometry, double centreLatitude, double maximumPixels) {
+  std::vector<ScaleBar> bars;
+  const double eastWest = eastWestKilometresPerPixel(geometry, centreLatitude);
+  const double northSouth = northSouthKilometresPerPixel(geometry);
+  const std::string latitude = latitudeLabel(centreLatitude, 1);
+  // Away from the equator the two directions differ by more than a bar
+  // can hide: each gets its own.
+  if (eastWest >= 0.97 * northSouth) {
+    bars.push_back({"Scale at " + latitude, eastWest, 0, 0});
+  } else {
+    bars.push_back({"Scale east" + std::string(kEnDash) + "west at " + latitude, eastWest, 0, 0});
+    bars.push_back({"Scale north" + std::string(kEnDash) + "south", northSouth, 0, 0});
+  }
+  for (ScaleBar& bar : bars) {
+    bar.kilometres = scaleBarKilometres(bar.kilometresPerPixel, maximumPixels);
+    bar.pixels = std::round(bar.kilometres / bar.kilometresPerPixel);
+  }
+  return bars;
+}
+
+std::string kilometresText(double kilometres) {
+  if (kilometres >= 1) return fixed(kilometres, 0);
+  if (kilometres >= 0.1) return fixed(kilometres, 1);
+  return fixed(kilometres, 2);
+}
+
+double scaleBarHeight(Builder& b) {
+  return b.height(LegendFont::Label) + 4 + kScaleBarHeight + 3 + b.height(LegendFont::Small);
+}
+
+double scaleBlockWidth(const std::vector<ScaleBar>& bars, Builder& b) {
+  double width = 0;
+  for (const ScaleBar& bar : bars) {
+    const double last = b.width(kilometresText(bar.kilometres) + " km", LegendFont::Small);
+    width = std::max({width, b.width(bar.caption, LegendFont::Label), bar.pixels + last / 2 + 2});
+  }
+  return width;
+}
+
+void placeScaleBars(const std::vector<ScaleBar>& bars, double left, double top, Builder& b) {
+  double y = top;
+  for (const ScaleBar& bar : bars) {
+    b.text(bar.caption, LegendFont::Label, left, y + b.ascent(LegendFont::Label), kInk);
+    const double barY = std::round(y + b.height(LegendFont::Label) + 4);
+    const double barX = std::round(left) + 1;
+    // Parts of a fifth for 5 km and the like, of a quarter for 1 and 2.
+    const double lead = bar.kilometres / std::pow(10.0, std::floor(std::log10(bar.kilometres) + 1e-9));
+    const int parts = lead > 4 ? 5 : 4;
+    b.outline(barX, barY, bar.pixels, kScaleBarHeight, kFrameInk);
+    for (int i = 0; i < parts; ++i) {
+      const double from = std::round(bar.pixels * i / parts);
+      const double to = std::round(bar.pixels * (i + 1) / parts);
+      b.box(barX + from, barY, to - from, kScaleBarHeight, i % 2 == 0 ? kFrameInk : kWhite);
+    }
+    const double baseline = barY + kScaleBarHeight + 3 + b.ascent(LegendFont::Small);
+    // The whole length first, then 0, then the parts between as room allows.
+    const std::string whole = kilometresText(bar.kilometres) + " km";
+    const double wholeAt = barX + bar.pixels;
+    b.label(whole, LegendFont::Small, wholeAt - b.width(kilometresText(bar.kilometres), LegendFont::Small) / 2,
+            baseline, kInk);
+    b.label("0", LegendFont::Small, barX - b.width("0", LegendFont::Small) / 2, baseline, kInk);
+    std::vector<LegendText> between;
+    for (int i = 1; i < parts; ++i) {
+      const std::string text = kilometresText(bar.kilometres * i / parts);
+      const double x = barX + std::round(bar.pixels * i / parts);
+      between.push_back({text, LegendFont::Small, x - b.width(text, LegendFont::Small) / 2, baseline, kInk});
+    }
+    b.labels(between);
+    y += scaleBarHeight(b) + 8;
+  }
+}
+
+double scaleBlockHeight(const std::vector<ScaleBar>& bars, Builder& b) {
+  return bars.size() * (scaleBarHeight(b) + 8) - 8;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+double tickSpacing(double pixelsPerDegree, double minimumPixels) {
+  for (double spacing : kSpacings) {
+    if (spacing * pixelsPerDegree >= minimumPixels) return spacing;
+  }
+  return kSpacings[std::size(kSpacings) - 1];
+}
+
+std::vector<double> tickValues(double from, double to, double spacing) {
+  std::vector<double> values;
+  const long long first = static_cast<long long>(std::ceil(from / spacing - 1e-9));
+  const long long last = static_cast<long long>(std::floor(to / spacing + 1e-9));
+  for (long long k = first; k <= last; ++k) values.push_back(double(k) * spacing);
+  return values;
+}
+
+int tickDecimals(double spacing) {
+  for (int decimals = 0; decimals < 3; ++decimals) {
+    const double scaled = spacing * std::pow(10.0, decimals);
+    if (std::fabs(scaled - std::round(scaled)) < 1e-9) return decimals;
+  }
+  return 3;
+}
+
+std::string longitudeLabel(double longitude, int decimals) {
+  while (longitude > 180) longitude -= 360;
+  while (longitude <= -180) longitude += 360;
+  if (roundsToZero(longitude, decimals)) return std::string("0") + kDegree;
+  if (roundsToZero(std::fabs(longitude) - 180, decimals)) return std::string("180") + kDegree;
+  return unsignedFixed(longitude, decimals) + kDegree + (longitude < 0 ? "W" : "E");
+}
+
+std::string latitudeLabel(double latitude, int decimals) {
+  if (roundsToZero(latitude, decimals)) return std::string("0") + kDegree;
+  return unsignedFixed(latitude, decimals) + kDegree + (latitude < 0 ? "S" : "N");
+}
+
+std::optional<double> longitudePosition(const MapGeometry& geometry, double longitude) {
+  const int width = geometry.width();
+  if (width <= 0) return std::nullopt;
+  const double pixel = geometry.transform().pixelWidth;
+  const double first = geometry.longitudeAt(0);
+  if (longitude < first) {
+    const double at = 0.5 - (first - longitude) / pixel;
+    return at >= 0 ? std::optional(at) : std::nullopt;
+  }
+  // The last pixel whose centre lies at or west of the longitude; the
+  // centres run east, across any seam between tiles.
+  int low = 0;
+  int high = width - 1;
+  while (low < high) {
+    const int mid = low + (high - low + 1) / 2;
+    if (geometry.longitudeAt(mid) <= longitude) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  const double centre = geometry.longitudeAt(low);
+  if (low == width - 1) {
+    const double at = width - 0.5 + (longitude - centre) / pixel;
+    return at <= width ? std::optional(at) : std::nullopt;
+  }
+  return low + 0.5 + (longitude - centre) / (geometry.longitudeAt(low + 1) - centre);
+}
+
+std::optional<double> latitudePosition(const MapGeometry& geometry, double latitude) {
+  const int height = geometry.height();
+  if (height <= 0) return std::nullopt;
+  const double pixel = geometry.transform().pixelHeight;
+  const double first = geometry.latitudeAt(0);
+  if (latitude > first) {
+    const double at = 0.5 - (latitude - first) / pixel;
+    return at >= 0 ? std::optional(at) : std::nullopt;
+  }
+  int low = 0;
+  int high = height - 1;
+  while (low < high) {
+    const int mid = low + (high - low + 1) / 2;
+    if (geometry.latitudeAt(mid) >= latitude) {
+      low = mid;
+    } else {
+      high = mid - 1;
+    }
+  }
+  const double centre = geometry.latitudeAt(low);
+  if (low == height - 1) {
+    const double at = height - 0.5 + (centre - latitude) / pixel;
+    return at <= height ? std::optional(at) : std::nullopt;
+  }
+  return low + 0.5 + (centre - latitude) / (centre - geometry.latitudeAt(low + 1));
+}
+
+double eastWestKilometresPerPixel(const MapGeometry& geometry, double latitude) {
+  return geometry.transform().pixelWidth * kMetresPerDegree * std::cos(latitude * 3.14159265358979323846 / 180) /
+         1000;
+}
+
+double northSouthKilometresPerPixel(const MapGeometry& geometry) {
+  return geometry.transform().pixelHeight * kMetresPerDegree / 1000;
+}
+
+double scaleBarKilometres(double kilometresPerPixel, double maximumPixels) {
+  const double longest = kilometresPerPixel * maximumPixels;
+  if (!(longest > 0)) return 0;
+  const double power = std::pow(10.0, std::floor(std::log10(longest)));
+  for (double lead : {5.0, 2.0, 1.0}) {
+    if (lead * power <= longest * (1 + 1e-12)) return lead * power;
+  }
+  return power;
+}
+
+std::string kilometresLabel(int metres, int decimals) {
+  std::int64_t scale = 1;
+  for (int i = 0; i < decimals; ++i) scale *= 10;
+  const std::int64_t units = roundHalfEven(std::int64_t(metres) * scale, 1000);  // of 10^-decimals km
+  const std::int64_t magnitude = units < 0 ? -units : units;
+  std::string text = std::to_string(magnitude / scale);
+  if (decimals > 0) {
+    std::string fraction = std::to_string(magnitude % scale);
+    text += "." + std::string(static_cast<std::size_t>(decimals) - fraction.size(), '0') + fraction;
+  }
+  return (units < 0 ? kMinus : "") + text;
+}
+
+std::vector<std::uint32_t> colourBar(const ElevationRange& range, int width, int scheme, int mode,
+                                     const BandLimits& bands) {
+  const ColourTable table(scheme, mode, bands);
+  std::vector<std::uint32_t> colours(static_cast<std::size_t>(std::max(width, 0)));
+  std::uint32_t previous = kWhite;
+  for (int i = 0; i < width; ++i) {
+    const double at = range.lowest + double(range.highest - range.lowest) * (i + 0.5) / width;
+    const std::uint32_t entry = table.entry(static_cast<int>(std::floor(at)));
+    if (entry != 0) previous = entry & 0xFFFFFFu;
+    colours[static_cast<std::size_t>(i)] = previous;
+  }
+  return colours;
+}
+
+std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
+                                                const std::function<bool(int y)>& rowDrawn,
+                                                const std::function<std::string(int tile)>& pathOfTile) {
+  std::optional<ElevationRange> range;
+  std::array<std::unique_ptr<TileFile>, kTileCount> files;
+  std::vector<std::uint8_t> line(kBytesPerLine);
+  int bufferTile = -1;
+  int bufferLine = -1;
+  for (int y = 0; y < geometry.rowsDrawn(); ++y) {
+    if (!rowDrawn(y)) continue;
+    for (int x = 0; x < geometry.columnsDrawn(); ++x) {
+      const SampleSource sample = *geometry.sampleAt(x, y);
+      if (sample.tile != bufferTile || sample.line != bufferLine) {
+        std::unique_ptr<TileFile>& file = files[static_cast<std::size_t>(sample.tile)];
+        if (!file) file = std::make_unique<TileFile>(pathOfTile(sample.tile));
+        file->readLine(sample.line, line.data());
+        bufferTile = sample.tile;
+        bufferLine = sample.line;
+      }
+      const int value = decodeSample(&line[std::size_t(2) * sample.column]);
+      if (value < kMinElevation || value > kMaxElevation) continue;
+      if (!range) {
+        range = ElevationRange{value, value};
+      } else {
+        range->lowest = std::min(range->lowest, value);
+        range->highest = std::max(range->highest, value);
+      }
+    }
+  }
+  return range;
+}
+
+// ---------------------------------------------------------------------------
+
+LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) {
+  LegendLayout layout;
+  Builder b(layout, measure);
+  const MapGeometry& g = input.geometry;
+  const int mapWidth = g.width();
+  const int mapHeight = g.height();
+  const GeoTransform transform = g.transform();
+  const double labelHeight = b.height(LegendFont::Label);
+  const double labelAscent = measure.ascent(LegendFont::Label);
+  const double labelDescent = measure.descent(LegendFont::Label);
+
+  // Extent of the map, by the centres of its outer pixels.
+  const double west = g.longitudeAt(0) - transform.pixelWidth / 2;
+  const double east = g.longitudeAt(mapWidth - 1) + transform.pixelWidth / 2;
+  const double north = g.latitudeAt(0) + transform.pixelHeight / 2;
+  const double south = g.latitudeAt(mapHeight - 1) - transform.pixelHeight / 2;
+
+  // Longitude ticks: as close as their widest labels allow.
+  double lonSpacing = kSpacings[std::size(kSpacings) - 1];
+  for (int decimals = 0; decimals < 3; ++decimals) {
+    const double widest = b.width(longitudeLabel(-178.88, decimals), LegendFont::Label);
+    const double spacing = tickSpacing(1 / transform.pixelWidth, widest + 16);
+    if (tickDecimals(spacing) <= decimals) {
+      lonSpacing = spacing;
+      break;
+    }
+  }
+  const double latSpacing = tickSpacing(1 / transform.pixelHeight, std::max(2.5 * labelHeight, 36.0));
+  std::vector<Tick> lonTicks;
+  for (double value : tickValues(west, east, lonSpacing)) {
+    if (const auto at = longitudePosition(g, value)) lonTicks.push_back({*at, longitudeLabel(value, tickDecimals(lonSpacing))});
+  }
+  std::vector<Tick> latTicks;
+  double latLabelWidth = 0;
+  for (double value : tickValues(south, north, latSpacing)) {
+    if (const auto at = latitudePosition(g, value)) {
+      latTicks.push_back({*at, latitudeLabel(value, tickDecimals(latSpacing))});
+      latLabelWidth = std::max(latLabelWidth, b.width(latTicks.back().label, LegendFont::Label));
+    }
+  }
+
+  // Beside the map: the frame, the ticks and the latitude labels.
+  const double side = 1 + kTick + kTickGap + latLabelWidth;
+  const double above = 1 + kTick + kTickGap + labelHeight;
+  const double mapBlockWidth = std::ceil(side) * 2 + mapWidth;
+
+  // Below the map: the colour bar and the scale.
+  const ColourBlock colourBlock = measureColourBlock(input, kBarWidth, b);
+  const double centreLatitude = (north + south) / 2;
+  std::vector<ScaleBar> bars = scaleBars(g, centreLatitude, kScaleMaxPixels);
+  const double scaleWidth = scaleBlockWidth(bars, b);
+  const double legendStacked = std::max(colourBlock.width, scaleWidth);
+
+  const double contentWidth = std::ceil(std::max({mapBlockWidth, double(kMinContentWidth), legendStacked}));
+  layout.width = static_cast<int>(contentWidth) + 2 * kMargin;
+  const double contentLeft = kMargin;
+  const double contentRight = kMargin + contentWidth;
+
+  // Title and the colouring, centred.
+  double y = kMargin;
+  auto centredLines = [&](const std::string& text, LegendFont font, std::uint32_t colour, double lineGap) {
+    for (const std::string& line : wrap(text, font, contentWidth, measure)) {
+      y += measure.ascent(font);
+      b.text(line, font, (layout.width - b.width(line, font)) / 2, y, colour);
+      y += measure.descent(font) + lineGap;
+    }
+  };
+  centredLines(input.title.empty() ? std::string("Map of Mars") : input.title, LegendFont::Title, kInk, 2);
+  y += 2;
+  centredLines(colouringText(input), LegendFont::Subtitle, kGreyInk, 1);
+  centredLines(resolutionText(g), LegendFont::Subtitle, kGreyInk, 1);
+  y += 8;
+
+  // The map in its frame.
+  layout.mapX = static_cast<int>(std::lround(kMargin + (contentWidth - mapBlockWidth) / 2 + std::ceil(side)));
+  layout.mapY = static_cast<int>(std::ceil(y + above));
+  const double mx = layout.mapX;
+  const double my = layout.mapY;
+  b.outline(mx, my, mapWidth, mapHeight, kFrameInk);
+  b.keepOut(Rect{mx - 1, my - 1, mx + mapWidth + 1, my + mapHeight + 1});
+
+  for (const Tick& tick : lonTicks) {
+    const double x = mx + std::min(std::floor(tick.position), double(mapWidth - 1));
+    b.box(x, my - 1 - kTick, 1, kTick, kFrameInk);
+    b.box(x, my + mapHeight + 1, 1, kTick, kFrameInk);
+    const double w = b.width(tick.label, LegendFont::Label);
+    const double left = std::clamp(x + 0.5 - w / 2, 0.0, layout.width - w);
+    b.labels({{tick.label, LegendFont::Label, left, my - 1 - kTick - kTickGap - labelDescent, kInk},
+              {tick.label, LegendFont::Label, left, my + mapHeight + 1 + kTick + kTickGap + labelAscent, kInk}});
+  }
+  for (const Tick& tick : latTicks) {
+    const double ty = my + std::min(std::floor(tick.position), double(mapHeight - 1));
+    b.box(mx - 1 - kTick, ty, kTick, 1, kFrameInk);
+    b.box(mx + mapWidth + 1, ty, kTick, 1, kFrameInk);
+    const double baseline = ty + 0.5 + (labelAscent - labelDescent) / 2;
+    const double w = b.width(tick.label, LegendFont::Label);
+    b.labels({{tick.label, LegendFont::Label, mx - 1 - kTick - kTickGap - w, baseline, kInk},
+              {tick.label, LegendFont::Label, mx + mapWidth + 1 + kTick + kTickGap, baseline, kInk}});
+  }
+  y = my + mapHeight + 1 + kTick + kTickGap + labelHeight + 18;
+
+  // Colour bar on the left, scale on the right; one above the other when
+  // the picture is too narrow for both side by side.
+  // The bar gives up some of its length to stand beside the scale.
+  const double besideScale = contentWidth - kBlockGap - scaleWidth;
+  const int barWidth = input.elevations ? static_cast<int>(std::min<double>(
+                                              kBarWidth, std::floor(besideScale - (colourBlock.width - kBarWidth))))
+                                        : kBarWidth;
+  const bool sideBySide = input.elevations ? barWidth >= kMinBarWidth : colourBlock.width <= besideScale;
+  if (sideBySide) {
+    placeColourBlock(input, measureColourBlock(input, barWidth, b), contentLeft, y, barWidth, b, layout);
+    placeScaleBars(bars, contentRight - scaleWidth, y, b);
+    y += std::max(colourBlock.height, scaleBlockHeight(bars, b));
+  } else {
+    placeColourBlock(input, colourBlock, contentLeft, y, kBarWidth, b, layout);
+    y += colourBlock.height + 16;
+    placeScaleBars(bars, contentLeft, y, b);
+    y += scaleBlockHeight(bars, b);
+  }
+  y += 16;
+
+  // The credit for the data and the projection, in small print.
+  for (const char* note : {kLegendCredit, kLegendProjection}) {
+    for (const std::string& line : wrap(note, LegendFont::Small, contentWidth, measure)) {
+      y += measure.ascent(LegendFont::Small);
+      b.text(line, LegendFont::Small, contentLeft, y, kGreyInk);
+      y += measure.descent(LegendFont::Small) + 1;
+    }
+  }
+  layout.height = static_cast<int>(std::ceil(y)) + kMargin;
+  return layout;
+}
+
+}  // namespace tarvelon

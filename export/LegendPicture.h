@@ -1,0 +1,53 @@
+// Paints a legend laid out by LegendLayout around a map picture, and saves
+// the result. Needs a QGuiApplication (for its fonts); no widgets.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <array>
+#include <string>
+
+#include "export/LegendLayout.h"
+#include "render/MapViewState.h"
+#include "render/Raster.h"
+
+namespace tarvelon {
+
+// The legend's fonts: DejaVu Sans (the fonts-dejavu-core package) at
+// fixed pixel sizes, antialiased, so that a legend looks the same wherever
+// it is made.
+QFont legendFont(LegendFont font);
+
+// Measures with the legend's fonts.
+class LegendTextMeasure : public TextMeasure {
+ public:
+  LegendTextMeasure();
+  double width(const std::string& text, LegendFont font) const override;
+  double ascent(LegendFont font) const override;
+  double descent(LegendFont font) const override;
+
+ private:
+  std::array<QFont, 4> fonts_;
+};
+
+// The map in its legend: `map` (input.geometry's size) laid out and painted.
+QImage legendPicture(const QImage& map, const LegendInput& input);
+
+// Paints `layout` with `map` at its place.
+QImage paintLegend(const QImage& map, const LegendLayout& layout);
+
+// Writes the picture as PNG when `path` ends in ".png" (any case), else as
+// a 24-bit BMP, through a temporary file renamed into place. Throws
+// WriteError; an old file of that name then stays as it was.
+void saveLegendPicture(const QImage& picture, const std::string& path);
+
+// For tarvelon-render --legend: the finished map `map` of `geometry`
+// (every row drawn), drawn with `state`'s colouring and titled with its
+// mapTitle, saved with its legend to `path` as saveLegendPicture does. The
+// elevations are measured from the tiles in state.demFolder. Makes a
+// QGuiApplication on the offscreen platform for the fonts when there is
+// none. Throws TileError, WriteError.
+void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const MapViewState& state,
+                          const std::string& path);
+
+}  // namespace tarvelon

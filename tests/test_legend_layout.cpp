@@ -1,0 +1,241 @@
+// The legend's layout: tick spacing and labels, where degrees fall on a map
+// (across the 180 degree meridian too), the scale and colour bars, the
+// elevations measured from the tiles, and a whole legend that keeps its
+// texts off the map.
+#include <gtest/gtest.h>
+
+#include "export/LegendLayout.h"
+#include "render/AreaRenderer.h"
+#include "render/ColourTable.h"
+#include "render/Hillshade.h"
+#include "tests/TestFiles.h"
+
+namespace tarvelon {
+namespace {
+
+const std::string kDeg = "\xC2\xB0";
+const std::string kMinus = "\xE2\x88\x92";
+
+// Every character 7 pixels wide (a UTF-8 sequence counts once).
+class FixedMeasure : public TextMeasure {
+ public:
+  double width(const std::string& text, LegendFont font) const override {
+    double count = 0;
+    for (unsigned char c : text) count += (c & 0xC0) != 0x80 ? 1 : 0;
+    return count * (font == LegendFont::Title ? 10 : 7);
+  }
+  double ascent(LegendFont font) const override { return font == LegendFont::Title ? 14 : 10; }
+  double descent(LegendFont) const override { return 3; }
+};
+
+MapGeometry areaGeometry(AreaBounds area, int step) { return MapGeometry::ofArea(layoutArea(area, step), step); }
+
+TEST(LegendLayout, TickSpacingAndLabels) {
+  EXPECT_DOUBLE_EQ(tickSpacing(128.0 / 24, 55), 15);  // a thumbnail: 5.33 pixels a degree
+  EXPECT_DOUBLE_EQ(tickSpacing(64, 55), 1);
+  EXPECT_DOUBLE_EQ(tickSpacing(128, 55), 0.5);
+  EXPECT_DOUBLE_EQ(tickSpacing(0.1, 55), 90);
+  EXPECT_EQ(tickValues(135.99, 140.0, 1), (std::vector<double>{136, 137, 138, 139, 140}));
+  EXPECT_EQ(tickValues(-7.004, -2.996, 2), (std::vector<double>{-6, -4}));
+  EXPECT_EQ(tickDecimals(0.25), 2);
+  EXPECT_EQ(tickDecimals(0.5), 1);
+  EXPECT_EQ(tickDecimals(15), 0);
+
+  EXPECT_EQ(longitudeLabel(136, 0), "136" + kDeg + "E");
+  EXPECT_EQ(longitudeLabel(-40, 0), "40" + kDeg + "W");
+  EXPECT_EQ(longitudeLabel(190, 0), "170" + kDeg + "W");  // past 180 on a map across it
+  EXPECT_EQ(longitudeLabel(180, 0), "180" + kDeg);
+  EXPECT_EQ(longitudeLabel(-180, 0), "180" + kDeg);
+  EXPECT_EQ(longitudeLabel(360, 0), "0" + kDeg);
+  EXPECT_EQ(longitudeLabel(137.5, 1), "137.5" + kDeg + "E");
+  EXPECT_EQ(latitudeLabel(-4, 0), "4" + kDeg + "S");
+  EXPECT_EQ(latitudeLabel(87.25, 2), "87.25" + kDeg + "N");
+  EXPECT_EQ(latitudeLabel(0, 1), "0" + kDeg);
+}
+
+TEST(LegendLayout, DegreesFallOnThePixelsThatShowThem) {
+  // Tile 10 at 100 %: pixel x is centred on longitude (x + 0.5) / 128.
+  const MapGeometry tile = MapGeometry::ofTile(10, 1);
+  EXPECT_DOUBLE_EQ(*longitudePosition(tile, 1.0), 128);
+  EXPECT_DOUBLE_EQ(*longitudePosition(tile, 0.0), 0);
+  EXPECT_DOUBLE_EQ(*latitudePosition(tile, -1.0), 128);
+  EXPECT_FALSE(longitudePosition(tile, -0.01));
+  EXPECT_FALSE(latitudePosition(tile, 0.01));
+
+  // Arcadia at step 10 crosses 180: tile 3's last column (11519, centred
+  // 179.996) is pixel 256, tile 0's column 0 (centred 180.004) pixel 257.
+  const MapGeometry arcadia = areaGeometry({160, 54, 220, 20}, 10);
+  const double at180 = *longitudePosition(arcadia, 180);
+  EXPECT_GT(at180, 256.5);
+  EXPECT_LT(at180, 257.5);
+  EXPECT_DOUBLE_EQ(at180, 257);  // half way between the two centres
+  // East of the seam pixel 257 + k shows tile 0's column 10 k, centred on
+  // 180 + (10 k + 0.5) / 128: 190 falls at k = 127.95, on pixel 385.
+  EXPECT_NEAR(*longitudePosition(arcadia, 190), 257 + 127.95 + 0.5, 1e-9);
+  // Row 127 shows tile 3's line 5622 (44.074 N), row 128 tile 7's line 0
+  // (43.996 N): 44 N lies between them, not where 20 more lines would be.
+  EXPECT_NEAR(*latitudePosition(arcadia, 44), 127.5 + (5632 - 5622.5) / 10.0, 1e-9);
+}
+
+TEST(LegendLayout, ScaleAndColourBars) {
+  const MapGeometry gale = areaGeometry({136, -3, 140, -7}, 2);
+  const double northSouth = 2.0 / 128 * kMetresPerDegree / 1000;  // 0.926 km
+  EXPECT_DOUBLE_EQ(northSouthKilometresPerPixel(gale), northSouth);
+  EXPECT_NEAR(eastWestKilometresPerPixel(gale, 60), northSouth / 2, 1e-12);
+  EXPECT_DOUBLE_EQ(scaleBarKilometres(northSouth, 200), 100);  // 185 km at most
+  EXPECT_DOUBLE_EQ(scaleBarKilometres(11.1, 200), 2000);
+  EXPECT_DOUBLE_EQ(scaleBarKilometres(0.05, 200), 10);
+  EXPECT_DOUBLE_EQ(scaleBarKilometres(1, 200), 200);
+
+  EXPECT_EQ(kilometresLabel(-4520, 2), kMinus + "4.52");
+  EXPECT_EQ(kilometresLabel(-4525, 2), kMinus + "4.52");  // halves to even
+  EXPECT_EQ(kilometresLabel(435, 2), "0.44");
+  EXPECT_EQ(kilometresLabel(21250, 0), "21");
+  EXPECT_EQ(kilometresLabel(-3000, 1), kMinus + "3.0");
+  EXPECT_EQ(kilometresLabel(-4, 2), "0.00");
+
+  // Each column is the colour a map gives the elevation at its centre: the
+  // user colours too.
+  const BandLimits bands = buildBandLimits(4000, -4000);
+  const std::vector<std::uint32_t> bar = colourBar({-4000, 6000}, 100, kUserColours, 1, bands);
+  ASSERT_EQ(bar.size(), 100u);
+  const ColourTable table(kUserColours, 1, bands);
+  for (int i : {0, 37, 99}) {
+    EXPECT_EQ(bar[i], table.entry(-4000 + 100 * i + 50) & 0xFFFFFF) << i;
+  }
+  const std::vector<std::uint32_t> flat = colourBar({500, 500}, 3, 0, 0, BandLimits{});
+  EXPECT_EQ(flat, std::vector<std::uint32_t>(3, ColourTable(0, 0, BandLimits{}).entry(500) & 0xFFFFFF));
+}
+
+TEST(LegendLayout, ElevationsAreMeasuredOnTheDrawnSamplesOnly) {
+  testing::ScratchDir dir;
+  std::vector<std::string> paths;
+  for (int t = 0; t < kTileCount; ++t) {
+    paths.push_back(dir.file("t" + std::to_string(t) + ".img"));
+    testing::makeSparseFile(paths.back());
+  }
+  // Gale at step 2 reads tile 11 from line 384 and column 5887 on.
+  testing::writeTileLine(paths[11], 384, [](int column) { return column == 5889 ? 1500 : column == 5891 ? -32768 : 700; });
+  testing::writeTileLine(paths[11], 386, [](int column) { return column == 5887 ? -4200 : 600; });
+  testing::writeTileLine(paths[11], 385, [](int) { return 9000; });  // between drawn lines
+  const MapGeometry gale = areaGeometry({136, -3, 140, -7}, 2);
+  auto path = [&](int tile) { return paths[tile]; };
+  const auto all = measureElevations(gale, [](int) { return true; }, path);
+  ASSERT_TRUE(all);
+  EXPECT_EQ(*all, (ElevationRange{-4200, 1500}));
+  const auto firstRow = measureElevations(gale, [](int y) { return y == 0; }, path);
+  EXPECT_EQ(*firstRow, (ElevationRange{700, 1500}));
+  // A map of only missing samples shows no elevation; no rows, none either.
+  testing::writeTileLine(paths[11], 384, [](int) { return 32767; });
+  EXPECT_FALSE(measureElevations(gale, [](int y) { return y == 0; }, path));
+  EXPECT_FALSE(measureElevations(gale, [](int) { return false; }, path));
+}
+
+struct Box {
+  double left, top, right, bottom;
+};
+
+Box boxOf(const LegendText& text, const TextMeasure& measure) {
+  return {text.x, text.y - measure.ascent(text.font), text.x + measure.width(text.text, text.font),
+          text.y + measure.descent(text.font)};
+}
+
+bool overlaps(const Box& a, const Box& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::vector<std::string> textsOf(const LegendLayout& layout) {
+  std::vector<std::string> texts;
+  for (const LegendText& t : layout.texts) texts.push_back(t.text);
+  return texts;
+}
+
+bool has(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+TEST(LegendLayout, AWholeLegendFramesTheMapAndKeepsItsTextsApart) {
+  const FixedMeasure measure;
+  struct Case {
+    AreaBounds area;
+    int step;
+  };
+  for (const Case& c : {Case{{136, -3, 140, -7}, 2}, Case{{-40, 88, 70, 76}, 13}, Case{{160, 54, 220, 20}, 10}}) {
+    LegendInput input;
+    input.title = "Gale (Individual Craters)";
+    input.geometry = areaGeometry(c.area, c.step);
+    input.elevations = ElevationRange{-4500, 435};
+    const LegendLayout layout = layoutLegend(input, measure);
+    const int w = input.geometry.width();
+    const int h = input.geometry.height();
+    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    ASSERT_GE(layout.width, layout.mapX + w + 1);
+    ASSERT_GE(layout.height, layout.mapY + h + 1);
+    const Box map{double(layout.mapX) - 1, double(layout.mapY) - 1, double(layout.mapX + w + 1),
+                  double(layout.mapY + h + 1)};
+    for (std::size_t i = 0; i < layout.texts.size(); ++i) {
+      const Box a = boxOf(layout.texts[i], measure);
+      EXPECT_FALSE(overlaps(a, map)) << layout.texts[i].text;
+      EXPECT_GE(a.left, 0) << layout.texts[i].text;
+      EXPECT_LE(a.right, layout.width) << layout.texts[i].text;
+      EXPECT_GE(a.top, 0);
+      EXPECT_LE(a.bottom, layout.height);
+      for (std::size_t j = i + 1; j < layout.texts.size(); ++j) {
+        EXPECT_FALSE(overlaps(a, boxOf(layout.texts[j], measure)))
+            << layout.texts[i].text << " / " << layout.texts[j].text;
+      }
+    }
+    // Nothing painted over the map but the map.
+    for (const LegendBox& box : layout.boxes) {
+      const Box b{box.x, box.y, box.x + box.width, box.y + box.height};
+      EXPECT_FALSE(overlaps(b, Box{map.left + 1, map.top + 1, map.right - 1, map.bottom - 1}));
+    }
+    EXPECT_FALSE(layout.barColours.empty());
+    const auto texts = textsOf(layout);
+    EXPECT_TRUE(has(texts, "Gale (Individual Craters)"));
+    EXPECT_TRUE(has(texts, "Elevation (km)"));
+    EXPECT_TRUE(has(texts, kMinus + "4.50"));
+    EXPECT_TRUE(has(texts, "0.44"));
+    EXPECT_TRUE(has(texts, "lowest"));
+    EXPECT_TRUE(has(texts, "highest"));
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                            [](const std::string& t) { return t.find("Planetary Data System") != std::string::npos; }));
+  }
+}
+
+TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
+  const FixedMeasure measure;
+  LegendInput input;
+  input.geometry = areaGeometry({136, -3, 140, -7}, 2);
+  input.elevations = ElevationRange{-4500, 435};
+  const auto gale = textsOf(layoutLegend(input, measure));
+  for (const char* label : {"137", "138", "139"}) EXPECT_TRUE(has(gale, label + kDeg + "E")) << label;
+  for (const char* label : {"4", "5", "6"}) EXPECT_TRUE(has(gale, label + kDeg + "S")) << label;
+  EXPECT_TRUE(has(gale, "Scale at 5.0" + kDeg + "S"));  // one bar near the equator
+  EXPECT_TRUE(has(gale, "100 km"));
+
+  // Arcadia's ticks read on across 180 in west longitudes.
+  input.geometry = areaGeometry({160, 54, 220, 20}, 10);
+  const auto arcadia = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(arcadia, "170" + kDeg + "E"));
+  EXPECT_TRUE(has(arcadia, "180" + kDeg));
+  EXPECT_TRUE(has(arcadia, "170" + kDeg + "W"));
+  EXPECT_FALSE(has(arcadia, "190" + kDeg + "E"));
+
+  // Near the pole the east-west scale gets a bar of its own; the map
+  // reaches from 76.06 to 88.05 N.
+  input.geometry = areaGeometry({-40, 88, 70, 76}, 13);
+  const auto olympia = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(olympia, "Scale east\xE2\x80\x93west at 82.1" + kDeg + "N"));
+  EXPECT_TRUE(has(olympia, "Scale north\xE2\x80\x93south"));
+  EXPECT_TRUE(has(olympia, "0" + kDeg));
+
+  // A map with no elevation says so and has no bar.
+  input.elevations.reset();
+  const LegendLayout empty = layoutLegend(input, measure);
+  EXPECT_TRUE(empty.barColours.empty());
+  EXPECT_TRUE(has(textsOf(empty), "Elevation: no elevation shown on this map"));
+}
+
+}  // namespace
+}  // namespace tarvelon

@@ -1,0 +1,176 @@
+// What the map image shows, for the cursor readout: the geometry of the
+// map a draw sizes, which rows count as drawn as the renderers' calls come
+// in, and the readout's texts. Also the one-sample read it relies on.
+#include <gtest/gtest.h>
+
+#include "app/ShownMap.h"
+#include "app/ViewSettings.h"
+#include "dem/AtomicFile.h"
+#include "dem/TileFile.h"
+#include "tests/TestFiles.h"
+
+namespace tarvelon {
+namespace {
+
+using Place = ShownMap::Place;
+
+MapViewState stateWithTiles() {
+  MapViewState state;
+  state.demFolder = "/data";
+  for (int t = 0; t < kTileCount; ++t) state.tileNames[t] = "tile" + std::to_string(t) + ".img";
+  return state;
+}
+
+TEST(ShownMap, TheDrawnMapsGeometryComesFromTheStateAndTheSize) {
+  MapViewState state = stateWithTiles();
+  state.tilePath = "/data/tile7.img";
+  state.sampleStep = 24;
+  state.mapKind = 1;
+  const auto tile = geometryOfDraw(state, 480, 235);
+  ASSERT_TRUE(tile);
+  EXPECT_EQ(tile->sampleAt(0, 0), (SampleSource{7, 0, 0}));
+  EXPECT_FALSE(geometryOfDraw(state, 481, 235));  // not what the tile renderer sizes
+
+  // The area renderer leaves its bounds in the state, whatever mapKind says.
+  state.areaWest = 160;
+  state.areaNorth = 54;
+  state.areaEast = 220;
+  state.areaSouth = 20;
+  state.sampleStep = 10;
+  const auto arcadia = geometryOfDraw(state, 767, 435);
+  ASSERT_TRUE(arcadia);
+  EXPECT_EQ(arcadia->sampleAt(0, 0), (SampleSource{3, 4352, 8959}));
+  EXPECT_FALSE(geometryOfDraw(state, 10, 10));
+  state.sampleStep = 0;
+  EXPECT_FALSE(geometryOfDraw(state, 767, 435));
+}
+
+TEST(ShownMap, ARowCountsAsDrawnOnceTheRendererHasDrawnItIntoThePicture) {
+  ShownMap shown;
+  EXPECT_EQ(shown.at(0, 0).place, Place::NoMap);
+  const MapGeometry tile = MapGeometry::ofTile(5, 24);
+
+  // The tile renderer drawing to the screen: the whole raster at its first
+  // row, then each row, each reported finished.
+  shown.drawStarted(tile);
+  EXPECT_EQ(shown.at(3, 0).place, Place::NoMap);  // nothing shown yet
+  shown.rowsShown(0, 235);
+  EXPECT_EQ(shown.at(3, 0).place, Place::NotDrawnYet);
+  shown.rowsFinished(0, 1, true);
+  shown.rowsShown(1, 2);
+  shown.rowsFinished(1, 2, true);
+  EXPECT_EQ(shown.at(3, 1), (ShownMap::Point{Place::Sample, {5, 24, 72}}));
+  EXPECT_EQ(shown.at(3, 2).place, Place::NotDrawnYet);
+  EXPECT_EQ(shown.at(480, 1).place, Place::OffMap);
+  EXPECT_EQ(shown.at(-1, 1).place, Place::OffMap);
+  // Stopped here: the rest is not drawn, and stays so.
+  shown.drawEnded();
+  EXPECT_EQ(shown.at(3, 2).place, Place::NotDrawn);
+  EXPECT_EQ(shown.at(3, 0).place, Place::Sample);
+
+  // In background the old picture stays, with its own geometry, until the
+  // new raster is shown; then the rows reported finished are drawn, and the
+  // tile's last row, which it never draws, is not.
+  const MapGeometry other = MapGeometry::ofTile(6, 24);
+  shown.drawStarted(other);
+  for (int y = 0; y < 234; ++y) shown.rowsFinished(y, y + 1, false);
+  EXPECT_EQ(shown.at(3, 1).sample.tile, 5);
+  EXPECT_EQ(shown.at(3, 2).place, Place::NotDrawn);
+  shown.rasterShown();
+  shown.drawEnded();
+  EXPECT_EQ(shown.at(3, 2), (ShownMap::Point{Place::Sample, {6, 48, 72}}));
+  EXPECT_EQ(shown.at(3, 234).place, Place::NotDrawn);
+
+  // The area renderer reports no finished rows: in background its raster
+  // is shown only when the map is complete.
+  const MapGeometry area = MapGeometry::ofArea(layoutArea({10, 6, 14, 0}, 3), 3);
+  shown.drawStarted(area);
+  shown.rasterShown();
+  shown.drawEnded();
+  EXPECT_EQ(shown.at(0, 255).place, Place::Sample);
+  // Drawing to the screen it shows its rows one by one; a stopped draw
+  // leaves the rest undrawn.
+  shown.pictureCleared();
+  EXPECT_EQ(shown.at(0, 0).place, Place::NoMap);
+  shown.drawStarted(area);
+  shown.rowsShown(0, 1);
+  shown.rowsShown(1, 2);
+  shown.drawEnded();
+  EXPECT_EQ(shown.at(0, 1).place, Place::Sample);
+  EXPECT_EQ(shown.at(0, 2).place, Place::NotDrawn);
+
+  // A picture that is no map, and a map whose geometry is not known.
+  shown.otherPictureShown();
+  EXPECT_EQ(shown.at(0, 0).place, Place::OtherPicture);
+  EXPECT_EQ(shown.geometry(), nullptr);
+  shown.drawStarted(std::nullopt);
+  shown.rowsShown(0, 1);
+  EXPECT_EQ(shown.at(0, 0).place, Place::UnknownMap);
+}
+
+TEST(ShownMap, ADrawSwitchedToTheScreenPartWayShowsOnlyTheRowsItDrawsThere) {
+  // The area renderer starts a fresh screen raster when background drawing
+  // is switched off during a draw: the rows above stay blank.
+  ShownMap shown;
+  shown.drawStarted(MapGeometry::ofArea(layoutArea({10, 6, 14, 0}, 3), 3));
+  shown.rowsShown(5, 6);
+  EXPECT_EQ(shown.at(0, 4).place, Place::NotDrawnYet);
+  EXPECT_EQ(shown.at(0, 5).place, Place::Sample);
+  // The tile renderer shows all its rows so far at once.
+  shown.drawStarted(MapGeometry::ofTile(0, 24));
+  for (int y = 0; y < 3; ++y) shown.rowsFinished(y, y + 1, false);
+  shown.rowsShown(0, 235);
+  EXPECT_EQ(shown.at(0, 2).place, Place::Sample);
+  EXPECT_EQ(shown.at(0, 3).place, Place::NotDrawnYet);
+}
+
+TEST(ShownMap, TextsOfPositionsAndElevations) {
+  EXPECT_EQ(positionText(18.4, -133.8), "18.40\xC2\xB0N  133.80\xC2\xB0W");
+  EXPECT_EQ(positionText(-0.001, 0.004), "0.00\xC2\xB0N  0.00\xC2\xB0" "E");
+  EXPECT_EQ(positionText(-44.996, 179.996), "45.00\xC2\xB0S  180.00\xC2\xB0" "E");
+  EXPECT_EQ(metresText(21130), "21 130 m");
+  EXPECT_EQ(metresText(-3000), "-3 000 m");
+  EXPECT_EQ(metresText(512), "512 m");
+  EXPECT_EQ(metresText(0), "0 m");
+  EXPECT_EQ(metresText(-32768), "-32 768 m");
+}
+
+TEST(TileFile, ReadsOneSampleWhereverItLies) {
+  testing::ScratchDir dir;
+  const std::string path = dir.file("tile.img");
+  testing::makeSparseFile(path);
+  testing::writeTileLine(path, 5631, [](int column) { return column - 8000; });
+  TileFile file(path);
+  EXPECT_EQ(file.readSample(5631, 11519), 11519 - 8000);
+  EXPECT_EQ(file.readSample(5631, 0), -8000);
+  EXPECT_EQ(file.readSample(0, 0), 0);
+  EXPECT_THROW(file.readSample(5632, 0), TileError);
+  EXPECT_THROW(file.readSample(0, 11520), TileError);
+  EXPECT_THROW(file.readSample(-1, 0), TileError);
+  testing::makeSparseFile(path, 100);
+  EXPECT_THROW(file.readSample(1, 0), TileError);
+}
+
+TEST(ViewSettings, ReliefShadingIsReadLenientlyAndWrittenWhole) {
+  testing::ScratchDir dir;
+  const std::string path = viewSettingsPath(dir.str());
+  EXPECT_EQ(path, dir.str() + "/tarvelon-view.cfg");
+  EXPECT_EQ(readViewSettings(path).reliefShading, 0);  // missing
+  writeViewSettings(path, ViewSettings{1});
+  EXPECT_EQ(testing::readText(path), "reliefShading=1\r\n");
+  EXPECT_EQ(readViewSettings(path).reliefShading, 1);
+  for (const char* text : {"reliefShading=2\r\n", "reliefShading=on\n", "garbage", "", "reliefShading\n"}) {
+    testing::writeText(path, text);
+    EXPECT_EQ(readViewSettings(path).reliefShading, 0) << text;
+  }
+  testing::writeText(path, "other=5\n reliefShading = 1 \n");
+  EXPECT_EQ(readViewSettings(path).reliefShading, 1);
+  EXPECT_EQ(readViewSettings(dir.str()).reliefShading, 0);  // a folder
+  // A file that cannot be written leaves the old one.
+  testing::writeText(path, "reliefShading=1\r\n");
+  EXPECT_THROW(writeViewSettings(dir.str() + "/missing/tarvelon-view.cfg", ViewSettings{0}), WriteError);
+  EXPECT_EQ(readViewSettings(path).reliefShading, 1);
+}
+
+}  // namespace
+}  // namespace tarvelon
