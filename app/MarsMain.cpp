@@ -24,6 +24,7 @@
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "render/BmpWriter.h"
+#include "render/DrawSync.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
 #include "windows/KeyMain.h"
@@ -500,6 +501,7 @@ void TMainForm::gettile(QAction* item) {
   state_.drawnResolution = -1;
   const std::string& name = state_.tileNames[static_cast<std::size_t>(n)];
   state_.tilePath = tilePath(state_.demFolder, name);
+  state_.tileBox = tileBox(n);
   state_.mapTitle = "Tile: " + name;
   checkOnly(kTileItemBase, kTileCount, n);
   state_.stopRequested = 0;
@@ -578,8 +580,8 @@ void TMainForm::m_terminateClick(QAction*) {
     state_.stopRequested = 1;
     stopPressed_ = true;
   }
-  altminText_ = QString::number(state_.altMin) + QStringLiteral(" m)");
-  altmaxText_ = QString::number(state_.altMax) + QStringLiteral(" m)");
+  altminText_ = fromStd(altitudeLabel(state_, state_.altMin));
+  altmaxText_ = fromStd(altitudeLabel(state_, state_.altMax));
   dmap_->setCursor(Qt::ArrowCursor);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "render/Raster.h"
+#include "render/RowSink.h"
 
 namespace tarvelon {
 
@@ -34,10 +35,11 @@ class DrawHost {
   // instead of copying it (a whole tile at 100 % is 195 MB).
   virtual void takeRaster(Raster&& raster) { showRaster(raster); }
 
-  // Rows firstRow .. endRow - 1 of the raster being drawn are finished and
-  // will not change again in this draw, whatever is shown. A host that
-  // saves the map can write them out now; it must not keep `raster`.
-  virtual void rowsFinished(const Raster& /*raster*/, int /*firstRow*/, int /*endRow*/) {}
+  // A host that writes the map somewhere rather than show it gives the
+  // renderers a sink: they then keep no raster, hand it every row of the
+  // map in order as it is finished, and show nothing (no showRows,
+  // showRaster or takeRaster). The sink must stay valid for the draw.
+  virtual RowSink* rowSink() { return nullptr; }
 
   // Hourglass (true) or normal cursor over the map.
   virtual void setBusy(bool busy) = 0;

@@ -1,0 +1,108 @@
+// The part of drawing that both renderers share once a row's samples are
+// read: colouring them, lighting them when relief shading is on, and
+// putting the finished row where it goes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "render/DrawSync.h"
+#include "render/Hillshade.h"
+#include "render/MapViewState.h"
+#include "render/RowSink.h"
+
+namespace tarvelon {
+
+// A run of big-endian samples, `step` samples apart; a drawn row is one or
+// more runs, one after another from the map's west edge.
+struct SampleRunView {
+  const std::uint8_t* first = nullptr;
+  int count = 0;
+};
+
+// Where finished rows go: the renderer's raster, or the host's sink.
+class RowTarget {
+ public:
+  virtual ~RowTarget() = default;
+  // The bytes of row y (width x RowSink::bytesPerPixel of the content).
+  virtual std::uint8_t* row(int y) = 0;
+  // Row y holds its pixels.
+  virtual void done(int y) = 0;
+};
+
+// Lighting of a map: the sun and the spacing of its samples, and the
+// latitude of each row.
+struct ReliefLight {
+  Hillshade hillshade;
+  double spacingY = 0;                    // metres between rows
+  double degreesX = 0;                    // degrees of longitude between columns
+  std::function<double(int y)> latitude;  // of row y's samples
+
+  // For the state's sun and exaggeration, at `sampleStep`.
+  ReliefLight(const MapViewState& state, int sampleStep, std::function<double(int y)> latitudeOfRow);
+};
+
+class MapRows {
+ public:
+  // A map `width` x `height` pixels of `content`, of which a complete draw
+  // finishes rows 0 .. rowsDrawn - 1; `light` is needed for shaded colours
+  // and for Light, and ignored otherwise.
+  MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
+          std::optional<ReliefLight> light);
+
+  // True when a row is finished only once the row below it is read.
+  bool delayed() const { return lit_; }
+
+  // Row y (0, 1, ... in turn) from its runs. Rows past the map's height are
+  // not shown, but light the row above them. `colours` is the sample table
+  // in force (SampleColours::data()).
+  void addRow(int y, const SampleRunView* runs, int runCount, int step, const std::uint32_t* colours,
+              DrawProgress& progress, RowTarget& target);
+  // No more rows: the row still waiting for the one below it is lit as the
+  // map's edge.
+  void finish(const std::uint32_t* colours, DrawProgress& progress, RowTarget& target);
+  // After a complete draw, the rows below the last one drawn, down to the
+  // map's bottom, become copies of it: rows the renderer never draws.
+  void fillBelow(RowTarget& target);
+
+  // Rows 0 .. rowsFinished() - 1 are in the target.
+  int rowsFinished() const { return finished_; }
+
+ private:
+  void emit(int y, const std::int16_t* above, const std::int16_t* row, const std::int16_t* below,
+            const std::uint32_t* colours, DrawProgress& progress, RowTarget& target);
+  void keepIfLast(int y, const std::uint8_t* row);
+  std::int16_t* samplesOf(int y) { return samples_[static_cast<std::size_t>(y % 3)].data(); }
+
+  RowSink::Content content_;
+  bool lit_ = false;  // relief shading or the light alone
+  int width_;
+  int height_;
+  int rowsDrawn_;
+  std::optional<ReliefLight> light_;
+  int rowSamples_ = 0;  // samples in each row read, counted at the first
+  int added_ = 0;       // rows added so far
+  int finished_ = 0;
+  std::vector<std::vector<std::int16_t>> samples_;  // the last three rows read, by y % 3
+  std::vector<float> lightRow_;
+  std::vector<std::uint32_t> entries_;
+  std::vector<std::uint8_t> lastRow_;  // a copy of the last row finished, for fillBelow
+};
+
+// Samples of a run in the machine's byte order.
+void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t* out);
+
+// Colours samples through `colours` (SampleColours::data()) from the colour
+// in force, as colourRun does; writes each pixel's table entry to `out` and
+// returns the colour in force after the run.
+std::uint32_t colourSamples(const std::int16_t* samples, int count, const std::uint32_t* colours,
+                            std::uint32_t colour, std::uint32_t* out);
+
+// Blue, green, red of `count` table entries lit by `light`, as
+// Hillshade::shade does for each.
+void shadeEntries(const Hillshade& hillshade, const std::uint32_t* entries, const float* light, int count,
+                  std::uint8_t* bgr);
+
+}  // namespace tarvelon
