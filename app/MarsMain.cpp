@@ -23,6 +23,7 @@
 #include "dem/AtomicFile.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
+#include "export/MapFile.h"
 #include "render/BmpWriter.h"
 #include "render/DrawSync.h"
 #include "render/Resolution.h"
@@ -610,13 +611,30 @@ void TMainForm::BMPSave(const std::string& name) {
   }
   SaveFileRequest request;
   request.title = QStringLiteral("Save Map");
-  request.filter = QStringLiteral("BMP Image (*.bmp)");
+  // The format follows the name's extension; a name typed without one
+  // takes that of the filter chosen.
+  request.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png);;GeoTIFF Image (*.tif *.tiff)");
   request.defaultSuffix = QStringLiteral("bmp");
   request.fileName = fromStd(defaultMapFileName(name));
   const std::optional<QString> chosen = dialogs_.saveFileName(request);
   if (!chosen || chosen->isEmpty()) return;
+  const std::string path = chosen->toStdString();
+  const std::optional<MapFormat> format = mapFormatOf(path);
+  if (!format) {
+    dialogs_.information(QStringLiteral("Maps are saved as BMP (.bmp), PNG (.png) or GeoTIFF (.tif) files: ") +
+                         QFileInfo(*chosen).fileName() + QStringLiteral(" has none of these extensions."));
+    return;
+  }
   if (QFileInfo::exists(*chosen) && !dialogs_.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
-  writeBmp(dmap_->toRaster(), chosen->toStdString());
+  MapFileSpec spec;
+  spec.path = path;
+  spec.format = *format;
+  // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys.
+  const Raster raster = dmap_->toRaster();
+  if (shownGeometry_ && shownGeometry_->width() == raster.width && shownGeometry_->height() == raster.height) {
+    spec.georeference = shownGeometry_->transform();
+  }
+  writeMapFile(raster, spec);
 }
 
 // ---------------------------------------------------------------------------
@@ -676,11 +694,22 @@ void TMainForm::sizeMap(int width, int height) {
   layoutMapArea();
 }
 
-void TMainForm::clearMap() { dmap_->clearPicture(); }
+void TMainForm::clearMap() {
+  dmap_->clearPicture();
+  shownGeometry_.reset();
+}
 
-void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) { dmap_->showRows(raster, firstRow, endRow); }
+void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) {
+  dmap_->showRows(raster, firstRow, endRow);
+  shownGeometry_ = drawnGeometry_;
+}
 
-void TMainForm::showRaster(const Raster& raster) { dmap_->showRaster(raster); }
+void TMainForm::showRaster(const Raster& raster) {
+  dmap_->showRaster(raster);
+  shownGeometry_ = drawnGeometry_;
+}
+
+void TMainForm::placeMap(const MapGeometry& geometry) { drawnGeometry_ = geometry; }
 
 void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
 

@@ -10,10 +10,12 @@
 #include <QStringList>
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/MainMenu.h"
 #include "render/DrawHost.h"
+#include "render/MapGeometry.h"
 #include "render/MapViewState.h"
 #include "windows/KeyMain.h"
 
@@ -125,6 +127,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   void clearMap() override;
   void showRows(const Raster& raster, int firstRow, int endRow) override;
   void showRaster(const Raster& raster) override;
+  void placeMap(const MapGeometry& geometry) override;
   void setBusy(bool busy) override;
   void setAltitudeLabels(const std::string& altmax, const std::string& altmin) override;
   void checkResolution(int resolutionIndex) override;
@@ -176,6 +179,10 @@ class TMainForm : public QMainWindow, public DrawHost {
   QWidget* mapArea_ = nullptr;
   QFrame* dmap2_ = nullptr;
   MapImage* dmap_ = nullptr;
+  // Where the map being drawn lies, and where the picture shown lies, for
+  // Save Map's georeference.
+  std::optional<MapGeometry> drawnGeometry_;
+  std::optional<MapGeometry> shownGeometry_;
   FolderPanel* findloc_ = nullptr;
   QAction* legend_ = nullptr;
   QAction* prcent_ = nullptr;

@@ -36,6 +36,15 @@ std::optional<QString> QtDialogHost::saveFileName(const SaveFileRequest& request
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(request.filter);
   dialog.setDefaultSuffix(request.defaultSuffix);
+  // With several filters, a name typed without an extension takes that of
+  // the filter chosen: "PNG Image (*.png)" gives "png".
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+    const qsizetype star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0) return;
+    qsizetype end = star + 2;
+    while (end < filter.size() && filter[end].isLetterOrNumber()) ++end;
+    dialog.setDefaultSuffix(filter.mid(star + 2, end - star - 2));
+  });
   // The caller asks its own overwrite question.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.selectFile(request.fileName);

@@ -242,6 +242,7 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
     light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
   }
   MapRows rows(content, shaded, width, height, geometry.rowsDrawn(), std::move(light));
+  host.placeMap(geometry);
 
   FailureCleanup cleanup(host, progress);
   RowFiles files;

@@ -10,6 +10,8 @@
 
 namespace tarvelon {
 
+class MapGeometry;
+
 class DrawHost {
  public:
   virtual ~DrawHost() = default;
@@ -23,6 +25,11 @@ class DrawHost {
 
   // Sizes the image to width x height and its panel 16 pixels larger.
   virtual void sizeMap(int width, int height) = 0;
+  // Where the map being drawn lies: which sample each pixel shows and the
+  // georeference. Told once per draw, after sizeMap and before any row is
+  // shown; the rows shown from then on (showRows, showRaster, takeRaster)
+  // are this map's.
+  virtual void placeMap(const MapGeometry& /*geometry*/) {}
   // Empties the picture shown.
   virtual void clearMap() = 0;
   // The picture becomes `raster`'s size (a blank one, if it was not) and

@@ -47,6 +47,8 @@ class Hillshade {
   // ground, down to kShadowFloor in shadow, above 1 on slopes facing the
   // sun (the channel is then held at 255).
   float factor(float light) const { return kShadowFloor + (1.0f - kShadowFloor) * light * inverseFlat_; }
+  // 1 / flat(), the last term of factor(), for loops that take it apart.
+  float inverseFlat() const { return inverseFlat_; }
 
   // A blue-green-red-flag table colour (see SampleColours) under `light`;
   // the flag byte is kept.

@@ -61,6 +61,7 @@ void drawTile(MapViewState& state, DrawHost& host) {
     light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
   }
   MapRows rows(content, shaded, size.width, size.height, geometry.rowsDrawn(), std::move(light));
+  host.placeMap(geometry);
 
   int lineCounter = 1;
   int row = 0;
