@@ -63,6 +63,10 @@ class GeoTiffEncoder : public RowEncoder {
     tif_ = XTIFFClientOpen(spec.path.c_str(), big_ ? "w8" : "w", this, &read, &write, &seek, &close, &size, &map,
                            &unmap);
     if (tif_ == nullptr) fail("cannot start the TIFF file");
+    // GDAL's nodata tag is not one of libtiff's own: an ASCII number.
+    static const TIFFFieldInfo nodataField = {TIFFTAG_GDAL_NODATA, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
+                                              const_cast<char*>("GDALNoDataValue")};
+    if (TIFFMergeFieldInfo(tif_, &nodataField, 1) != 0) fail("cannot add the nodata tag");
     const bool colour = spec.content == RowSink::Content::Colour;
     const bool elevation = spec.content == RowSink::Content::Elevation;
     TIFFSetField(tif_, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width));
