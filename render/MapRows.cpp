@@ -6,6 +6,7 @@
 
 #include "dem/TileSet.h"
 #include "render/SampleRun.h"
+#include "render/WideRows.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -32,56 +33,6 @@ void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t*
 #endif
   const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
   for (; n < count; ++n) out[n] = static_cast<std::int16_t>(sampleValue(first + n * stride));
-}
-
-std::uint32_t colourSamples(const std::int16_t* samples, int count, const std::uint32_t* colours,
-                            std::uint32_t colour, std::uint32_t* out) {
-  for (int n = 0; n < count; ++n) {
-    const std::uint32_t entry = colours[static_cast<std::uint16_t>(samples[n])];
-    colour = entry != 0 ? entry : colour;
-    out[n] = colour;
-  }
-  return colour;
-}
-
-namespace {
-
-// Each entry lit, as a packed entry; kept free of branches so that the
-// compiler takes eight at a time.
-__attribute__((target_clones("avx2", "default"))) void shadePacked(const std::uint32_t* entries,
-                                                                   const float* light, int count, float floor,
-                                                                   float share, float inverseFlat,
-                                                                   std::uint32_t* out) {
-  for (int x = 0; x < count; ++x) {
-    // The terms of Hillshade::factor and Hillshade::shade, in their order.
-    const float k = floor + share * light[x] * inverseFlat;
-    const std::uint32_t e = entries[x];
-    const float b = float(int(e & 0xFF)) * k + 0.5f;
-    const float g = float(int((e >> 8) & 0xFF)) * k + 0.5f;
-    const float r = float(int((e >> 16) & 0xFF)) * k + 0.5f;
-    const auto channel = [](float v) { return std::uint32_t(int(v >= 255.0f ? 255.0f : v)); };
-    out[x] = (e & 0xFF000000u) | channel(r) << 16 | channel(g) << 8 | channel(b);
-  }
-}
-
-}  // namespace
-
-void shadeEntries(const Hillshade& hillshade, const std::uint32_t* entries, const float* light, int count,
-                  std::uint8_t* bgr) {
-  thread_local std::vector<std::uint32_t> packed;
-  packed.resize(static_cast<std::size_t>(count));
-  shadePacked(entries, light, count, kShadowFloor, 1.0f - kShadowFloor, hillshade.inverseFlat(), packed.data());
-  // Four bytes at a time, each pixel's spare byte overwritten by the next;
-  // the last pixel on its own.
-  int x = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; x + 1 < count; ++x) std::memcpy(bgr + 3 * std::ptrdiff_t(x), &packed[x], 4);
-  }
-  for (; x < count; ++x) {
-    bgr[3 * x] = static_cast<std::uint8_t>(packed[x]);
-    bgr[3 * x + 1] = static_cast<std::uint8_t>(packed[x] >> 8);
-    bgr[3 * x + 2] = static_cast<std::uint8_t>(packed[x] >> 16);
-  }
 }
 
 MapRows::MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
@@ -120,8 +71,10 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     int x = 0;
     for (int r = 0; r < runCount; ++r) {
       const int stored = out != nullptr ? std::clamp(width_ - x, 0, runs[r].count) : 0;
-      progress.colour = colourRun(runs[r].first, runs[r].count, step, colours,
-                                  stored > 0 ? out + std::ptrdiff_t(3) * x : nullptr, stored, progress.colour);
+      std::uint8_t* into = stored > 0 ? out + std::ptrdiff_t(3) * x : nullptr;
+      progress.colour = step == 1 ? colourLine(runs[r].first, runs[r].count, colours, into, stored, progress.colour)
+                                  : colourRun(runs[r].first, runs[r].count, step, colours, into, stored,
+                                              progress.colour);
       x += runs[r].count;
     }
     added_ = y + 1;

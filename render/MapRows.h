@@ -94,15 +94,4 @@ class MapRows {
 // Samples of a run in the machine's byte order.
 void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t* out);
 
-// Colours samples through `colours` (SampleColours::data()) from the colour
-// in force, as colourRun does; writes each pixel's table entry to `out` and
-// returns the colour in force after the run.
-std::uint32_t colourSamples(const std::int16_t* samples, int count, const std::uint32_t* colours,
-                            std::uint32_t colour, std::uint32_t* out);
-
-// Blue, green, red of `count` table entries lit by `light`, as
-// Hillshade::shade does for each.
-void shadeEntries(const Hillshade& hillshade, const std::uint32_t* entries, const float* light, int count,
-                  std::uint8_t* bgr);
-
 }  // namespace tarvelon
