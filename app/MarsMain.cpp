@@ -21,6 +21,7 @@
 #include "app/MapImage.h"
 #include "app/Settings.h"
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "export/MapFile.h"
@@ -41,24 +42,34 @@ constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
+QString joinedLines(const std::vector<std::string>& lines) {
+  QString text;
+  for (const std::string& line : lines) text += QLatin1Char('\n') + fromStd(line);
+  return text;
+}
+
 }  // namespace
 
 // Marks the time a renderer runs. On the way out, however the renderer
 // left, the stop flag is cleared (nothing is left to stop) and a close
 // asked for during the draw goes ahead; a draw that failed also gets the
-// arrow cursor back and its percentage emptied.
+// arrow cursor back and its percentage emptied, and what it left on the
+// screen counts as incomplete.
 class TMainForm::DrawScope {
  public:
   explicit DrawScope(TMainForm& form) : form_(form) {
     form_.drawing_ = true;
     form_.stopPressed_ = false;
     form_.colouringChanged_ = false;
+    form_.lastPercent_.clear();
+    form_.stopPercent_.clear();
   }
   ~DrawScope() {
     form_.drawing_ = false;
     form_.state_.stopRequested = 0;
     if (std::uncaught_exceptions() > 0) {
       // A failed draw leaves no progress behind.
+      form_.incompleteMap_ = QStringLiteral("its drawing failed at %1").arg(form_.shownPercent(form_.lastPercent_));
       form_.setBusy(false);
       form_.setPercent({});
     }
@@ -218,7 +229,7 @@ void TMainForm::runGuarded(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& error) {
-    dialogs_.error(QString::fromLocal8Bit(error.what()));
+    dialogs_.error(fromStd(displaySafe(error.what())));
   } catch (...) {
     dialogs_.error(QStringLiteral("An unexpected error ended the command."));
   }
@@ -307,10 +318,22 @@ TMainForm::SettingsOutcome TMainForm::readSettingsFile() {
                                   "\n"
                                   "Restart Tarvelon\n"
                                   "to redefine this folder"));
+    const std::string path = settingsFile().toStdString();
+    std::error_code removeError;
+    std::filesystem::remove(path, removeError);
     std::error_code ignored;
-    std::filesystem::remove(settingsFile().toStdString(), ignored);
-    endProgram();
-    return SettingsOutcome::Ended;
+    if (!removeError || !std::filesystem::exists(path, ignored)) {
+      endProgram();
+      return SettingsOutcome::Ended;
+    }
+    // Ending now would bring the same box back at every start.
+    dialogs_.error(fromStd("The settings file " + quote(path) + " could not be deleted (" + removeError.message() +
+                           "), so it cannot be replaced either.\n\nChoose the folder of the MEGDR128 files now; "
+                           "Tarvelon uses it for this run only."));
+    state_.demFolder.clear();
+    checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
+    checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
+    return SettingsOutcome::FirstRun;
   }
   checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
   checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
@@ -318,18 +341,23 @@ TMainForm::SettingsOutcome TMainForm::readSettingsFile() {
 }
 
 bool TMainForm::prepareDataFolder() {
-  const auto listing = listTileFiles(state_.demFolder);
-  const auto names = buildTileNames(listing);
-  if (!names) {
+  const TileListing listing = listTileFolder(state_.demFolder);
+  const QString folder = fromStd(quote(state_.demFolder));
+  if (!listing.readable || !listing.complete()) {
     folderReady_ = false;
-    dialogs_.error(QStringLiteral("The folder %1 holds %2 of the 16 MEGDR128 files Tarvelon needs.\n\n"
-                                  "Please choose the folder of the MEGDR128 files again.")
-                       .arg(fromStd(state_.demFolder))
-                       .arg(listing.size()));
+    const QString problem =
+        !listing.readable
+            ? QStringLiteral("The data folder %1 cannot be read: %2.").arg(folder, fromStd(listing.problem))
+            : QStringLiteral("The folder %1 holds %2 of the 16 MEGDR128 files Tarvelon needs.").arg(folder).arg(
+                  listing.found()) +
+                  joinedLines(listingNotes(listing));
+    dialogs_.error(problem + QStringLiteral("\n\nPlease choose the folder of the MEGDR128 files again."));
     startFirstRun();
     return false;
   }
-  state_.tileNames = *names;
+  state_.tileNames = listing.tiles;
+  const auto notes = listingNotes(listing);
+  if (!notes.empty()) dialogs_.information(QStringLiteral("In the data folder %1:").arg(folder) + joinedLines(notes));
   folderReady_ = true;
   dmap2_->resize(496, 241);
   layoutMapArea();
@@ -348,7 +376,7 @@ bool TMainForm::writeSettingsFile() {
     writeSettings(settingsFile().toStdString(), settings);
     return true;
   } catch (const WriteError& error) {
-    dialogs_.error(QStringLiteral("Tarvelon could not save its settings:\n%1").arg(QString::fromLocal8Bit(error.what())));
+    dialogs_.error(QStringLiteral("Tarvelon could not save its settings:\n%1").arg(fromStd(displaySafe(error.what()))));
     return false;
   }
 }
@@ -367,6 +395,7 @@ void TMainForm::startFirstRun() {
     connect(findloc_, &FolderPanel::confirmClicked, this, [this] { runGuarded([this] { setfolderClick(); }); });
   }
   folderChosen_ = false;
+  panelListing_ = TileListing{};
   megdrList_.clear();
   findloc_->show();
   findloc_->raise();
@@ -378,11 +407,16 @@ void TMainForm::endProgram() {
   startUpEnded_ = true;
 }
 
+void TMainForm::setPanelListing(TileListing listing) {
+  panelListing_ = std::move(listing);
+  megdrList_.clear();
+  for (const std::string& name : panelListing_.tileFiles()) megdrList_ << fromStd(name);
+}
+
 void TMainForm::Dir002Click(const QString& path) {
   state_.demFolder = path.toStdString();
   folderChosen_ = true;
-  megdrList_.clear();
-  for (const std::string& name : listTileFiles(state_.demFolder)) megdrList_ << fromStd(name);
+  setPanelListing(listTileFolder(state_.demFolder));
 }
 
 void TMainForm::setfolderClick() {
@@ -390,28 +424,33 @@ void TMainForm::setfolderClick() {
     dialogs_.message(QStringLiteral("Please click the folder that holds the 16 MEGDR128 files first."));
     return;
   }
-  const auto n = megdrList_.size();
-  if (n == 0) {
-    dialogs_.message(QStringLiteral("Empty Folder!"));
-    return;
-  }
-  if (n < 16) {
-    dialogs_.message(QString::number(16 - n) + QStringLiteral(" of the 16 required DEM Files are missing!"));
-    return;
-  }
+  // The tiles missing, what is wrong with the folder: true when it holds all sixteen.
+  auto folderComplete = [this] {
+    if (!panelListing_.readable) {
+      dialogs_.error(QStringLiteral("The folder %1 cannot be read: %2.")
+                         .arg(fromStd(quote(state_.demFolder)), fromStd(panelListing_.problem)));
+      return false;
+    }
+    const auto n = megdrList_.size();
+    if (n == 0 && panelListing_.matching.empty() && panelListing_.odd.empty()) {
+      dialogs_.message(QStringLiteral("Empty Folder!"));
+      return false;
+    }
+    if (n < 16) {
+      dialogs_.message(QString::number(16 - n) + QStringLiteral(" of the 16 required DEM Files are missing!") +
+                       joinedLines(listingNotes(panelListing_)));
+      return false;
+    }
+    return true;
+  };
+  if (!folderComplete()) return;
   if (!megdrList_.front().contains(QStringLiteral("megt"), Qt::CaseSensitive)) {
     dialogs_.information(QStringLiteral("The folder selected does not contain MOLA DEM files\n\nPlease try again."));
     return;
   }
   // The folder is listed afresh: its files may have changed since the click.
-  const auto listing = listTileFiles(state_.demFolder);
-  if (listing.size() < 16) {
-    megdrList_.clear();
-    for (const std::string& name : listing) megdrList_ << fromStd(name);
-    dialogs_.message(QString::number(16 - qsizetype(listing.size())) +
-                     QStringLiteral(" of the 16 required DEM Files are missing!"));
-    return;
-  }
+  setPanelListing(listTileFolder(state_.demFolder));
+  if (!folderComplete()) return;
   const bool written = writeSettingsFile();
   if (written) {
     dialogs_.message(QStringLiteral("Congratulations\n\nYou have successfully initialised\nyour MEGDR128 Data Folder."));
@@ -489,7 +528,30 @@ bool TMainForm::drawAreaMap(int west, int north, int east, int south) {
   if (drawing_) return false;
   const DrawOutcome outcome = runRenderer(
       [&] { return drawArea(west, north, east, south, state_, *this) != AreaDrawResult::Refused; });
+  if (outcome.stopped && !outcome.refused) {
+    reportStop();
+  } else if (!outcome.refused) {
+    incompleteMap_.clear();
+  }
   return !outcome.refused && !outcome.stopped;
+}
+
+QString TMainForm::shownPercent(const std::string& percent) {
+  return percent.empty() ? QStringLiteral("0%") : fromStd(percent);
+}
+
+void TMainForm::reportStop() {
+  // The renderer may have moved the percentage on after the stop: the one
+  // shown when Terminate was chosen is where the map ends.
+  const QString percent = shownPercent(stopPercent_.empty() ? lastPercent_ : stopPercent_);
+  const QString title = fromStd(state_.mapTitle);
+  setLegend((title.isEmpty() ? QStringLiteral("Drawing stopped at %1") : title + QStringLiteral(" stopped at %1"))
+                .arg(percent)
+                .toStdString());
+  setPercent({});
+  incompleteMap_ = QStringLiteral("its drawing was stopped at %1").arg(percent);
+  // Nothing complete was drawn: the same resolution draws the map again.
+  state_.drawnResolution = -1;
 }
 
 void TMainForm::gettile(QAction* item) {
@@ -546,7 +608,12 @@ void TMainForm::MsizeClick(QAction* item) {
     state_.drawnScheme = scheme;
     state_.drawnMode = mode;
     state_.drawnResolution = state_.resolutionIndex;
-    if (outcome.stopped || !outcome.colouringChanged || closePending_) break;
+    if (outcome.stopped) {
+      reportStop();
+      break;
+    }
+    incompleteMap_.clear();
+    if (!outcome.colouringChanged || closePending_) break;
   }
 }
 
@@ -579,6 +646,7 @@ void TMainForm::m_loadClick(QAction*) {
 void TMainForm::m_terminateClick(QAction*) {
   if (drawing_) {
     state_.stopRequested = 1;
+    if (!stopPressed_) stopPercent_ = lastPercent_;
     stopPressed_ = true;
   }
   altminText_ = fromStd(altitudeLabel(state_, state_.altMin));
@@ -607,6 +675,10 @@ void TMainForm::m_SaveMapClick(QAction*) {
 void TMainForm::BMPSave(const std::string& name) {
   if (!dmap_->hasPicture()) {
     dialogs_.information(QStringLiteral("There is no map on the screen to save."));
+    return;
+  }
+  if (!incompleteMap_.isEmpty() &&
+      !dialogs_.question(QStringLiteral("This map is incomplete: %1.\n\nSave it anyway?").arg(incompleteMap_))) {
     return;
   }
   SaveFileRequest request;
@@ -686,7 +758,10 @@ void TMainForm::setStatusCaption(QAction* item, const std::string& text) {
 
 void TMainForm::setLegend(const std::string& text) { setStatusCaption(legend_, text); }
 
-void TMainForm::setPercent(const std::string& text) { setStatusCaption(prcent_, text); }
+void TMainForm::setPercent(const std::string& text) {
+  if (!text.empty()) lastPercent_ = text;
+  setStatusCaption(prcent_, text);
+}
 
 void TMainForm::sizeMap(int width, int height) {
   dmap_->resize(width, height);

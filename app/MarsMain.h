@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/MainMenu.h"
+#include "dem/TileNames.h"
 #include "render/DrawHost.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
@@ -63,7 +64,8 @@ class TMainForm : public QMainWindow, public DrawHost {
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
   FolderPanel* findloc() const { return findloc_; }
-  // MEGDRList: the tile file names in the folder last clicked on the panel.
+  // MEGDRList: the names of the tile files in the folder last clicked on
+  // the panel, one per tile found, in ascending order.
   const QStringList& megdrList() const { return megdrList_; }
 
   QString legendText() const;
@@ -159,6 +161,11 @@ class TMainForm : public QMainWindow, public DrawHost {
   bool writeSettingsFile();
   void startFirstRun();
   void endProgram();
+  void setPanelListing(TileListing listing);
+  // A draw was stopped: the status says where, and the map counts as
+  // incomplete.
+  void reportStop();
+  static QString shownPercent(const std::string& percent);
 
   DrawOutcome runRenderer(const std::function<bool()>& draw);
   void checkOnly(int base, int count, int number);
@@ -189,6 +196,7 @@ class TMainForm : public QMainWindow, public DrawHost {
   QPointer<TVertKey> colourKey_;
 
   QStringList megdrList_;
+  TileListing panelListing_;  // the folder last clicked on the panel
   bool folderChosen_ = false;
   bool folderReady_ = false;
   bool startUpEnded_ = false;
@@ -197,6 +205,10 @@ class TMainForm : public QMainWindow, public DrawHost {
   bool stopPressed_ = false;
   bool colouringChanged_ = false;
   bool closePending_ = false;
+  std::string lastPercent_;  // the percentage shown last in this draw
+  std::string stopPercent_;  // ... when Terminate was chosen
+  // Why the map shown is incomplete (a stopped or failed draw), or empty.
+  QString incompleteMap_;
 
   QString altmaxText_;
   QString altminText_;

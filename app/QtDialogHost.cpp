@@ -8,7 +8,10 @@ namespace tarvelon {
 namespace {
 
 void showBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
-  QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+  QMessageBox box(icon, title, QString(), QMessageBox::Ok, parent);
+  // Paths and names in a message are the user's: never read as markup.
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
   box.exec();
 }
 
@@ -25,7 +28,10 @@ void QtDialogHost::message(const QString& text) {
 }
 
 bool QtDialogHost::question(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Yes | QMessageBox::No, parent_);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), QString(), QMessageBox::Yes | QMessageBox::No,
+                  parent_);
+  box.setTextFormat(Qt::PlainText);
+  box.setText(text);
   box.setDefaultButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }

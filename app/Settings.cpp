@@ -1,29 +1,24 @@
 #include "app/Settings.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
+#include "dem/WholeNumber.h"
 
 namespace tarvelon {
 
 namespace {
 
-bool parseInteger(std::string text, int& value) {
+std::string trimmed(const std::string& text) {
   const auto first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return {};
   const auto last = text.find_last_not_of(" \t");
-  if (first == std::string::npos) return false;
-  text = text.substr(first, last - first + 1);
-  const char* begin = text.data();
-  const char* end = text.data() + text.size();
-  if (*begin == '+') ++begin;
-  const auto result = std::from_chars(begin, end, value);
-  return result.ec == std::errc() && result.ptr == end;
+  return text.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -32,49 +27,61 @@ std::string settingsPath(const std::string& startDir) { return startDir + "/" + 
 
 SettingsRead readSettings(const std::string& path) {
   SettingsRead read;
+  const std::string file = "The settings file " + quote(path);
+  auto unusable = [&](const std::string& problem) {
+    read.status = SettingsRead::Status::Unusable;
+    read.problem = file + " " + problem;
+    return read;
+  };
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found) return read;
-  if (status.type() != std::filesystem::file_type::regular) {
-    read.status = SettingsRead::Status::Unusable;
-    read.problem = "The settings file " + path + " is not an ordinary file.";
-    return read;
-  }
+  if (status.type() != std::filesystem::file_type::regular) return unusable("is not an ordinary file.");
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    read.status = SettingsRead::Status::Unusable;
-    read.problem = "The settings file " + path + " cannot be read: " + std::strerror(errno) + ".";
-    return read;
-  }
+  const int openError = errno;
+  if (!in) return unusable(std::string("cannot be read: ") + std::strerror(openError) + ".");
   std::vector<std::string> lines;
   std::string line;
-  while (lines.size() < 3 && std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+  for (int c = 0; lines.size() < 3;) {
+    c = in.get();
+    if (c == std::char_traits<char>::eof() || c == '\n') {
+      if (c == std::char_traits<char>::eof() && line.empty()) break;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(std::move(line));
+      line.clear();
+      if (c == std::char_traits<char>::eof()) break;
+    } else if (line.size() > kLongestSettingsLine) {  // room for the CR of a CR LF
+      return unusable("has more than " + std::to_string(kLongestSettingsLine) + " characters on line " +
+                      std::to_string(lines.size() + 1) + ": " + quote(line) + ".");
+    } else {
+      line += static_cast<char>(c);
+    }
   }
-  if (in.bad()) {
-    read.status = SettingsRead::Status::Unusable;
-    read.problem = "The settings file " + path + " cannot be read.";
-    return read;
-  }
+  if (in.bad()) return unusable("cannot be read.");
   if (lines.size() < 3) {
-    read.status = SettingsRead::Status::Unusable;
-    read.problem = "The settings file " + path + " has " + std::to_string(lines.size()) +
-                   " lines where three are needed (data folder, scheme, mode).";
-    return read;
+    return unusable("has " + countOf(static_cast<long long>(lines.size()), "line", "lines") +
+                    " where three are needed (data folder, scheme, mode).");
   }
   Settings& settings = read.settings;
   settings.demFolder = lines[0];
-  if (settings.demFolder.empty()) {
-    read.status = SettingsRead::Status::Unusable;
-    read.problem = "The settings file " + path + " names no data folder on its first line.";
-    return read;
-  }
-  if (!parseInteger(lines[1], settings.colourScheme) || !parseInteger(lines[2], settings.shadingMode)) {
-    read.status = SettingsRead::Status::Unusable;
-    read.problem = "The settings file " + path + " holds '" + lines[1] + "' and '" + lines[2] +
-                   "' where the scheme and mode numbers belong.";
-    return read;
+  if (settings.demFolder.empty()) return unusable("names no data folder on its first line.");
+  struct Number {
+    int line;
+    const char* what;
+    int& value;
+  } numbers[] = {{2, "scheme", settings.colourScheme}, {3, "mode", settings.shadingMode}};
+  for (const Number& number : numbers) {
+    const std::string& text = lines[static_cast<std::size_t>(number.line - 1)];
+    switch (readWholeNumber(trimmed(text), number.value)) {
+      case WholeNumber::Ok:
+        break;
+      case WholeNumber::NotANumber:
+        return unusable("holds " + quote(text) + " on line " + std::to_string(number.line) + ", where the " +
+                        number.what + " number belongs.");
+      case WholeNumber::OutOfRange:
+        return unusable("holds " + quote(text) + " on line " + std::to_string(number.line) + ", out of range for the " +
+                        number.what + " number.");
+    }
   }
   if (settings.colourScheme < 0 || settings.colourScheme > 5) settings.colourScheme = 1;
   if (settings.shadingMode < 0 || settings.shadingMode > 3) settings.shadingMode = 1;
@@ -83,6 +90,17 @@ SettingsRead readSettings(const std::string& path) {
 }
 
 void writeSettings(const std::string& path, const Settings& settings) {
+  // What readSettings would not give back is not written.
+  const std::string cannot = "Cannot write " + quote(path) + ": ";
+  if (settings.demFolder.empty()) throw WriteError(cannot + "there is no data folder to store.");
+  if (settings.demFolder.size() > kLongestSettingsLine) {
+    throw WriteError(cannot + "the folder name " + quote(settings.demFolder) + " is too long to store.");
+  }
+  // A line feed in the folder's name would split the first line in two.
+  if (settings.demFolder.find('\n') != std::string::npos) {
+    throw WriteError(cannot + "the folder name " + quote(settings.demFolder) +
+                     " holds a line break, which the settings file cannot store.");
+  }
   AtomicFile file(path);
   file.write(settings.demFolder + "\r\n" + std::to_string(settings.colourScheme) + "\r\n" +
              std::to_string(settings.shadingMode) + "\r\n");

@@ -2,11 +2,14 @@
 // three lines ended by CR LF, in the folder the program starts in.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace tarvelon {
 
 inline constexpr const char* kSettingsFileName = "megdr128.cfg";
+// A longer line holds no folder and no number: the file is set aside.
+inline constexpr std::size_t kLongestSettingsLine = 1 << 16;
 
 struct Settings {
   std::string demFolder;
@@ -34,7 +37,9 @@ std::string settingsPath(const std::string& startDir);
 SettingsRead readSettings(const std::string& path);
 
 // Writes the file through a temporary file renamed into place, so that a
-// failed write keeps the old file. Throws WriteError.
+// failed write keeps the old file. Throws WriteError, also for a folder
+// name that the file could not give back: empty, longer than
+// kLongestSettingsLine or holding a line feed.
 void writeSettings(const std::string& path, const Settings& settings);
 
 // The scheme the settings file receives: the user colours (99) are stored

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -10,34 +12,198 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+
+#include "dem/MessageText.h"
 
 namespace tarvelon {
 
 namespace {
+
 constexpr std::size_t kBufferSize = 1 << 20;
 std::atomic<unsigned> temporaryCounter{0};
+
+// The temporary names alive in this process, for the signal handler to
+// remove. A slot goes free (0) -> being filled (1) -> live (2); the handler
+// takes a live slot (3) before it reads the name, so the name cannot
+// change under it, and a slot the handler took is never used again.
+struct Slot {
+  std::atomic<int> state{0};
+  char name[PATH_MAX];
+};
+constexpr int kSlots = 64;
+Slot slots[kSlots];
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
+struct sigaction previousActions[kSignalCount];
+std::once_flag handlersInstalled;
+
+void removeTemporaries(int signal, siginfo_t* info, void* context) {
+  const int savedErrno = errno;
+  for (Slot& slot : slots) {
+    int live = 2;
+    if (slot.state.compare_exchange_strong(live, 3)) ::unlink(slot.name);
+  }
+  for (int i = 0; i < kSignalCount; ++i) {
+    if (kSignals[i] != signal) continue;
+    const struct sigaction& previous = previousActions[i];
+    if ((previous.sa_flags & SA_SIGINFO) != 0 && previous.sa_sigaction != nullptr) {
+      previous.sa_sigaction(signal, info, context);
+    } else if ((previous.sa_flags & SA_SIGINFO) == 0 && previous.sa_handler != SIG_DFL &&
+               previous.sa_handler != SIG_IGN) {
+      previous.sa_handler(signal);
+    } else {
+      // The default action, once this handler returns: the signal stays
+      // blocked until then.
+      ::sigaction(signal, &previous, nullptr);
+      ::raise(signal);
+    }
+  }
+  errno = savedErrno;
+}
+
+void installHandlers() {
+  for (int i = 0; i < kSignalCount; ++i) {
+    if (::sigaction(kSignals[i], nullptr, &previousActions[i]) != 0) continue;
+    // A signal the program ignores (nohup, a background job) stays ignored.
+    if ((previousActions[i].sa_flags & SA_SIGINFO) == 0 && previousActions[i].sa_handler == SIG_IGN) continue;
+    struct sigaction action {};
+    action.sa_sigaction = removeTemporaries;
+    action.sa_flags = SA_SIGINFO | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(kSignals[i], &action, nullptr);
+  }
+}
+
+// Puts `name` on the list; -1 when it does not fit or the list is full
+// (the file is then not removed on a signal).
+int registerTemporary(const std::string& name) {
+  if (name.size() >= PATH_MAX) return -1;
+  std::call_once(handlersInstalled, installHandlers);
+  for (int i = 0; i < kSlots; ++i) {
+    int free = 0;
+    if (!slots[i].state.compare_exchange_strong(free, 1)) continue;
+    std::memcpy(slots[i].name, name.c_str(), name.size() + 1);
+    slots[i].state.store(2);
+    return i;
+  }
+  return -1;
+}
+
+void unregisterTemporary(int& slot) {
+  if (slot < 0) return;
+  int live = 2;
+  // A slot the handler took stays taken: the process is about to end.
+  slots[slot].state.compare_exchange_strong(live, 0);
+  slot = -1;
+}
+
+std::string folderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// `path` with its symbolic links followed to the file they lead to, which
+// need not exist.
+std::string followLinks(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat link {};
+    if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return current;
+    std::vector<char> target(PATH_MAX);
+    const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return current;
+    std::string next(target.data(), static_cast<std::size_t>(length));
+    if (next.front() != '/' && current.find('/') != std::string::npos) next = folderOf(current) + "/" + next;
+    current = next;
+  }
+  throw WriteError("Cannot write " + quote(path) + ": it is a loop of symbolic links. Nothing was written.");
+}
+
+bool canLinkOpenFiles() { return ::access("/proc/self/fd", X_OK) == 0; }
+
+std::string octal(mode_t mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+  return text;
+}
+
 }  // namespace
 
-AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {
+AtomicFile::AtomicFile(std::string path, Temporary temporary) : path_(std::move(path)) {
+  target_ = followLinks(path_);
+  struct stat existing {};
+  const bool replacing = ::stat(target_.c_str(), &existing) == 0;
+  if (replacing) {
+    if (S_ISDIR(existing.st_mode)) {
+      throw WriteError("Cannot write " + quote(path_) + ": it is a folder. Nothing was written.");
+    }
+    if (!S_ISREG(existing.st_mode)) {
+      throw WriteError("Cannot write " + quote(path_) + ": it is not an ordinary file. Nothing was written.");
+    }
+    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0) {
+      const int error = errno;
+      if (error == EACCES || error == EPERM) {
+        throw WriteError("Cannot replace " + quote(path_) + ": the file is read-only (permissions " +
+                         octal(existing.st_mode) + "). The file was not changed.");
+      }
+      if (error == EROFS) {
+        throw WriteError("Cannot replace " + quote(path_) + ": it lies on a read-only file system.");
+      }
+    }
+  }
+  const std::string folder = folderOf(target_);
+  if (temporary == Temporary::Unnamed && canLinkOpenFiles()) {
+    fd_ = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    const int error = errno;
+    if (fd_ >= 0) {
+      unnamed_ = true;
+    } else if (error != EOPNOTSUPP && error != EISDIR && error != EINVAL) {
+      // Not a file system without unnamed files: a real failure.
+      throw WriteError("Cannot write " + quote(path_) + ": " + std::strerror(error));
+    }
+  }
+  if (!unnamed_) openNamed();
+  if (replacing) {
+    // The new file takes the old one's owner where it may, then its bits.
+    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(fd_, existing.st_uid, existing.st_gid);
+    }
+    ::fchmod(fd_, existing.st_mode & 07777);
+  }
+  buffer_.reserve(kBufferSize);
+}
+
+void AtomicFile::openNamed() {
   for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-    temporary_ = path_ + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter++);
+    temporary_ = target_ + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter++);
     fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ < 0 && errno != EEXIST) break;
   }
   if (fd_ < 0) {
     const int error = errno;
-    throw WriteError("Cannot write " + path_ + ": " + std::strerror(error));
+    temporary_.clear();
+    throw WriteError("Cannot write " + quote(path_) + ": " + std::strerror(error));
   }
-  buffer_.reserve(kBufferSize);
+  registered_ = registerTemporary(temporary_);
 }
 
 AtomicFile::~AtomicFile() {
+  closeFile();
+  if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+  unregisterTemporary(registered_);
+}
+
+void AtomicFile::closeFile() {
   if (fd_ >= 0) ::close(fd_);
-  if (!committed_) ::unlink(temporary_.c_str());
+  fd_ = -1;
 }
 
 void AtomicFile::fail(const std::string& what, int error) {
-  throw WriteError(what + " " + path_ + ": " + std::strerror(error) + ". The file was not changed.");
+  throw WriteError(what + " " + quote(path_) + ": " + std::strerror(error) + ". The file was not changed.");
 }
 
 void AtomicFile::flush() {
@@ -102,17 +268,58 @@ void AtomicFile::allocate(std::int64_t size) {
 }
 
 void AtomicFile::finish(bool sync) {
-  if (fd_ < 0) return;
+  if (finished_ || fd_ < 0) return;
   flush();
   if (sync && ::fsync(fd_) != 0) fail("Cannot write", errno);
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) fail("Cannot write", errno);
+  // A file with no name lives only as long as it is open: it stays open
+  // until publish() gives it one.
+  if (!unnamed_) {
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) fail("Cannot write", errno);
+  }
+  finished_ = true;
+}
+
+bool AtomicFile::linkAs(const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+  if (errno != ENOENT) return false;
+  return ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0;
 }
 
 void AtomicFile::publish() {
-  if (std::rename(temporary_.c_str(), path_.c_str()) != 0) fail("Cannot replace", errno);
+  if (committed_) return;
+  finish(false);
+  if (unnamed_) {
+    // Nothing there yet: the file takes its name at once.
+    struct stat existing {};
+    if (::lstat(target_.c_str(), &existing) != 0 && errno == ENOENT) {
+      if (linkAs(target_)) {
+        committed_ = true;
+        closeFile();
+        return;
+      }
+      if (errno != EEXIST) fail("Cannot write", errno);
+    }
+    // Otherwise under a temporary name, renamed over the old file.
+    for (int attempt = 0; attempt < 100 && temporary_.empty(); ++attempt) {
+      const std::string name =
+          target_ + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(temporaryCounter++);
+      if (linkAs(name)) {
+        temporary_ = name;
+        registered_ = registerTemporary(temporary_);
+      } else if (errno != EEXIST) {
+        fail("Cannot write", errno);
+      }
+    }
+    if (temporary_.empty()) fail("Cannot write", EEXIST);
+    closeFile();
+  }
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) fail("Cannot replace", errno);
   committed_ = true;
+  unregisterTemporary(registered_);
+  temporary_.clear();
 }
 
 void AtomicFile::commit(bool sync) {

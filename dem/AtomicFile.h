@@ -1,6 +1,9 @@
-// Writing a file so that a failure never harms the file it replaces: the
-// bytes go to a temporary file beside it, renamed into place at the end.
+// Writing a file so that a failure never harms the file it replaces, and
+// an interrupted write leaves nothing behind: the bytes wait in a file of
+// their own beside the target, which takes the target's place at the end.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -15,10 +18,21 @@ class WriteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What replacing a file means here: a symbolic link is followed and the
+// file it leads to is replaced, the link stays; the new file keeps the old
+// one's permission bits (and its owner, where the user may give it); a
+// file this user may not write, a folder or anything but an ordinary file
+// is refused before anything is written.
 class AtomicFile {
  public:
+  // Where the bytes wait until publish(). Unnamed: in a file with no name
+  // (O_TMPFILE) where the file system offers it, which vanishes however the
+  // program ends, even by SIGKILL; otherwise, and with Named, under a
+  // temporary name beside the target, removed on SIGINT, SIGTERM and SIGHUP.
+  enum class Temporary { Unnamed, Named };
+
   // Creates the temporary file beside `path`; throws WriteError.
-  explicit AtomicFile(std::string path);
+  explicit AtomicFile(std::string path, Temporary temporary = Temporary::Unnamed);
   // Removes the temporary file unless commit() succeeded.
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
@@ -38,23 +52,32 @@ class AtomicFile {
   // disk shows before any work is done rather than part way through.
   // Throws WriteError.
   void allocate(std::int64_t size);
-  // Flushes, closes and renames into place. With `sync` the bytes reach the
-  // disk before the rename.
+  // Flushes, closes and moves into place. With `sync` the bytes reach the
+  // disk first.
   void commit(bool sync = true);
   // commit() in two steps, for a set of files that should all appear
-  // together: finish() writes and closes, publish() renames.
+  // together: finish() writes everything out, publish() moves into place.
   void finish(bool sync = true);
   void publish();
 
   const std::string& path() const { return path_; }
+  // True while the bytes wait in a file with no name.
+  bool unnamed() const { return unnamed_; }
 
  private:
   void flush();
   [[noreturn]] void fail(const std::string& what, int error);
+  void openNamed();
+  bool linkAs(const std::string& name);
+  void closeFile();
 
-  std::string path_;
-  std::string temporary_;
+  std::string path_;       // as given, for messages
+  std::string target_;     // the file replaced: path_ with its links followed
+  std::string temporary_;  // the temporary name, while there is one
   int fd_ = -1;
+  int registered_ = -1;  // slot of temporary_ in the list removed on a signal
+  bool unnamed_ = false;
+  bool finished_ = false;
   bool committed_ = false;
   std::vector<char> buffer_;
 };

@@ -6,12 +6,15 @@
 #include <cerrno>
 #include <cstring>
 
+#include "dem/MessageText.h"
+
 namespace tarvelon {
 
 TileFile::TileFile(std::string path) : path_(std::move(path)) {
   fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) {
-    throw TileError("Cannot open the tile file " + path_ + ": " + std::strerror(errno));
+    const int error = errno;
+    throw TileError("Cannot open the tile file " + quote(path_) + ": " + std::strerror(error));
   }
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -23,18 +26,18 @@ TileFile::~TileFile() {
 }
 
 void TileFile::failRead(int line, int error) const {
-  throw TileError("Cannot read line " + std::to_string(line) + " of the tile file " + path_ + ": " +
+  throw TileError("Cannot read line " + std::to_string(line) + " of the tile file " + quote(path_) + ": " +
                   std::strerror(error));
 }
 
 void TileFile::failShort(int line) const {
-  throw TileError("The tile file " + path_ + " ends before line " + std::to_string(line) +
+  throw TileError("The tile file " + quote(path_) + " ends before line " + std::to_string(line) +
                   ": it is shorter than a MEGDR128 tile (" + std::to_string(kTileBytes) + " bytes)");
 }
 
 const std::uint8_t* TileFile::fetch(int record, int wanted) {
   if (record < 0) {
-    throw TileError("Line " + std::to_string(record) + " of the tile file " + path_ + " does not exist");
+    throw TileError("Line " + std::to_string(record) + " of the tile file " + quote(path_) + " does not exist");
   }
   const std::size_t bytes = std::size_t(wanted) * kBytesPerLine;
   if (block_.size() < bytes) block_.resize(bytes);
@@ -45,8 +48,9 @@ const std::uint8_t* TileFile::fetch(int record, int wanted) {
     const ssize_t got = ::pread(fd_, block_.data() + done, bytes - done, offset + static_cast<std::int64_t>(done));
     ++reads_;
     if (got < 0) {
-      if (errno == EINTR) continue;
-      failRead(record + static_cast<int>(done / kBytesPerLine), errno);
+      const int error = errno;
+      if (error == EINTR) continue;
+      failRead(record + static_cast<int>(done / kBytesPerLine), error);
     }
     if (got == 0) break;  // the end of the file
     done += static_cast<std::size_t>(got);

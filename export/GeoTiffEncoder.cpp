@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "dem/MessageText.h"
 #include "export/Encoders.h"
 #include "export/FileOutput.h"
 #include "render/ColourFunction.h"
@@ -159,7 +160,7 @@ class GeoTiffEncoder : public RowEncoder {
 
   [[noreturn]] void fail(const std::string& what) const {
     if (!writeProblem_.empty()) throw WriteError(writeProblem_);
-    throw WriteError("Cannot write " + spec_.path + ": " + what +
+    throw WriteError("Cannot write " + quote(spec_.path) + ": " + what +
                      (lastTiffError.empty() ? "" : " (" + lastTiffError + ")") + ".");
   }
 

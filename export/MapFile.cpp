@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 #include "export/Encoders.h"
 #include "render/BmpWriter.h"
 
@@ -129,7 +130,7 @@ std::string marsPrjText() {
 
 MapFile::MapFile(const MapFileSpec& spec) : spec_(spec) {
   const std::string problem = mapFileProblem(spec);
-  if (!problem.empty()) throw WriteError("Cannot write " + spec.path + ": " + problem + ".");
+  if (!problem.empty()) throw WriteError("Cannot write " + quote(spec.path) + ": " + problem + ".");
   switch (spec.format) {
     case MapFormat::Bmp: encoder_ = makeBmpEncoder(spec); break;
     case MapFormat::Png: encoder_ = makePngEncoder(spec); break;
@@ -167,7 +168,7 @@ void MapFile::rethrow() {
 
 std::uint8_t* MapFile::rowBuffer(int y) {
   if (y != rowsDone_ || y >= spec_.height) {
-    throw WriteError("Cannot write " + spec_.path + ": row " + std::to_string(y) + " out of turn.");
+    throw WriteError("Cannot write " + quote(spec_.path) + ": row " + std::to_string(y) + " out of turn.");
   }
   Block& block = blocks_[current_];
   if (!started_) {
@@ -185,7 +186,7 @@ std::uint8_t* MapFile::rowBuffer(int y) {
 
 void MapFile::rowDone(int y) {
   if (y != rowsDone_ || !started_) {
-    throw WriteError("Cannot write " + spec_.path + ": row " + std::to_string(y) + " out of turn.");
+    throw WriteError("Cannot write " + quote(spec_.path) + ": row " + std::to_string(y) + " out of turn.");
   }
   ++rowsDone_;
   Block& block = blocks_[current_];
@@ -230,7 +231,7 @@ void MapFile::run() {
 
 void MapFile::commit() {
   if (rowsDone_ != spec_.height) {
-    throw WriteError("Cannot write " + spec_.path + ": only " + std::to_string(rowsDone_) + " of its " +
+    throw WriteError("Cannot write " + quote(spec_.path) + ": only " + std::to_string(rowsDone_) + " of its " +
                      std::to_string(spec_.height) + " rows were drawn.");
   }
   {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dem/MessageText.h"
 #include "export/Encoders.h"
 #include "export/FileOutput.h"
 
@@ -23,7 +24,7 @@ class PngEncoder : public RowEncoder {
     if (png_ != nullptr) info_ = png_create_info_struct(png_);
     if (png_ == nullptr || info_ == nullptr) {
       destroy();
-      throw WriteError("Cannot write " + spec.path + ": out of memory for the PNG encoder.");
+      throw WriteError("Cannot write " + quote(spec.path) + ": out of memory for the PNG encoder.");
     }
     stride_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
     if (!start()) fail();
@@ -83,12 +84,12 @@ class PngEncoder : public RowEncoder {
     info_ = nullptr;
   }
   [[noreturn]] void fail() {
-    throw WriteError(problem_.empty() ? "Cannot write " + spec_.path + ": the PNG encoder failed." : problem_);
+    throw WriteError(problem_.empty() ? "Cannot write " + quote(spec_.path) + ": the PNG encoder failed." : problem_);
   }
 
   static void onError(png_structp png, png_const_charp message) {
     auto* self = static_cast<PngEncoder*>(png_get_error_ptr(png));
-    if (self->problem_.empty()) self->problem_ = "Cannot write " + self->spec_.path + ": " + message;
+    if (self->problem_.empty()) self->problem_ = "Cannot write " + quote(self->spec_.path) + ": " + message;
     png_longjmp(png, 1);
   }
   static void onWarning(png_structp, png_const_charp) {}

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 
 namespace tarvelon {
 
@@ -40,16 +41,16 @@ std::uint64_t bmpFileSize(int width, int height, int bitsPerPixel) {
 
 BmpFile::BmpFile(const std::string& path, int width, int height, int bitsPerPixel)
     : width_(width), height_(height), bitsPerPixel_(bitsPerPixel) {
-  if (width <= 0 || height <= 0) throw WriteError("Cannot write " + path + ": there is no map to save.");
+  if (width <= 0 || height <= 0) throw WriteError("Cannot write " + quote(path) + ": there is no map to save.");
   if (bitsPerPixel != 24 && bitsPerPixel != 8) {
-    throw WriteError("Cannot write " + path + ": a bitmap of " + std::to_string(bitsPerPixel) + " bits per pixel");
+    throw WriteError("Cannot write " + quote(path) + ": a bitmap of " + std::to_string(bitsPerPixel) + " bits per pixel");
   }
   // Rows of 3 (or 1) bytes per pixel, each padded to a multiple of 4 bytes.
   const std::uint64_t stride = strideOf(width, bitsPerPixel);
   const std::uint64_t imageSize = stride * std::uint64_t(height);
   const std::uint64_t fileSize = bmpFileSize(width, height, bitsPerPixel);
   if (fileSize > kBmpSizeLimit) {
-    throw WriteError("Cannot write " + path + ": a map of " + std::to_string(width) + " x " +
+    throw WriteError("Cannot write " + quote(path) + ": a map of " + std::to_string(width) + " x " +
                      std::to_string(height) + " pixels is too large for a bitmap file, whose limit is 4 GB.");
   }
   stride_ = static_cast<std::size_t>(stride);
@@ -95,7 +96,7 @@ std::int64_t BmpFile::offsetOf(int y) const {
 void BmpFile::writeRows(const Raster& raster, int firstRow, int endRow) {
   if (bitsPerPixel_ != 24 || raster.width != width_ || raster.height != height_ || firstRow < 0 ||
       endRow > height_) {
-    throw WriteError("Cannot write " + file_->path() + ": the map changed size while it was saved.");
+    throw WriteError("Cannot write " + quote(file_->path()) + ": the map changed size while it was saved.");
   }
   // The file holds the rows bottom-up, so rows endRow - 1 down to firstRow
   // lie one after another in it, each followed by its padding.
@@ -123,7 +124,7 @@ void BmpFile::writeRowBytes(const std::uint8_t* row, int y) {
 
 void BmpFile::writeFileRows(int firstRow, int count, const std::uint8_t* rows) {
   if (firstRow < 0 || count < 0 || firstRow + count > height_) {
-    throw WriteError("Cannot write " + file_->path() + ": rows past the map's " + std::to_string(height_));
+    throw WriteError("Cannot write " + quote(file_->path()) + ": rows past the map's " + std::to_string(height_));
   }
   if (count == 0) return;
   const AtomicFile::Piece piece{rows, std::size_t(count) * stride_};

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tarvelon twice (release, and with the
-# address and undefined-behaviour sanitizers) and runs every test in both.
+# address and undefined-behaviour sanitizers) and runs every test in both;
+# then builds the fuzz targets with clang and runs each for a bounded time
+# (TARVELON_FUZZ_SECONDS in fuzz/CMakeLists.txt, 20 s) from its seeds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -15,4 +17,8 @@ for flavour in release asan; do
   echo "== $flavour tests"
   ctest --test-dir "$root/build/$flavour" --output-on-failure -j "$(nproc)" --timeout 900
 done
+echo "== fuzz build"
+"$root/scripts/build.sh" fuzz
+echo "== fuzz runs"
+ctest --test-dir "$root/build/fuzz" --output-on-failure -j "$(nproc)" --timeout 900
 echo "== all tests passed"

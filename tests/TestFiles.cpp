@@ -1,6 +1,9 @@
 #include "tests/TestFiles.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -31,6 +34,48 @@ ScratchDir::~ScratchDir() {
   }
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(path_, ec);
+}
+
+AsOrdinaryUser::AsOrdinaryUser() {
+  if (::geteuid() != 0) return;
+  if (::setegid(65534) != 0 || ::seteuid(65534) != 0) throw std::runtime_error("cannot act as nobody");
+}
+
+AsOrdinaryUser::~AsOrdinaryUser() {
+  if (::getuid() != 0) return;
+  [[maybe_unused]] const int user = ::seteuid(0);
+  [[maybe_unused]] const int group = ::setegid(0);
+}
+
+namespace {
+bool setImmutable(const std::string& folder, bool on) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (done) {
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(fd);
+  return done;
+}
+}  // namespace
+
+FrozenFolder::FrozenFolder(const std::string& folder) : folder_(folder) {
+  if (::geteuid() == 0) {
+    immutable_ = frozen_ = setImmutable(folder_, true);
+  } else {
+    frozen_ = ::chmod(folder_.c_str(), 0555) == 0;
+  }
+}
+
+FrozenFolder::~FrozenFolder() {
+  if (immutable_) {
+    setImmutable(folder_, false);
+  } else if (frozen_) {
+    ::chmod(folder_.c_str(), 0755);
+  }
 }
 
 std::vector<std::string> publishedTileNames() {

@@ -27,6 +27,33 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// While it lives, the tests act as an ordinary user (nobody) when they run
+// as root, so that permissions stop them as they would stop a user.
+class AsOrdinaryUser {
+ public:
+  AsOrdinaryUser();
+  ~AsOrdinaryUser();
+  AsOrdinaryUser(const AsOrdinaryUser&) = delete;
+  AsOrdinaryUser& operator=(const AsOrdinaryUser&) = delete;
+};
+
+// While it lives, nothing in `folder` can be added, removed or renamed: the
+// folder is immutable when the tests run as root, mode 0555 otherwise.
+// frozen() is false where the file system cannot do it.
+class FrozenFolder {
+ public:
+  explicit FrozenFolder(const std::string& folder);
+  ~FrozenFolder();
+  FrozenFolder(const FrozenFolder&) = delete;
+  FrozenFolder& operator=(const FrozenFolder&) = delete;
+  bool frozen() const { return frozen_; }
+
+ private:
+  std::string folder_;
+  bool frozen_ = false;
+  bool immutable_ = false;
+};
+
 // The sixteen published tile names in ascending order.
 std::vector<std::string> publishedTileNames();
 

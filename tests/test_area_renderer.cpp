@@ -319,7 +319,7 @@ class AreaDraw : public ::testing::Test {
     const auto names = testing::publishedTileNames();
     for (const auto& name : names) testing::makeSparseFile(dir.file(name));
     state.demFolder = dir.str();
-    state.tileNames = *buildTileNames(names);
+    state.tileNames = assignTileNames(names).tiles;
     state.colourScheme = 1;
     state.shadingMode = 1;
     state.mapTitle = "User selection";

@@ -109,5 +109,16 @@ TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
   EXPECT_EQ(grid.at(3, 6), 0.0f);
 }
 
+TEST(DemoTerrain, TheReadmeSaysWhatTheTilesHold) {
+  EXPECT_EQ(demo::readmeText(demo::gridSourceText("/mola/megt90n000cb.img", 4)),
+            "Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold elevations interpolated "
+            "(bilinear) from the global grid /mola/megt90n000cb.img (4 samples per degree).\nEach is 5632 lines of "
+            "11520 big-endian signed 16-bit samples (metres), 128 per degree.\n");
+  EXPECT_NE(demo::readmeText(demo::kSyntheticSourceText)
+                .find("The sixteen tiles in this folder hold a SYNTHETIC planet made by tarvelon-render make-data: "
+                      "Mars-like, NOT real data.\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace tarvelon

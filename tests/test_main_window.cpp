@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "app/FolderPanel.h"
 #include "app/MapImage.h"
@@ -102,9 +103,11 @@ class MainWindowTest : public QObject {
       panel->chooseFolder(QString::fromStdString(folder->str()));
       panel->confirm();
     }
+    // The missing tile is named on a line of its own.
     QCOMPARE(dialogs.texts(Kind::Message),
              (QStringList{QStringLiteral("Empty Folder!"),
-                          QStringLiteral("1 of the 16 required DEM Files are missing!")}));
+                          QStringLiteral("1 of the 16 required DEM Files are missing!\n"
+                                         "Missing: megt88n270hb.img (tile 2).")}));
     panel->chooseFolder(QString::fromStdString(capitals.str()));
     QCOMPARE(form.megdrList().size(), 16);
     panel->confirm();
@@ -119,7 +122,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(dialogs.texts(Kind::Message),
              QStringList{QStringLiteral(
                  "Congratulations\n\nYou have successfully initialised\nyour MEGDR128 Data Folder.")});
-    QCOMPARE(dialogs.shown.size(), size_t(1));
+    // The seventeenth name takes no tile's place, and the user hears of it.
+    QCOMPARE(dialogs.shown.size(), size_t(2));
+    QCOMPARE(dialogs.texts(Kind::Information),
+             QStringList{QString::fromStdString("In the data folder \"" + seventeen.str() +
+                                                "\":\nIgnored, not one of the sixteen MEGDR128 tile names: "
+                                                "\"megt99n999hb.img\".")});
     QCOMPARE(readText(form.settingsFile().toStdString()), seventeen.str() + "\r\n1\r\n1\r\n");
     QVERIFY(panel->isHidden());
     QVERIFY(form.dataFolderReady());
@@ -197,7 +205,7 @@ class MainWindowTest : public QObject {
       QVERIFY(!form.startUpEnded());
       QCOMPARE(dialogs.shown.size(), size_t(2));
       QCOMPARE(dialogs.shown[0].kind, Kind::Error);
-      QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("'blue'")));
+      QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("holds \"blue\" on line 2")));
       QCOMPARE(dialogs.shown[1].text, kFirstRunText);
       QVERIFY(form.findloc() != nullptr && !form.findloc()->isHidden());
     }
@@ -442,7 +450,8 @@ class MainWindowTest : public QObject {
     QVERIFY(!form.drawing());
     QCOMPARE(pixelAt(form, 3, 2), expectedColour(1, 1, 0));  // the line in hand is drawn
     QVERIFY(pixelAt(form, 3, 3) != expectedColour(1, 1, 0));
-    QVERIFY(form.legendText().contains(QStringLiteral(" processed in ")));
+    QCOMPARE(form.legendText(), QStringLiteral("Tile: megt88n180hb.img stopped at 1%"));
+    QCOMPARE(form.percentText(), QString());
     QCOMPARE(form.dmap()->cursor().shape(), Qt::ArrowCursor);
 
     // Terminate with no draw running leaves the next draw alone.
@@ -452,6 +461,169 @@ class MainWindowTest : public QObject {
     form.eventCalls = 0;
     form.activateShortcut(QKeySequence(Qt::Key_F6));
     QCOMPARE(form.eventCalls, 564);
+  }
+
+  void aStoppedDrawSaysWhereRedrawsAndAsksBeforeSaving() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    FakeDialogs& dialogs = s->dialogs;
+    ScratchDir out;
+    const QString path = QString::fromStdString(out.file("part.bmp"));
+    act(form, "m_tile00")->trigger();
+    // 10 %, stopped at line 199: 1991 of 5632 lines are behind it.
+    form.duringDraw = [&](int call) {
+      if (call == 200) form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    };
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F6));
+    QCOMPARE(form.legendText(), QStringLiteral("Tile: megt88n180hb.img stopped at 35%"));
+    QCOMPARE(form.percentText(), QString());
+    QCOMPARE(form.state().drawnResolution, -1);
+
+    // Save Map asks first; No saves nothing, Yes goes on to the dialog.
+    const QString question = QStringLiteral("This map is incomplete: its drawing was stopped at 35%.\n\nSave it anyway?");
+    dialogs.clear();
+    dialogs.answers.push_back(false);
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Question), QStringList{question});
+    QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 0);
+    dialogs.clear();
+    dialogs.answers.push_back(true);
+    dialogs.saveAnswers.push_back(path);
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Question), QStringList{question});
+    QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 1);
+    QVERIFY(QFile::exists(path));
+
+    // The same resolution draws the map again, whole; then nothing is asked.
+    form.duringDraw = nullptr;
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F6));
+    QCOMPARE(form.eventCalls, 564);
+    QVERIFY(form.legendText().startsWith(QStringLiteral("Tile: megt88n180hb.img processed in ")));
+    QCOMPARE(form.state().drawnResolution, 2);
+    dialogs.clear();
+    dialogs.saveAnswers.push_back(QString());
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Question).size(), 0);
+    QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 1);
+
+    // An area stopped after its first eight rows (of 332): the same.
+    form.openMenu("m_area");
+    form.state().mapTitle = "Acidalia Planitia";
+    form.duringDraw = [&](int call) {
+      if (call == 10) form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    };
+    form.eventCalls = 0;
+    QVERIFY(!form.drawAreaMap(-60, 58, 0, 32));
+    QCOMPARE(form.legendText(), QStringLiteral("Acidalia Planitia stopped at 2%"));
+    QCOMPARE(form.percentText(), QString());
+    form.duringDraw = nullptr;
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F6));
+    QVERIFY(form.eventCalls > 332);  // every row
+    QVERIFY(form.legendText().startsWith(QStringLiteral("Acidalia Planitia processed in ")));
+    QCOMPARE(dialogs.shown.size(), size_t(1));  // the area draws told nothing
+  }
+
+  void tilesAreFoundByTheirNamesAtStartUp() {
+    // Menu tile 12's file in capitals sorts first, and a copy of menu tile
+    // 11's file sorts before it: neither moves a tile.
+    ScratchDir startDir, mixed;
+    for (const auto& name : publishedTileNames()) {
+      makeSparseFile(mixed.file(name == "megt00n090hb.img" ? std::string("MEGT00N090HB.IMG") : name));
+    }
+    makeSparseFile(mixed.file("megt00n000hb (copy).img"));
+    writeSettingsFile(startDir, mixed.str());
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    QVERIFY(form.dataFolderReady());
+    QCOMPARE(form.state().tileNames[0], std::string("megt88n180hb.img"));
+    QCOMPARE(form.state().tileNames[10], std::string("megt00n000hb.img"));
+    QCOMPARE(form.state().tileNames[11], std::string("MEGT00N090HB.IMG"));
+    QCOMPARE(dialogs.texts(Kind::Information),
+             QStringList{QString::fromStdString("In the data folder \"" + mixed.str() +
+                                                "\":\nIgnored, not one of the sixteen MEGDR128 tile names: "
+                                                "\"megt00n000hb (copy).img\".")});
+    act(form, "m_tile11")->trigger();
+    QCOMPARE(form.state().tilePath, mixed.file("MEGT00N090HB.IMG"));
+    QCOMPARE(form.state().mapTitle, std::string("Tile: MEGT00N090HB.IMG"));
+    QCOMPARE(dialogs.shown.size(), size_t(1));
+  }
+
+  void aSettingsFileThatCannotBeDeletedLeadsToTheFirstRunAnyway() {
+    ScratchDir startDir;
+    writeSettingsFile(startDir, startDir.str() + "/gone", 3, 2);
+    const std::string settings = startDir.file("megdr128.cfg");
+    FrozenFolder frozen(startDir.str());
+    if (!frozen.frozen()) QSKIP("the file system here cannot make a folder unchangeable");
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    QVERIFY(!form.startUpEnded());
+    QCOMPARE(dialogs.shown.size(), size_t(3));
+    QCOMPARE(dialogs.shown[0].text, QStringLiteral("It appears that the location of the\nMOLA MEGDR128 files has changed\n\n"
+                                                   "Restart Tarvelon\nto redefine this folder"));
+    QCOMPARE(dialogs.shown[1].kind, Kind::Error);
+    const QString expected = QString::fromStdString("The settings file \"" + settings + "\" could not be deleted (");
+    QVERIFY2(dialogs.shown[1].text.startsWith(expected), qPrintable(dialogs.shown[1].text));
+    QVERIFY(dialogs.shown[1].text.endsWith(
+        QStringLiteral("), so it cannot be replaced either.\n\nChoose the folder of the MEGDR128 files now; "
+                       "Tarvelon uses it for this run only.")));
+    QCOMPARE(dialogs.shown[2].text, kFirstRunText);
+    QVERIFY(form.findloc() != nullptr && !form.findloc()->isHidden());
+    QVERIFY(form.menuItem(24 + 3)->isChecked());
+    QVERIFY(form.menuItem(30 + 2)->isChecked());
+    QVERIFY(std::filesystem::exists(settings));
+
+    // The folder chosen now serves this run; the settings stay as they were.
+    dialogs.clear();
+    form.findloc()->chooseFolder(QString::fromStdString(data_->str()));
+    form.findloc()->confirm();
+    QCOMPARE(dialogs.texts(Kind::Error).size(), 1);
+    QVERIFY(dialogs.texts(Kind::Error)[0].startsWith(QStringLiteral("Tarvelon could not save its settings")));
+    QVERIFY(form.dataFolderReady());
+    QCOMPARE(readText(settings), startDir.str() + "/gone\r\n3\r\n2\r\n");
+  }
+
+  void aDataFolderThatCannotBeListedSaysSo() {
+    ScratchDir startDir, locked;
+    for (const auto& name : publishedTileNames()) makeSparseFile(locked.file(name), 10);
+    writeSettingsFile(startDir, locked.str());
+    // Entered, not listed, by anyone but its owner.
+    ::chmod(locked.str().c_str(), 0711);
+    FakeDialogs dialogs;
+    std::unique_ptr<TestMainForm> form;
+    {
+      AsOrdinaryUser user;
+      ::chmod(locked.str().c_str(), 0311);
+      form = std::make_unique<TestMainForm>(QString::fromStdString(startDir.str()), dialogs);
+    }
+    QCOMPARE(dialogs.shown.size(), size_t(2));
+    QCOMPARE(dialogs.shown[0].text,
+             QString::fromStdString("The data folder \"" + locked.str() +
+                                    "\" cannot be read: Permission denied.\n\n"
+                                    "Please choose the folder of the MEGDR128 files again."));
+    dialogs.clear();
+    {
+      AsOrdinaryUser user;
+      form->findloc()->chooseFolder(QString::fromStdString(locked.str()));
+    }
+    form->findloc()->confirm();
+    QCOMPARE(dialogs.texts(Kind::Error),
+             QStringList{QString::fromStdString("The folder \"" + locked.str() + "\" cannot be read: Permission denied.")});
+    ::chmod(locked.str().c_str(), 0755);
+  }
+
+  void aHugeSettingsLineIsQuotedBriefly() {
+    ScratchDir startDir;
+    writeText(startDir.file("megdr128.cfg"), data_->str() + "\r\n" + std::string(10'000'000, '4') + "\r\n1\r\n");
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    QCOMPARE(dialogs.shown.size(), size_t(2));
+    QCOMPARE(dialogs.shown[0].kind, Kind::Error);
+    QVERIFY2(dialogs.shown[0].text.size() < 400, qPrintable(dialogs.shown[0].text.left(400)));
+    QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("\"444444")));
+    QVERIFY(dialogs.shown[0].text.contains(QStringLiteral("444...444")));
   }
 
   void drawingCommandsAreRefusedDuringADraw() {

@@ -60,7 +60,7 @@ class MapFiles : public ::testing::Test {
     fs::create_directory(dir.file("data"));
     for (const auto& name : names) testing::makeSparseFile((dir.path() / "data" / name).string());
     state.demFolder = dir.file("data");
-    state.tileNames = *buildTileNames(names);
+    state.tileNames = assignTileNames(names).tiles;
     state.colourScheme = 5;
     state.shadingMode = 2;
     state.mapTitle = "User selection";

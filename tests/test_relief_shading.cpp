@@ -54,7 +54,7 @@ class ReliefShading : public ::testing::Test {
     const auto names = testing::publishedTileNames();
     for (const auto& name : names) testing::makeSparseFile(dir.file(name));
     state.demFolder = dir.str();
-    state.tileNames = *buildTileNames(names);
+    state.tileNames = assignTileNames(names).tiles;
     state.colourScheme = 2;
     state.shadingMode = 1;
     state.drawInBackground = 1;

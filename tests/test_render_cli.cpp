@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cmath>
 #include <cstdio>
@@ -226,10 +229,11 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
   fs::resize_file(data("megt00n000hb.img"), std::int64_t(100) * kBytesPerLine);
   const std::vector<Case> cases = {
       {{"tile", "3", "--data", dir.file("missing"), "-o", "a.bmp"}, "does not exist"},
-      {{"tile", "3", "--data", dir.file("fifteen"), "-o", "a.bmp"}, "holds 15 tile files"},
+      {{"tile", "3", "--data", dir.file("fifteen"), "-o", "a.bmp"},
+       "fifteen\" holds 15 of the 16 MEGDR128 tiles (megt*.img):\n  Missing: megt00n000hb.img (tile 11).\n"},
       {{"tile", "3", "-o", "a.bmp"}, "no data folder: give one with --data DIR"},
-      {{"tile", "11", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img ends before line 100"},
-      {{"area", "10", "-10", "20", "-20", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img ends before line"},
+      {{"tile", "11", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img\" ends before line 100"},
+      {{"area", "10", "-10", "20", "-20", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img\" ends before line"},
       {{"area", "10", "20", "10", "0", "--data", data(), "-o", "a.bmp"}, "west edge must lie west of its east edge"},
       {{"area", "0", "95", "10", "89", "--data", data(), "-o", "a.bmp"}, "lies outside the elevation data"},
       {{"area", "170", "10", "-170", "0", "--data", data(), "-o", "a.bmp"}, "write the east edge as 190"},
@@ -243,6 +247,84 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
     EXPECT_TRUE(r.out.empty()) << r.out;
   }
   EXPECT_TRUE(workFiles().empty());
+}
+
+TEST_F(RenderCli, NumbersTakeOneSignAndHugeOnesAreOutOfRange) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"area", "+-60", "58", "0", "32"}, "WEST must be a whole number, not \"+-60\"\n"},
+      {{"area", "-60", "58", "+-0", "32"}, "EAST must be a whole number, not \"+-0\"\n"},
+      {{"tile", "99999999999"}, "the tile number \"99999999999\" is out of range: it must lie between 1 and 16\n"},
+      {{"tile", "17"}, "the tile number \"17\" is out of range: it must lie between 1 and 16\n"},
+      {{"tile", "3", "--step", "-99999999999"}, "the step \"-99999999999\" is out of range"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> full = c.args;
+    full.insert(full.end(), {"--data", data()});
+    const Outcome r = run(full);
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  // "+60" and "-60" are numbers.
+  const Outcome r = run({"area", "+170", "+10", "190", "-0", "--step", "24", "--data", data(), "-o", "a.bmp"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST_F(RenderCli, MessagesQuoteUserDataShortAndVisibly) {
+  // An argument of 100 kB, one with terminal controls, and a command that
+  // does not exist.
+  Outcome r = run({"tile", std::string(100'000, '7'), "--data", data()});
+  EXPECT_EQ(r.exitCode, 2);
+  const std::string first = r.err.substr(0, r.err.find('\n'));
+  EXPECT_LT(first.size(), 200u) << first;
+  EXPECT_NE(first.find("\"7777"), std::string::npos) << first;
+  EXPECT_NE(first.find("777...777"), std::string::npos) << first;
+  r = run({"tile", "3\x1b[2J", "--data", data()});
+  EXPECT_NE(r.err.find("not \"3\\x1b[2J\""), std::string::npos) << r.err;
+  r = run({"bogus\x07 "});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "tarvelon-render: unknown command \"bogus\\x07 \"");
+
+  // A settings file of random bytes: a short message of printable text.
+  std::string noise;
+  for (int i = 0; i < 300'000; ++i) noise += static_cast<char>((i * 2654435761u) >> 24);
+  testing::writeText(work("megdr128.cfg"), noise);
+  r = run({"tile", "3"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_LT(r.err.size(), 400u) << r.err.size();
+  for (unsigned char c : r.err) EXPECT_TRUE(c == '\n' || (c >= 0x20 && c != 0x7F)) << int(c);
+  EXPECT_EQ(r.err.rfind("tarvelon-render tile: The settings file \"" + work("megdr128.cfg") + "\" holds ", 0), 0u)
+      << r.err;
+}
+
+TEST_F(RenderCli, TilesAreFoundByNameWhateverElseTheFolderHolds) {
+  // Menu tile 12 (90..180 E, 0..44 S) spelled in capitals, which sort
+  // first, and a copy of menu tile 11's file, which sorts before it.
+  fs::rename(data("megt00n090hb.img"), data("MEGT00N090HB.IMG"));
+  testing::makeSparseFile(data("megt00n000hb (copy).img"));
+  const Outcome r = run({"tile", "12", "--data", data(), "-o", "map.bmp"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.compare(0, 33, "Tile: MEGT00N090HB.IMG processed "), 0) << r.out;
+  EXPECT_NE(r.err.find("tarvelon-render: in the data folder \"" + data() + "\":\n"
+                       "  Ignored, not one of the sixteen MEGDR128 tile names: \"megt00n000hb (copy).img\".\n"),
+            std::string::npos)
+      << r.err;
+  const Outcome eleven = run({"tile", "11", "--data", data(), "-o", "map.bmp"});
+  EXPECT_EQ(eleven.out.compare(0, 33, "Tile: megt00n000hb.img processed "), 0) << eleven.out;
+
+  // A folder in a tile's place is named as what it is.
+  fs::remove(data("megt44s180hb.img"));
+  fs::create_directory(data("megt44s180hb.img"));
+  const Outcome folder = run({"tile", "12", "--data", data(), "-o", "map.bmp"});
+  EXPECT_EQ(folder.exitCode, 1);
+  EXPECT_NE(folder.err.find(" holds 15 of the 16 MEGDR128 tiles (megt*.img):\n"
+                            "  Missing: megt44s180hb.img (tile 13).\n"
+                            "  \"megt44s180hb.img\" is a folder, not a tile file.\n"),
+            std::string::npos)
+      << folder.err;
 }
 
 // The colour of every elevation, in the three formats.
@@ -312,7 +394,7 @@ TEST_F(RenderCli, MakeDataRefusesBadInputAndWritesNothing) {
 
   r = run({"make-data", "--out", "x", "--bogus"});
   EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.err.find("unknown option --bogus"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("unknown option \"--bogus\""), std::string::npos) << r.err;
 
   r = run({"make-data", "--help"});
   EXPECT_EQ(r.exitCode, 0);
@@ -336,7 +418,7 @@ class RenderCliMaps : public RenderCli {
   void SetUp() override {
     RenderCli::SetUp();
     state.demFolder = data();
-    state.tileNames = *buildTileNames(testing::publishedTileNames());
+    state.tileNames = assignTileNames(testing::publishedTileNames()).tiles;
   }
   std::string tileFile(int tile) const { return tilePath(state.demFolder, state.tileNames[tile]); }
   void writeLine(int tile, int line, const std::function<int(int)>& sample) {
@@ -521,7 +603,7 @@ TEST_F(RenderCliMaps, AnUnwritableTargetIsRefusedBeforeDrawingInEveryFormat) {
   for (const std::string& target : targets) {
     const Outcome r = run({"area", "-60", "58", "0", "32", "--data", data(), "-o", target});
     EXPECT_EQ(r.exitCode, 1) << target;
-    EXPECT_NE(r.err.find("Cannot write " + target), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Cannot write \"" + target + "\": "), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("Progress"), std::string::npos) << "drawn first: " << r.err;
   }
   std::vector<std::string> files = workFiles();
@@ -541,10 +623,48 @@ TEST_F(RenderCliMaps, AFullDiskIsFoundBeforeDrawingAndLeavesNothing) {
                                                 draw + " && ls -A " + quote(work("small")) + " >&2"))
                              : runCommand("ulimit -f 2048 && " + draw);
   EXPECT_EQ(r.exitCode, 1) << r.err;
-  EXPECT_NE(r.err.find("Cannot write small/map.bmp: "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Cannot write \"small/map.bmp\": "), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(ownMount ? "No space left on device" : "File too large"), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("Progress"), std::string::npos) << "drawn first: " << r.err;
   EXPECT_TRUE(fs::is_empty(work("small")));
+}
+
+TEST_F(RenderCliMaps, CtrlCStopsTheRenderAndLeavesNothingBehind) {
+  // The whole planet at 50 % to PNG takes seconds: interrupted once a tenth
+  // of it is drawn, the old map stays and no temporary file is left.
+  testing::writeText(work("mars.png"), "old map");
+  const std::string err = dir.file("render.err");
+  const std::vector<std::string> args = {TARVELON_RENDER_PATH, "area", "-180", "88", "180", "-88", "--step", "2",
+                                         "--data", data(), "-o", "mars.png"};
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // As a terminal would start it: SIGINT at its default.
+    std::signal(SIGINT, SIG_DFL);
+    const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int nullFd = ::open("/dev/null", O_RDWR);
+    if (errFd < 0 || nullFd < 0 || ::chdir(work().c_str()) != 0) ::_exit(127);
+    ::dup2(nullFd, 0);
+    ::dup2(nullFd, 1);
+    ::dup2(errFd, 2);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  for (int wait = 0; wait < 600 && testing::readText(err).find("Progress: 10%") == std::string::npos; ++wait) {
+    ::usleep(50000);
+  }
+  ::kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  const std::string progress = testing::readText(err);
+  ASSERT_NE(progress.find("Progress: 10%"), std::string::npos) << progress;
+  EXPECT_EQ(progress.find("Progress: 100%"), std::string::npos) << "finished before the signal: " << progress;
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_EQ(workFiles(), std::vector<std::string>{"mars.png"});
+  EXPECT_EQ(testing::readText(work("mars.png")), "old map");
 }
 
 TEST(ProgressLine, TellsRowsDoneTimeSpentAndTimeLeft) {

@@ -61,25 +61,79 @@ TEST(Settings, BadFilesAreSetAsideWithAReason) {
   ScratchDir dir;
   const auto path = settingsPath(dir.str());
   struct Case {
-    const char* text;
-    const char* because;
+    std::string text;
+    std::string because;
   } cases[] = {
-      {"", "0 lines"},
-      {"/x\r\n1\r\n", "2 lines"},
-      {"/x\r\none\r\n1\r\n", "'one'"},
-      {"/x\r\n1\r\n1.5\r\n", "'1.5'"},
-      {"/x\r\n1\r\n99999999999\r\n", "'99999999999'"},
+      {"", " has 0 lines where three are needed"},
+      {"/x\r\n", " has 1 line where three are needed"},
+      {"/x\r\n1\r\n", " has 2 lines where three are needed"},
+      {"/x\r\none\r\n1\r\n", " holds \"one\" on line 2, where the scheme number belongs."},
+      {"/x\r\n1\r\n1.5\r\n", " holds \"1.5\" on line 3, where the mode number belongs."},
+      {"/x\r\n+-3\r\n1\r\n", " holds \"+-3\" on line 2, where the scheme number belongs."},
+      {"/x\r\n--3\r\n1\r\n", " holds \"--3\" on line 2"},
+      {"/x\r\n1\r\n99999999999\r\n", " holds \"99999999999\" on line 3, out of range for the mode number."},
+      {"/x\r\n1\r\n-2147483649\r\n", "out of range for the mode number"},
       {"\r\n1\r\n1\r\n", "no data folder"},
+      // Bytes that show nothing are shown for what they are.
+      {"/x\r\n\xEF\xBB\xBF" "2\r\n1\r\n", " holds \"<BOM>2\" on line 2"},
+      {std::string("/x\r\n2\0\r\n1\r\n", 11), " holds \"2\\x00\" on line 2"},
+      {"/x\r\n1\r\n3\x1b[2J\r\n", " holds \"3\\x1b[2J\" on line 3"},
   };
   for (const Case& c : cases) {
     testing::writeText(path, c.text);
     const auto read = readSettings(path);
     EXPECT_EQ(read.status, Status::Unusable) << c.text;
     EXPECT_NE(read.problem.find(c.because), std::string::npos) << read.problem;
+    EXPECT_EQ(read.problem.find("The settings file \"" + path + "\""), 0u) << read.problem;
   }
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
   EXPECT_EQ(readSettings(path).status, Status::Unusable);
+}
+
+TEST(Settings, AHugeLineIsQuotedShortAndReadQuickly) {
+  ScratchDir dir;
+  const auto path = settingsPath(dir.str());
+  // Ten megabytes of scheme: the message quotes a few dozen characters.
+  testing::writeText(path, "/x\r\n" + std::string(10'000'000, '7') + "\r\n1\r\n");
+  const auto read = readSettings(path);
+  EXPECT_EQ(read.status, Status::Unusable);
+  EXPECT_LT(read.problem.size(), 300u) << read.problem.substr(0, 300);
+  EXPECT_NE(read.problem.find(" characters on line 2: \"777"), std::string::npos) << read.problem;
+  EXPECT_NE(read.problem.find("777...777"), std::string::npos) << read.problem;
+  // Random bytes give a message of printable text.
+  std::string noise;
+  for (int i = 0; i < 4000; ++i) noise += static_cast<char>((i * 7919 + 13) % 256);
+  testing::writeText(path, "/x\n" + noise + "\n1\n");
+  const auto garbled = readSettings(path);
+  EXPECT_EQ(garbled.status, Status::Unusable);
+  EXPECT_LT(garbled.problem.size(), 400u);
+  for (unsigned char c : garbled.problem) EXPECT_TRUE(c >= 0x20 && c != 0x7F) << int(c);
+}
+
+TEST(Settings, AFolderNameWithALineBreakIsNotStored) {
+  ScratchDir dir;
+  const auto path = settingsPath(dir.str());
+  writeSettings(path, Settings{"/old", 2, 3});
+  try {
+    writeSettings(path, Settings{"/data/two\nlines", 1, 1});
+    FAIL() << "written";
+  } catch (const WriteError& error) {
+    EXPECT_NE(std::string(error.what()).find("\"/data/two\\x0alines\" holds a line break"), std::string::npos)
+        << error.what();
+  }
+  // Nor a name the reader would set aside.
+  EXPECT_THROW(writeSettings(path, Settings{"", 1, 1}), WriteError);
+  EXPECT_THROW(writeSettings(path, Settings{std::string(kLongestSettingsLine + 1, 'd'), 1, 1}), WriteError);
+  EXPECT_EQ(testing::readText(path), "/old\r\n2\r\n3\r\n");
+  // The longest name that is stored reads back, as does a carriage return
+  // at the end of a name.
+  writeSettings(path, Settings{std::string(kLongestSettingsLine, 'd'), 0, 0});
+  EXPECT_EQ(readSettings(path).settings.demFolder.size(), kLongestSettingsLine);
+  writeSettings(path, Settings{"/data/odd\r", 0, 0});
+  const auto read = readSettings(path);
+  ASSERT_EQ(read.status, Status::Ok);
+  EXPECT_EQ(read.settings.demFolder, "/data/odd\r");
 }
 
 TEST(Settings, AFailedWriteKeepsTheOldFile) {

@@ -1,6 +1,9 @@
 #include "tools/Cli.h"
 
-#include <charconv>
+#include <cstdio>
+
+#include "dem/MessageText.h"
+#include "dem/WholeNumber.h"
 
 namespace tarvelon::cli {
 
@@ -47,25 +50,35 @@ std::vector<std::string> Args::positional() {
   for (const std::string& word : words_) {
     // A lone "-" or a negative number is a value, not an option.
     const bool looksLikeOption = word.size() > 1 && word[0] == '-' && !(word[1] >= '0' && word[1] <= '9');
-    if (looksLikeOption) throw UsageError("unknown option " + word);
+    if (looksLikeOption) throw UsageError("unknown option " + quote(word));
   }
   return words_;
 }
 
 int parseInteger(const std::string& text, const std::string& what, int min, int max) {
   int value = 0;
-  const char* begin = text.data();
-  const char* end = text.data() + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto result = std::from_chars(begin, end, value);
-  if (text.empty() || result.ec != std::errc() || result.ptr != end) {
-    throw UsageError(what + " must be a whole number, not '" + text + "'");
-  }
-  if (value < min || value > max) {
-    throw UsageError(what + " must lie between " + std::to_string(min) + " and " + std::to_string(max) + ", not " +
-                     text);
+  const WholeNumber read = readWholeNumber(text, value);
+  if (read == WholeNumber::NotANumber) throw UsageError(what + " must be a whole number, not " + quote(text));
+  if (read == WholeNumber::OutOfRange || value < min || value > max) {
+    throw UsageError(what + " " + quote(text) + " is out of range: it must lie between " + std::to_string(min) +
+                     " and " + std::to_string(max));
   }
   return value;
+}
+
+TileNames tileNamesOf(const std::string& folder) {
+  const TileListing listing = listTileFolder(folder);
+  if (!listing.readable) {
+    throw CommandError("the data folder " + quote(folder) + " cannot be read: " + listing.problem);
+  }
+  std::string notes;
+  for (const std::string& line : listingNotes(listing)) notes += "\n  " + line;
+  if (!listing.complete()) {
+    throw CommandError("the data folder " + quote(folder) + " holds " + std::to_string(listing.found()) +
+                       " of the 16 MEGDR128 tiles (megt*.img):" + notes);
+  }
+  if (!notes.empty()) std::fprintf(stderr, "tarvelon-render: in the data folder %s:%s\n", quote(folder).c_str(), notes.c_str());
+  return listing.tiles;
 }
 
 }  // namespace tarvelon::cli

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "dem/TileNames.h"
+
 namespace tarvelon::cli {
 
 // A mistake in the command line: reported with the usage, exit status 2.
@@ -39,8 +41,14 @@ class Args {
   std::vector<std::string> words_;
 };
 
-// A whole decimal integer within [min, max]; otherwise a UsageError that
-// names `what`.
+// A whole decimal number (readWholeNumber) within [min, max]; otherwise a
+// UsageError that names `what` ("the step") and says whether the text is no
+// number or one out of range.
 int parseInteger(const std::string& text, const std::string& what, int min, int max);
+
+// The tile names of a data folder. A folder that cannot be read or lacks a
+// tile is a CommandError that names what is wrong; names that take no tile
+// are reported on standard error.
+TileNames tileNamesOf(const std::string& folder);
 
 }  // namespace tarvelon::cli

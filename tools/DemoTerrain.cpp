@@ -447,4 +447,14 @@ GlobalGrid syntheticPlanet(int perDegree, int threads) {
   return grid;
 }
 
+std::string gridSourceText(const std::string& gridPath, int perDegree) {
+  return "elevations interpolated (bilinear) from the global grid " + gridPath + " (" + std::to_string(perDegree) +
+         " samples per degree)";
+}
+
+std::string readmeText(const std::string& source) {
+  return "Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold " + source +
+         ".\nEach is 5632 lines of 11520 big-endian signed 16-bit samples (metres), 128 per degree.\n";
+}
+
 }  // namespace tarvelon::demo

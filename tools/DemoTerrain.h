@@ -44,4 +44,14 @@ GlobalGrid syntheticPlanet(int perDegree, int threads);
 // grid at its centre, as kBytesPerLine big-endian bytes.
 void tileLine(const GlobalGrid& grid, int tile, int line, std::uint8_t* out);
 
+// What the tiles of a demo set hold, for the README.txt beside them and
+// the closing line of make-data: "elevations interpolated ... from" a grid,
+// or the synthetic planet.
+std::string gridSourceText(const std::string& gridPath, int perDegree);
+inline constexpr const char* kSyntheticSourceText =
+    "a SYNTHETIC planet made by tarvelon-render make-data: Mars-like, NOT real data";
+
+// The README.txt of a demo set whose tiles hold `source`.
+std::string readmeText(const std::string& source);
+
 }  // namespace tarvelon::demo

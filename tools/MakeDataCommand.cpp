@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "dem/TileSet.h"
 #include "tools/Commands.h"
@@ -41,12 +42,6 @@ namespace {
 
 // The synthetic planet is computed at this resolution, then interpolated.
 constexpr int kSyntheticPerDegree = 32;
-
-std::string publishedName(int tile) {
-  static const char* const kLatitude[] = {"88n", "44n", "00n", "44s"};
-  static const char* const kLongitude[] = {"180", "270", "000", "090"};
-  return std::string("megt") + kLatitude[tile / 4] + kLongitude[tile % 4] + "hb.img";
-}
 
 class Progress {
  public:
@@ -80,7 +75,7 @@ int runMakeData(Args& args) {
   const auto out = args.option("--out");
   const auto from = args.option("--from");
   const auto extra = args.positional();
-  if (!extra.empty()) throw UsageError("unexpected argument " + extra.front());
+  if (!extra.empty()) throw UsageError("unexpected argument " + quote(extra.front()));
   if (!out || out->empty()) throw UsageError("--out DIR is required");
 
   // Check everything before writing anything.
@@ -88,25 +83,30 @@ int runMakeData(Args& args) {
   std::string source;
   if (from) {
     grid = demo::loadGlobalGrid(*from);
-    source = "interpolated (bilinear) from the global grid " + fs::absolute(*from).string() + " (" +
-             std::to_string(grid.perDegree) + " samples per degree)";
+    source = demo::gridSourceText(fs::absolute(*from).string(), grid.perDegree);
   }
   std::error_code ec;
   const fs::path folder(*out);
-  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) throw CommandError(*out + " is not a folder");
+  if (fs::exists(folder, ec) && !fs::is_directory(folder, ec)) throw CommandError(quote(*out) + " is not a folder");
   std::vector<std::string> names;
-  for (int t = 0; t < kTileCount; ++t) names.push_back(publishedName(t));
+  for (int t = 0; t < kTileCount; ++t) names.push_back(publishedTileName(t));
   if (fs::is_directory(folder, ec)) {
-    for (const std::string& found : listTileFiles(*out)) {
+    const TileListing listing = listTileFolder(*out);
+    if (!listing.readable) throw CommandError(quote(*out) + " cannot be read: " + listing.problem);
+    if (!listing.odd.empty()) {
+      throw CommandError(quote(*out) + " holds " + quote(listing.odd.front().name) + ", which is " +
+                         listing.odd.front().what + "; choose another folder");
+    }
+    for (const std::string& found : listing.matching) {
       if (std::find(names.begin(), names.end(), found) == names.end()) {
-        throw CommandError(*out + " already holds the tile file " + found +
+        throw CommandError(quote(*out) + " already holds the tile file " + quote(found) +
                            ", which is not one of the sixteen published names; choose an empty folder");
       }
     }
   }
   const bool madeFolder = !fs::exists(folder, ec);
   if (madeFolder && !fs::create_directories(folder, ec)) {
-    throw CommandError("cannot make the folder " + *out + ": " + ec.message());
+    throw CommandError("cannot make the folder " + quote(*out) + ": " + ec.message());
   }
   struct statvfs disk {};
   if (::statvfs(out->c_str(), &disk) == 0) {
@@ -114,7 +114,7 @@ int runMakeData(Args& args) {
     const double needed = double(kTileBytes) * kTileCount;
     if (available < needed) {
       if (madeFolder) fs::remove(folder, ec);
-      throw CommandError("the disk holding " + *out + " has " + std::to_string(long(available / 1e6)) +
+      throw CommandError("the disk holding " + quote(*out) + " has " + std::to_string(long(available / 1e6)) +
                          " MB free; the tiles need " + std::to_string(long(needed / 1e6)) + " MB");
     }
   }
@@ -124,7 +124,7 @@ int runMakeData(Args& args) {
   if (!from) {
     std::fprintf(stderr, "Computing the synthetic planet (%d samples per degree)...\n", kSyntheticPerDegree);
     grid = demo::syntheticPlanet(kSyntheticPerDegree, threads);
-    source = "a SYNTHETIC planet made by tarvelon-render make-data: Mars-like, NOT real data";
+    source = demo::kSyntheticSourceText;
   }
   std::fprintf(stderr, "Writing 16 tiles to %s\n", out->c_str());
 
@@ -166,8 +166,7 @@ int runMakeData(Args& args) {
   }
   for (auto& file : files) file->publish();
   AtomicFile readme((folder / "README.txt").string());
-  readme.write("Demo MEGDR128 tile set for Tarvelon\n\nThe sixteen tiles in this folder hold " + source +
-               ".\nEach is 5632 lines of 11520 big-endian signed 16-bit samples (metres), 128 per degree.\n");
+  readme.write(demo::readmeText(source));
   readme.commit(false);
 
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

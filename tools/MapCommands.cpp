@@ -13,6 +13,7 @@
 
 #include "app/Settings.h"
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
@@ -206,16 +207,10 @@ void loadTileSet(const MapOptions& options, MapViewState& state) {
   }
   std::error_code ec;
   if (!std::filesystem::is_directory(folder, ec)) {
-    throw CommandError("the data folder " + folder + " does not exist or is not a folder");
+    throw CommandError("the data folder " + quote(folder) + " does not exist or is not a folder");
   }
-  const std::vector<std::string> listing = listTileFiles(folder);
-  const auto names = buildTileNames(listing);
-  if (!names) {
-    throw CommandError("the data folder " + folder + " holds " + std::to_string(listing.size()) +
-                       " tile files (megt*.img); a MEGDR128 data folder holds sixteen");
-  }
+  state.tileNames = tileNamesOf(folder);
   state.demFolder = folder;
-  state.tileNames = *names;
 }
 
 // Streams the map into its file as the renderer finishes each row, and
@@ -285,7 +280,7 @@ std::unique_ptr<MapFile> openMapFile(const std::string& path, int width, int hei
   spec.content = content;
   spec.georeference = georeference;
   const std::string problem = mapFileProblem(spec);
-  if (!problem.empty()) throw CommandError("cannot write " + path + ": " + problem);
+  if (!problem.empty()) throw CommandError("cannot write " + quote(path) + ": " + problem);
   return std::make_unique<MapFile>(spec);
 }
 

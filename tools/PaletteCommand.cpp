@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dem/AtomicFile.h"
+#include "dem/MessageText.h"
 #include "render/ColourFunction.h"
 #include "tools/Commands.h"
 
@@ -111,7 +112,7 @@ int runPalette(Args& args) {
   const auto userColours = args.option("--user-colours", 2);
   const auto formatText = args.option("--format");
   const auto output = args.option("-o");
-  if (!args.positional().empty()) throw UsageError("unexpected argument " + args.positional().front());
+  if (!args.positional().empty()) throw UsageError("unexpected argument " + quote(args.positional().front()));
 
   if (userColours && schemeText) throw UsageError("give either --scheme or --user-colours, not both");
   const int mode = modeText ? parseInteger(*modeText, "the mode", 0, 3) : 1;
@@ -131,7 +132,7 @@ int runPalette(Args& args) {
     if (*formatText == "csv") format = Format::Csv;
     else if (*formatText == "gdal") format = Format::Gdal;
     else if (*formatText == "cpt") format = Format::Cpt;
-    else throw UsageError("unknown format '" + *formatText + "' (csv, gdal or cpt)");
+    else throw UsageError("unknown format " + quote(*formatText) + " (csv, gdal or cpt)");
   }
 
   const std::string text = render(format, scheme, mode, bands, limits);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dem/MessageText.h"
 #include "tools/Commands.h"
 
 namespace {
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
     if (words[0] == candidate.name) command = &candidate;
   }
   if (command == nullptr) {
-    std::fprintf(stderr, "tarvelon-render: unknown command '%s'\n\n", words[0].c_str());
+    std::fprintf(stderr, "tarvelon-render: unknown command %s\n\n", tarvelon::quote(words[0]).c_str());
     printOverview(stderr);
     return 2;
   }
@@ -55,10 +56,11 @@ int main(int argc, char** argv) {
     }
     return command->run(args);
   } catch (const UsageError& e) {
-    std::fprintf(stderr, "tarvelon-render %s: %s\n\n%s", command->name, e.what(), command->usage);
+    std::fprintf(stderr, "tarvelon-render %s: %s\n\n%s", command->name, tarvelon::displaySafe(e.what()).c_str(),
+                 command->usage);
     return 2;
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "tarvelon-render %s: %s\n", command->name, e.what());
+    std::fprintf(stderr, "tarvelon-render %s: %s\n", command->name, tarvelon::displaySafe(e.what()).c_str());
     return 1;
   }
 }
