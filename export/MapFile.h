@@ -4,6 +4,7 @@
 // Save Map writes its raster through the same writers.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -86,7 +87,7 @@ class MapFile : public RowSink {
   std::uint8_t* rowBuffer(int y) override;
   void rowDone(int y) override;
   // Rows 0 .. rowsDone() - 1 are done.
-  int rowsDone() const { return rowsDone_; }
+  int rowsDone() const { return rowsDone_.load(); }
   // Every row done: writes what is left and puts the map and its sidecars
   // in place. Throws WriteError.
   void commit();
@@ -110,7 +111,7 @@ class MapFile : public RowSink {
   Block blocks_[2];
   int current_ = 0;  // block rows go into
   bool started_ = false;
-  int rowsDone_ = 0;
+  std::atomic<int> rowsDone_{0};  // read by whoever shows the progress
   bool committed_ = false;
 
   std::mutex mutex_;

@@ -241,7 +241,15 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
   if (shaded || content == RowSink::Content::Light) {
     light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
   }
-  MapRows rows(content, shaded, width, height, geometry.rowsDrawn(), std::move(light));
+  // Where finished rows go; it outlives the rows, whose lighting thread
+  // puts rows in it.
+  struct Target : RowTarget {
+    std::function<std::uint8_t*(int)> rowOf;
+    std::function<void(int)> doneWith;
+    std::uint8_t* row(int y) override { return rowOf(y); }
+    void done(int y) override { doneWith(y); }
+  } target;
+  MapRows rows(content, shaded, width, height, geometry.rowsDrawn(), std::move(light), sink != nullptr);
   host.placeMap(geometry);
 
   FailureCleanup cleanup(host, progress);
@@ -257,12 +265,6 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
   // host with a sink takes them all.
   Raster screen;
   Raster offscreen;
-  struct Target : RowTarget {
-    std::function<std::uint8_t*(int)> rowOf;
-    std::function<void(int)> doneWith;
-    std::uint8_t* row(int y) override { return rowOf(y); }
-    void done(int y) override { doneWith(y); }
-  } target;
   if (sink != nullptr) {
     target.rowOf = [sink](int y) { return sink->rowBuffer(y); };
     target.doneWith = [sink](int y) { sink->rowDone(y); };
@@ -309,7 +311,7 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
     rows.addRow(y, runs.data(), static_cast<int>(runs.size()), step, colours.data(), progress, target);
     showPercent(y);
   }
-  rows.finish(colours.data(), progress, target);
+  rows.finish(target);
   rows.fillBelow(target);
   files = RowFiles();
   // Each row shows the share finished before it: when the rows number no

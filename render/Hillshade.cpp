@@ -123,6 +123,11 @@ void Hillshade::lightRow(const std::int16_t* above, const std::int16_t* row, con
                     flat_, light);
     }
   }
+  lightEdges(above, row, below, width, inverseX, inverseY, light);
+}
+
+void Hillshade::lightEdges(const std::int16_t* above, const std::int16_t* row, const std::int16_t* below, int width,
+                           float inverseX, float inverseY, float* light) const {
   // The first and last columns: a window of three with the column beyond
   // the edge carried on from the two inside it.
   for (int x : {0, width - 1}) {
@@ -143,6 +148,23 @@ void Hillshade::lightRow(const std::int16_t* above, const std::int16_t* row, con
     light[x] = edge[1];
     if (width == 1) break;
   }
+}
+
+bool Hillshade::terrainHeights(const std::int16_t* row, int width, float* heights) {
+  return terrainRow(row, width, heights);
+}
+
+void Hillshade::lightTerrainRow(const std::int16_t* above, const std::int16_t* row, const std::int16_t* below,
+                                const float* aboveHeights, const float* rowHeights, const float* belowHeights,
+                                int width, double spacingX, double spacingY, float* light) const {
+  if (width <= 0) return;
+  const float inverseX = static_cast<float>(exaggeration_ / (8 * spacingX));
+  const float inverseY = static_cast<float>(exaggeration_ / (8 * spacingY));
+  if (width >= 3) {
+    lightTerrain(aboveHeights, rowHeights, belowHeights, width, inverseX, inverseY, sinAzimuthCosAltitude_,
+                 cosAzimuthCosAltitude_, flat_, light);
+  }
+  lightEdges(above, row, below, width, inverseX, inverseY, light);
 }
 
 void Hillshade::greyRow(const float* light, int width, std::uint8_t* grey) {

@@ -35,14 +35,31 @@ void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t*
   for (; n < count; ++n) out[n] = static_cast<std::int16_t>(sampleValue(first + n * stride));
 }
 
+namespace {
+// Rows read ahead of the lighting thread at most.
+constexpr std::size_t kRowsAhead = 32;
+}  // namespace
+
 MapRows::MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
-                 std::optional<ReliefLight> light)
+                 std::optional<ReliefLight> light, bool parallel)
     : content_(content),
       lit_(content == RowSink::Content::Light || (content == RowSink::Content::Colour && shaded)),
       width_(width),
       height_(height),
       rowsDrawn_(std::min(rowsDrawn, height)),
-      light_(std::move(light)) {}
+      light_(std::move(light)) {
+  parallel_ = parallel && lit_;
+}
+
+MapRows::~MapRows() {
+  if (!lighting_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+  }
+  changed_.notify_all();
+  lighting_.join();
+}
 
 void MapRows::keepIfLast(int y, const std::uint8_t* row) {
   if (y == rowsDrawn_ - 1 && rowsDrawn_ < height_) {
@@ -88,13 +105,29 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
 
   int total = 0;
   for (int r = 0; r < runCount; ++r) total += runs[r].count;
-  if (samples_.empty()) {
+  if (rows_.empty()) {
     rowSamples_ = total;
-    samples_.assign(3, std::vector<std::int16_t>(static_cast<std::size_t>(total)));
+    rows_.resize(parallel_ ? kRowsAhead : 3);
+    for (ReadRow& row : rows_) {
+      row.samples.resize(static_cast<std::size_t>(total));
+      if (lit_) {
+        row.entries.resize(static_cast<std::size_t>(total));
+        row.heights.resize(static_cast<std::size_t>(total));
+      }
+    }
     lightRow_.resize(static_cast<std::size_t>(total));
-    entries_.resize(static_cast<std::size_t>(total));
+    if (parallel_) lighting_ = std::thread([this, t = &target] { runLighting(t); });
   }
-  std::int16_t* samples = samplesOf(y);
+  if (parallel_) {
+    // The row this one replaces must be done with: lit, and no longer the
+    // row above one to be lit.
+    const int needed = std::min(y - static_cast<int>(rows_.size()) + 2, height_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return rowsLit_ >= needed || error_; });
+    if (error_) std::rethrow_exception(error_);
+  }
+  ReadRow& read = readRow(y);
+  std::int16_t* samples = read.samples.data();
   int x = 0;
   for (int r = 0; r < runCount && x < rowSamples_; ++r) {
     const int count = std::min(runs[r].count, rowSamples_ - x);
@@ -115,37 +148,93 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     finished_ = y + 1;
     return;
   }
+  read.terrain = Hillshade::terrainHeights(samples, rowSamples_, read.heights.data());
+  // The colours go on from sample to sample in the order read.
+  if (content_ == RowSink::Content::Colour) {
+    progress.colour = colourSamples(samples, rowSamples_, colours, progress.colour, read.entries.data());
+  }
+  if (parallel_) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      read_ = y + 1;
+    }
+    changed_.notify_all();
+    return;
+  }
   // Lit rows wait for the row below them.
   if (y >= 1 && y - 1 < height_) {
-    emit(y - 1, y >= 2 ? samplesOf(y - 2) : nullptr, samplesOf(y - 1), samples, colours, progress, target);
+    emit(y - 1, y >= 2 ? &readRow(y - 2) : nullptr, readRow(y - 1), &read, target, lightRow_);
   }
 }
 
-void MapRows::finish(const std::uint32_t* colours, DrawProgress& progress, RowTarget& target) {
+void MapRows::finish(RowTarget& target) {
   if (!lit_ || added_ == 0) return;
+  if (parallel_) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ended_ = true;
+    }
+    changed_.notify_all();
+    if (lighting_.joinable()) lighting_.join();
+    if (error_) std::rethrow_exception(error_);
+    finished_ = rowsLit_;
+    return;
+  }
   const int last = added_ - 1;
   if (last >= height_) return;  // lit by the row past the map
-  emit(last, last >= 1 ? samplesOf(last - 1) : nullptr, samplesOf(last), nullptr, colours, progress, target);
+  emit(last, last >= 1 ? &readRow(last - 1) : nullptr, readRow(last), nullptr, target, lightRow_);
 }
 
-void MapRows::emit(int y, const std::int16_t* above, const std::int16_t* row, const std::int16_t* below,
-                   const std::uint32_t* colours, DrawProgress& progress, RowTarget& target) {
+void MapRows::runLighting(RowTarget* target) {
+  std::vector<float> light(static_cast<std::size_t>(rowSamples_));
+  try {
+    for (int r = 0; r < height_; ++r) {
+      bool below = false;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return cancelled_ || ended_ || read_ >= r + 2; });
+        if (cancelled_ || read_ <= r) return;
+        below = read_ >= r + 2;
+      }
+      emit(r, r >= 1 ? &readRow(r - 1) : nullptr, readRow(r), below ? &readRow(r + 1) : nullptr, *target, light);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        rowsLit_ = r + 1;
+      }
+      changed_.notify_all();
+    }
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = std::current_exception();
+    changed_.notify_all();
+  }
+}
+
+void MapRows::emit(int y, const ReadRow* above, const ReadRow& row, const ReadRow* below, RowTarget& target,
+                   std::vector<float>& lightRow) {
   const ReliefLight& light = *light_;
   const double spacingX = eastWestSpacing(light.latitude(y), light.degreesX);
-  light.hillshade.lightRow(above, row, below, rowSamples_, spacingX, light.spacingY, lightRow_.data());
+  if (above != nullptr && below != nullptr && above->terrain && row.terrain && below->terrain) {
+    light.hillshade.lightTerrainRow(above->samples.data(), row.samples.data(), below->samples.data(),
+                                    above->heights.data(), row.heights.data(), below->heights.data(), rowSamples_,
+                                    spacingX, light.spacingY, lightRow.data());
+  } else {
+    light.hillshade.lightRow(above != nullptr ? above->samples.data() : nullptr, row.samples.data(),
+                             below != nullptr ? below->samples.data() : nullptr, rowSamples_, spacingX,
+                             light.spacingY, lightRow.data());
+  }
   std::uint8_t* out = target.row(y);
   const int stored = std::min(width_, rowSamples_);
   const int bpp = RowSink::bytesPerPixel(content_);
   if (content_ == RowSink::Content::Light) {
-    Hillshade::greyRow(lightRow_.data(), stored, out);
+    Hillshade::greyRow(lightRow.data(), stored, out);
   } else {
-    progress.colour = colourSamples(row, rowSamples_, colours, progress.colour, entries_.data());
-    shadeEntries(light.hillshade, entries_.data(), lightRow_.data(), stored, out);
+    shadeEntries(light.hillshade, row.entries.data(), lightRow.data(), stored, out);
   }
   fillRight(out, stored, width_, bpp);
   keepIfLast(y, out);
   target.done(y);
-  finished_ = y + 1;
+  if (!parallel_) finished_ = y + 1;
 }
 
 void MapRows::fillBelow(RowTarget& target) {

@@ -3,9 +3,13 @@
 // putting the finished row where it goes.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "render/DrawSync.h"
@@ -48,21 +52,28 @@ class MapRows {
  public:
   // A map `width` x `height` pixels of `content`, of which a complete draw
   // finishes rows 0 .. rowsDrawn - 1; `light` is needed for shaded colours
-  // and for Light, and ignored otherwise.
+  // and for Light, and ignored otherwise. With `parallel`, lit rows are
+  // lit and put in the target by a thread of their own while the next rows
+  // are read: the target must then take rows from any one thread (a row
+  // sink does; a window's picture does not).
   MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
-          std::optional<ReliefLight> light);
+          std::optional<ReliefLight> light, bool parallel = false);
+  // Stops the lighting thread, if any, dropping the rows it has not done.
+  ~MapRows();
+  MapRows(const MapRows&) = delete;
+  MapRows& operator=(const MapRows&) = delete;
 
   // True when a row is finished only once the row below it is read.
   bool delayed() const { return lit_; }
 
   // Row y (0, 1, ... in turn) from its runs. Rows past the map's height are
   // not shown, but light the row above them. `colours` is the sample table
-  // in force (SampleColours::data()).
+  // in force (SampleColours::data()). Throws what the target throws.
   void addRow(int y, const SampleRunView* runs, int runCount, int step, const std::uint32_t* colours,
               DrawProgress& progress, RowTarget& target);
   // No more rows: the row still waiting for the one below it is lit as the
   // map's edge.
-  void finish(const std::uint32_t* colours, DrawProgress& progress, RowTarget& target);
+  void finish(RowTarget& target);
   // After a complete draw, the rows below the last one drawn, down to the
   // map's bottom, become copies of it: rows the renderer never draws.
   void fillBelow(RowTarget& target);
@@ -71,13 +82,21 @@ class MapRows {
   int rowsFinished() const { return finished_; }
 
  private:
-  void emit(int y, const std::int16_t* above, const std::int16_t* row, const std::int16_t* below,
-            const std::uint32_t* colours, DrawProgress& progress, RowTarget& target);
+  struct ReadRow {
+    std::vector<std::int16_t> samples;
+    std::vector<std::uint32_t> entries;  // the colour of each sample, carried over those without one
+    std::vector<float> heights;          // the samples as Hillshade::terrainHeights gives them
+    bool terrain = false;                // every sample is terrain
+  };
+  ReadRow& readRow(int y) { return rows_[static_cast<std::size_t>(y) % rows_.size()]; }
+  void emit(int y, const ReadRow* above, const ReadRow& row, const ReadRow* below, RowTarget& target,
+            std::vector<float>& light);
   void keepIfLast(int y, const std::uint8_t* row);
-  std::int16_t* samplesOf(int y) { return samples_[static_cast<std::size_t>(y % 3)].data(); }
+  void runLighting(RowTarget* target);
 
   RowSink::Content content_;
   bool lit_ = false;  // relief shading or the light alone
+  bool parallel_ = false;
   int width_;
   int height_;
   int rowsDrawn_;
@@ -85,10 +104,19 @@ class MapRows {
   int rowSamples_ = 0;  // samples in each row read, counted at the first
   int added_ = 0;       // rows added so far
   int finished_ = 0;
-  std::vector<std::vector<std::int16_t>> samples_;  // the last three rows read, by y % 3
+  std::vector<ReadRow> rows_;  // the last rows read, by y modulo their number
   std::vector<float> lightRow_;
-  std::vector<std::uint32_t> entries_;
   std::vector<std::uint8_t> lastRow_;  // a copy of the last row finished, for fillBelow
+
+  // The lighting thread: it lights row r once rows up to r + 1 are read.
+  std::thread lighting_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int read_ = 0;  // rows 0 .. read_ - 1 are in rows_
+  int rowsLit_ = 0;  // rows 0 .. rowsLit_ - 1 are in the target
+  bool ended_ = false;
+  bool cancelled_ = false;
+  std::exception_ptr error_;
 };
 
 // Samples of a run in the machine's byte order.

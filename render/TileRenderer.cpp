@@ -60,7 +60,15 @@ void drawTile(MapViewState& state, DrawHost& host) {
   if (shaded || content == RowSink::Content::Light) {
     light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
   }
-  MapRows rows(content, shaded, size.width, size.height, geometry.rowsDrawn(), std::move(light));
+  // Where finished rows go; it outlives the rows, whose lighting thread
+  // puts rows in it.
+  struct Target : RowTarget {
+    std::function<std::uint8_t*(int)> rowOf;
+    std::function<void(int)> doneWith;
+    std::uint8_t* row(int y) override { return rowOf(y); }
+    void done(int y) override { doneWith(y); }
+  } target;
+  MapRows rows(content, shaded, size.width, size.height, geometry.rowsDrawn(), std::move(light), sink != nullptr);
   host.placeMap(geometry);
 
   int lineCounter = 1;
@@ -74,12 +82,6 @@ void drawTile(MapViewState& state, DrawHost& host) {
   // only the rows it does not show yet.
   int rowsShown = 0;  // rows 0 .. rowsShown - 1 of the picture show the raster
   bool pictureReplaced = false;
-  struct Target : RowTarget {
-    std::function<std::uint8_t*(int)> rowOf;
-    std::function<void(int)> doneWith;
-    std::uint8_t* row(int y) override { return rowOf(y); }
-    void done(int y) override { doneWith(y); }
-  } target;
   if (sink != nullptr) {
     target.rowOf = [sink](int y) { return sink->rowBuffer(y); };
     target.doneWith = [sink](int y) { sink->rowDone(y); };
@@ -119,7 +121,7 @@ void drawTile(MapViewState& state, DrawHost& host) {
       host.setPercent(std::to_string(roundHalfEven(std::int64_t(lineCounter) * 100, kLinesPerTile)) + "%");
     } while (lineCounter < kLinesPerTile - step);
   }
-  rows.finish(colours.data(), progress, target);
+  rows.finish(target);
   if (!stopped) rows.fillBelow(target);
   progress.processEvents(host);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 #include <vector>
 
 #include "dem/TileNames.h"
@@ -47,6 +48,30 @@ class SinkHost : public RecordingHost {
  private:
   RowSink& sink_;
 };
+
+TEST(Hillshade, RowsOfTerrainAreLitAlikeFromTheirHeights) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> height(-8200, 21250);
+  const Hillshade shade(300, 20, 4);
+  for (int width : {1, 2, 3, 9, 11519}) {
+    std::vector<std::int16_t> rows[3];
+    std::vector<float> heights[3];
+    for (int i = 0; i < 3; ++i) {
+      rows[i].resize(width);
+      for (auto& v : rows[i]) v = static_cast<std::int16_t>(height(random) / (i + 1));
+      heights[i].resize(width);
+      ASSERT_TRUE(Hillshade::terrainHeights(rows[i].data(), width, heights[i].data()));
+    }
+    std::vector<float> slow(width), fast(width);
+    shade.lightRow(rows[0].data(), rows[1].data(), rows[2].data(), width, 410.5, 463.1, slow.data());
+    shade.lightTerrainRow(rows[0].data(), rows[1].data(), rows[2].data(), heights[0].data(), heights[1].data(),
+                          heights[2].data(), width, 410.5, 463.1, fast.data());
+    ASSERT_EQ(slow, fast) << width;  // bit for bit
+  }
+  std::int16_t hole[3] = {100, -32768, 100};
+  float heights[3];
+  EXPECT_FALSE(Hillshade::terrainHeights(hole, 3, heights));
+}
 
 class ReliefShading : public ::testing::Test {
  protected:
