@@ -37,7 +37,7 @@ void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t*
 
 namespace {
 // Rows read ahead of the lighting thread at most.
-constexpr std::size_t kRowsAhead = 32;
+constexpr std::size_t kRowsAhead = 8;
 }  // namespace
 
 MapRows::MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
