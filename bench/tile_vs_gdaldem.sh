@@ -74,7 +74,8 @@ EOF
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.3f", b - a }'; }
-rss_of() { tail -1 "$work/rss"; }
+rss_of() { tail -1 "$work/rss" | cut -d' ' -f1; }
+cpu_of() { tail -1 "$work/rss" | awk '{ printf "%.2f", $2 + $3 }'; }
 
 cat "$tile" > /dev/null
 declare -A t
@@ -84,9 +85,10 @@ for ((i = 1; i <= runs; i++)); do
   rm -f "$work"/*.bmp "$work"/*.tif "$work"/*.bpw "$work"/*.prj
 
   start=$(now)
-  /usr/bin/time -f "%M" -o "$work/rss" "$render" tile 10 --step 1 --scheme "$scheme" --mode "$mode" \
+  /usr/bin/time -f "%M %U %S" -o "$work/rss" "$render" tile 10 --step 1 --scheme "$scheme" --mode "$mode" \
     --data "$work/data" -o "$work/tarvelon.bmp" > "$work/render.out" 2> /dev/null
   keep render "$(since "$start")"
+  keep render-cpu "$(cpu_of)"
   [ "$(rss_of)" -gt "$rss_max" ] && rss_max=$(rss_of)
 
   start=$(now)
@@ -100,9 +102,10 @@ for ((i = 1; i <= runs; i++)); do
   keep io "$(since "$start")"
 
   start=$(now)
-  /usr/bin/time -f "%M" -o "$work/rss" "$render" tile 10 --step 1 --scheme "$scheme" --mode "$mode" --hillshade \
-    --data "$work/data" -o "$work/shaded.bmp" > /dev/null 2> /dev/null
+  /usr/bin/time -f "%M %U %S" -o "$work/rss" "$render" tile 10 --step 1 --scheme "$scheme" --mode "$mode" \
+    --hillshade --data "$work/data" -o "$work/shaded.bmp" > /dev/null 2> /dev/null
   keep shaded "$(since "$start")"
+  keep shaded-cpu "$(cpu_of)"
   [ "$(rss_of)" -gt "$rss_max" ] && rss_max=$(rss_of)
 
   start=$(now)
@@ -122,10 +125,13 @@ echo "  gdaldem color-relief -of BMP                        ${gdal_s} s   (${t[g
 echo "  cat tile + dd of the BMP's size                     ${io_s} s   (${t[io]})"
 echo "  tarvelon-render ... --hillshade -> BMP              ${shaded_s} s   (${t[shaded]})"
 echo "  gdaldem hillshade + color-relief + convert multiply ${gdalshade_s} s   (${t[gdalshade]})"
-awk -v r="$render_s" -v g="$gdal_s" -v io="$io_s" -v s="$shaded_s" -v gs="$gdalshade_s" 'BEGIN {
+echo "  processor time (user + system) of the two renders      $(m render-cpu) s and $(m shaded-cpu) s"
+awk -v r="$render_s" -v g="$gdal_s" -v io="$io_s" -v s="$shaded_s" -v gs="$gdalshade_s" \
+  -v rc="$(m render-cpu)" -v sc="$(m shaded-cpu)" 'BEGIN {
   printf "  gdaldem / tarvelon-render                          %.1f   (goal: at least 8)\n", g / r
   printf "  tarvelon-render / (read + write)                   %.2f   (goal: at most 1.5)\n", r / io
   printf "  shaded / plain                                     %.2f   (goal: at most 1.5)\n", s / r
+  printf "  shaded / plain, processor time                     %.2f\n", sc / rc
   printf "  gdal shading pipeline / tarvelon-render shaded     %.1f   (goal: at least 5)\n", gs / s
 }'
 echo "  peak resident set of tarvelon-render                $((rss_max / 1024)) MB   (goal: below 64 MB)"
