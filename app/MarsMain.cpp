@@ -30,7 +30,9 @@
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
+#include "export/MapFile.h"
 #include "render/BmpWriter.h"
+#include "render/DrawSync.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
 #include "select/CustomArea.h"
@@ -717,6 +719,7 @@ void TMainForm::gettile(QAction* item) {
   state_.drawnResolution = -1;
   const std::string& name = state_.tileNames[static_cast<std::size_t>(n)];
   state_.tilePath = tilePath(state_.demFolder, name);
+  state_.tileBox = tileBox(n);
   state_.mapTitle = "Tile: " + name;
   const TileBox box = tileBox(n);
   mapBounds_ = AreaBounds{box.tileWest, box.tileNorth, box.tileEast, box.tileSouth};
@@ -811,8 +814,8 @@ void TMainForm::m_terminateClick(QAction*) {
     if (!stopPressed_) stopPercent_ = lastPercent_;
     stopPressed_ = true;
   }
-  altminText_ = QString::number(state_.altMin) + QStringLiteral(" m)");
-  altmaxText_ = QString::number(state_.altMax) + QStringLiteral(" m)");
+  altminText_ = fromStd(altitudeLabel(state_, state_.altMin));
+  altmaxText_ = fromStd(altitudeLabel(state_, state_.altMax));
   if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
   dmap_->setCursor(Qt::ArrowCursor);
 }
@@ -950,13 +953,30 @@ void TMainForm::BMPSave(const std::string& name) {
   }
   SaveFileRequest request;
   request.title = QStringLiteral("Save Map");
-  request.filter = QStringLiteral("BMP Image (*.bmp)");
+  // The format follows the name's extension; a name typed without one
+  // takes that of the filter chosen.
+  request.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png);;GeoTIFF Image (*.tif *.tiff)");
   request.defaultSuffix = QStringLiteral("bmp");
   request.fileName = fromStd(defaultMapFileName(name));
   const std::optional<QString> chosen = dialogs_.saveFileName(request);
   if (!chosen || chosen->isEmpty()) return;
+  const std::string path = chosen->toStdString();
+  const std::optional<MapFormat> format = mapFormatOf(path);
+  if (!format) {
+    dialogs_.information(QStringLiteral("Maps are saved as BMP (.bmp), PNG (.png) or GeoTIFF (.tif) files: ") +
+                         QFileInfo(*chosen).fileName() + QStringLiteral(" has none of these extensions."));
+    return;
+  }
   if (QFileInfo::exists(*chosen) && !dialogs_.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
-  writeBmp(MapImage::rasterOf(userMap()), chosen->toStdString());
+  MapFileSpec spec;
+  spec.path = path;
+  spec.format = *format;
+  // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys.
+  const Raster raster = MapImage::rasterOf(userMap());
+  if (shownGeometry_ && shownGeometry_->width() == raster.width && shownGeometry_->height() == raster.height) {
+    spec.georeference = shownGeometry_->transform();
+  }
+  writeMapFile(raster, spec);
 }
 
 // ---------------------------------------------------------------------------
@@ -1128,21 +1148,28 @@ void TMainForm::sizeMap(int width, int height) {
   readout_->drawStarted(geometryOfDraw(state_, width, height));
 }
 
-void TMainForm::clearMap() { dmap_->clearPicture(); }
+void TMainForm::clearMap() {
+  dmap_->clearPicture();
+  shownGeometry_.reset();
+}
 
 void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) {
   dmap_->showRows(raster, firstRow, endRow);
   readout_->rowsShown(firstRow, endRow);
+  shownGeometry_ = drawnGeometry_;
 }
 
 void TMainForm::showRaster(const Raster& raster) {
   dmap_->showRaster(raster);
   readout_->rasterShown();
+  shownGeometry_ = drawnGeometry_;
 }
 
-void TMainForm::rowsFinished(const Raster&, int firstRow, int endRow) {
+void TMainForm::rowsFinished(int firstRow, int endRow) {
   readout_->rowsFinished(firstRow, endRow, state_.drawInBackground == 0);
 }
+
+void TMainForm::placeMap(const MapGeometry& geometry) { drawnGeometry_ = geometry; }
 
 void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
 

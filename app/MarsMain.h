@@ -19,6 +19,7 @@
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "render/DrawHost.h"
+#include "render/MapGeometry.h"
 #include "render/MapViewState.h"
 #include "select/Gazetteer.h"
 #include "select/LocMap.h"
@@ -217,7 +218,8 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   void clearMap() override;
   void showRows(const Raster& raster, int firstRow, int endRow) override;
   void showRaster(const Raster& raster) override;
-  void rowsFinished(const Raster& raster, int firstRow, int endRow) override;
+  void rowsFinished(int firstRow, int endRow) override;
+  void placeMap(const MapGeometry& geometry) override;
   void setBusy(bool busy) override;
   void setAltitudeLabels(const std::string& altmax, const std::string& altmin) override;
   void checkResolution(int resolutionIndex) override;
@@ -285,6 +287,10 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QWidget* mapArea_ = nullptr;
   QFrame* dmap2_ = nullptr;
   MapImage* dmap_ = nullptr;
+  // Where the map being drawn lies, and where the picture shown lies, for
+  // Save Map's georeference.
+  std::optional<MapGeometry> drawnGeometry_;
+  std::optional<MapGeometry> shownGeometry_;
   FolderPanel* findloc_ = nullptr;
   CustomAreaPanel* getArea_ = nullptr;
   FeatureFinder* finder_ = nullptr;

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <vector>
 
 #include "dem/MessageText.h"
 
@@ -26,51 +25,40 @@ TileFile::~TileFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void TileFile::readExactly(std::uint8_t* into, std::size_t bytes, std::int64_t offset, int firstLine) {
-  std::size_t done = 0;
-  while (done < bytes) {
-    const ssize_t got = ::pread(fd_, into + done, bytes - done, offset + static_cast<std::int64_t>(done));
-    if (got < 0) {
-      const int error = errno;
-      if (error == EINTR) continue;
-      const int line = firstLine + static_cast<int>(done / kBytesPerLine);
-      throw TileError("Cannot read line " + std::to_string(line) + " of the tile file " + quote(path_) + ": " +
-                      std::strerror(error));
-    }
-    if (got == 0) {
-      const int line = firstLine + static_cast<int>(done / kBytesPerLine);
-      throw TileError("The tile file " + quote(path_) + " ends before line " + std::to_string(line) +
-                      ": it is shorter than a MEGDR128 tile (" + std::to_string(kTileBytes) + " bytes)");
-    }
-    done += static_cast<std::size_t>(got);
-  }
+void TileFile::failRead(int line, int error) const {
+  throw TileError("Cannot read line " + std::to_string(line) + " of the tile file " + quote(path_) + ": " +
+                  std::strerror(error));
 }
 
-void TileFile::readNextLine(std::uint8_t* line) {
-  readExactly(line, kBytesPerLine, std::int64_t(nextLine_) * kBytesPerLine, nextLine_);
-  ++nextLine_;
+void TileFile::failShort(int line) const {
+  throw TileError("The tile file " + quote(path_) + " ends before line " + std::to_string(line) +
+                  ": it is shorter than a MEGDR128 tile (" + std::to_string(kTileBytes) + " bytes)");
 }
 
-void TileFile::skipLines(int count) {
-  if (count <= 0) return;
-  thread_local std::vector<std::uint8_t> scratch;
-  constexpr int kChunk = 32;
-  scratch.resize(std::size_t(kChunk) * kBytesPerLine);
-  while (count > 0) {
-    const int lines = count < kChunk ? count : kChunk;
-    readExactly(scratch.data(), std::size_t(lines) * kBytesPerLine, std::int64_t(nextLine_) * kBytesPerLine,
-                nextLine_);
-    nextLine_ += lines;
-    count -= lines;
-  }
-}
-
-void TileFile::readLine(int record, std::uint8_t* line) {
+const std::uint8_t* TileFile::fetch(int record, int wanted) {
   if (record < 0) {
     throw TileError("Line " + std::to_string(record) + " of the tile file " + quote(path_) + " does not exist");
   }
-  readExactly(line, kBytesPerLine, std::int64_t(record) * kBytesPerLine, record);
-  nextLine_ = record + 1;
+  const std::size_t bytes = std::size_t(wanted) * kBytesPerLine;
+  if (block_.size() < bytes) block_.resize(bytes);
+  blockLines_ = 0;
+  const std::int64_t offset = std::int64_t(record) * kBytesPerLine;
+  std::size_t done = 0;
+  while (done < bytes) {
+    const ssize_t got = ::pread(fd_, block_.data() + done, bytes - done, offset + static_cast<std::int64_t>(done));
+    ++reads_;
+    if (got < 0) {
+      const int error = errno;
+      if (error == EINTR) continue;
+      failRead(record + static_cast<int>(done / kBytesPerLine), error);
+    }
+    if (got == 0) break;  // the end of the file
+    done += static_cast<std::size_t>(got);
+  }
+  if (done < kBytesPerLine) failShort(record);
+  blockFirst_ = record;
+  blockLines_ = static_cast<int>(done / kBytesPerLine);
+  return block_.data();
 }
 
 int TileFile::readSample(int line, int column) {
@@ -79,8 +67,57 @@ int TileFile::readSample(int line, int column) {
                     path_ + " does not exist");
   }
   std::uint8_t bytes[2];
-  readExactly(bytes, 2, std::int64_t(line) * kBytesPerLine + std::int64_t(column) * 2, line);
+  const std::int64_t offset = std::int64_t(line) * kBytesPerLine + std::int64_t(column) * 2;
+  std::size_t done = 0;
+  while (done < sizeof bytes) {
+    const ssize_t got = ::pread(fd_, bytes + done, sizeof bytes - done, offset + static_cast<std::int64_t>(done));
+    ++reads_;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      failRead(line, errno);
+    }
+    if (got == 0) failShort(line);
+    done += static_cast<std::size_t>(got);
+  }
   return decodeSample(bytes);
 }
+
+const std::uint8_t* TileFile::next() {
+  const std::uint8_t* line = nullptr;
+  if (nextLine_ >= blockFirst_ && nextLine_ < blockFirst_ + blockLines_) {
+    line = block_.data() + std::size_t(nextLine_ - blockFirst_) * kBytesPerLine;
+  } else {
+    line = fetch(nextLine_, kBlockLines);
+  }
+  ++nextLine_;
+  return line;
+}
+
+void TileFile::readNextLine(std::uint8_t* line) { std::memcpy(line, next(), kBytesPerLine); }
+
+void TileFile::skipLines(int count) {
+  // Every line skipped is read: a file too short for them is an error here,
+  // as it would be for a reader going through them.
+  while (count > 0) {
+    if (nextLine_ < blockFirst_ || nextLine_ >= blockFirst_ + blockLines_) fetch(nextLine_, kBlockLines);
+    const int inBlock = blockFirst_ + blockLines_ - nextLine_;
+    const int skipped = count < inBlock ? count : inBlock;
+    nextLine_ += skipped;
+    count -= skipped;
+  }
+}
+
+const std::uint8_t* TileFile::line(int record) {
+  const std::uint8_t* line = nullptr;
+  if (record >= blockFirst_ && record < blockFirst_ + blockLines_) {
+    line = block_.data() + std::size_t(record - blockFirst_) * kBytesPerLine;
+  } else {
+    line = fetch(record, readAhead_ ? kBlockLines : 1);
+  }
+  nextLine_ = record + 1;
+  return line;
+}
+
+void TileFile::readLine(int record, std::uint8_t* line) { std::memcpy(line, this->line(record), kBytesPerLine); }
 
 }  // namespace tarvelon

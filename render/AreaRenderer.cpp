@@ -1,7 +1,9 @@
 #include "render/AreaRenderer.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "dem/TileFile.h"
@@ -9,6 +11,8 @@
 #include "render/BlankRaster.h"
 #include "render/ColourFunction.h"
 #include "render/DrawSync.h"
+#include "render/MapGeometry.h"
+#include "render/MapRows.h"
 #include "render/Resolution.h"
 #include "render/Rounding.h"
 #include "render/SampleColours.h"
@@ -54,38 +58,36 @@ int runLength(int first, int limit, int step) {
   return 1 + std::max(0, (end - 1 - first) / step);
 }
 
-// The tile files of one tile row, one per column run.
+// The tile files of one tile row, one per column run; runs from the same
+// tile (an area 360 degrees wide starts and ends in it) share its file.
 class RowFiles {
  public:
-  void open(const AreaLayout& layout, int tileRow, const MapViewState& state) {
+  void open(const AreaLayout& layout, int tileRow, const MapViewState& state, bool readAhead) {
     files_.clear();  // closes the row above first
+    ofRun_.clear();
+    std::vector<int> tiles;
     for (const ColumnRun& run : layout.columns) {
       const int t = layout.tileOf(tileRow, run.tileColumn);
+      const auto known = std::find(tiles.begin(), tiles.end(), t);
+      if (known != tiles.end()) {
+        ofRun_.push_back(static_cast<std::size_t>(known - tiles.begin()));
+        continue;
+      }
+      tiles.push_back(t);
+      ofRun_.push_back(files_.size());
       files_.push_back(std::make_unique<TileFile>(tilePath(state.demFolder, state.tileNames[t])));
+      files_.back()->readAhead(readAhead);
     }
     tileRow_ = tileRow;
   }
   int tileRow() const { return tileRow_; }
-  TileFile& operator[](std::size_t run) { return *files_[run]; }
+  TileFile& operator[](std::size_t run) { return *files_[ofRun_[run]]; }
 
  private:
   std::vector<std::unique_ptr<TileFile>> files_;
+  std::vector<std::size_t> ofRun_;
   int tileRow_ = -1;
 };
-
-// Processes one run of samples into row `out` (null for a row past the
-// raster) from pixel x on; samples outside -8200 .. 21250 are neither
-// counted nor coloured and repeat the colour before them.
-void colourAreaRun(const std::uint8_t* line, const ColumnRun& run, int step, const std::uint32_t* colours,
-                   std::uint8_t* out, int& x, int width, DrawProgress& progress) {
-  const std::uint8_t* first = line + std::ptrdiff_t(2) * run.firstColumn;
-  trackAltitudes<true>(first, run.count, step, progress.altMax, progress.altMin);
-  const int room = out != nullptr ? std::max(0, width - x) : 0;
-  const int stored = std::min(run.count, room);
-  progress.colour = colourRun(first, run.count, step, colours, stored > 0 ? out + std::ptrdiff_t(3) * x : nullptr,
-                              stored, progress.colour);
-  x += run.count;
-}
 
 }  // namespace
 
@@ -99,6 +101,11 @@ FittedArea fitArea(int west, int north, int east, int south) {
                             " to " + degrees(south) + " latitude";
   if (west >= east) {
     fitted.refusal = asked + " cannot be drawn: its west edge must lie west of its east edge.";
+    // 170 to -170 means the 20 degrees across the 180 degree meridian.
+    if (west > east && std::int64_t(east) + 360 > west) {
+      fitted.refusal += " To cross the 180" + std::string(kDegree) + " meridian, write the east edge as " +
+                        std::to_string(std::int64_t(east) + 360) + " (" + degrees(east) + " + 360" + kDegree + ").";
+    }
     return fitted;
   }
   if (std::int64_t(east) - west > 360) {
@@ -193,7 +200,8 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
     host.inform("The area is too small to draw at this resolution.");
     return AreaDrawResult::Refused;
   }
-  if (layout.pixels() > kMaxAreaPixels) {
+  // A host that keeps the map must hold it in memory; one with a sink does not.
+  if (host.rowSink() == nullptr && layout.pixels() > kMaxAreaPixels) {
     host.inform("A map of this area at this resolution would be " + std::to_string(layout.rasterWidth) + " x " +
                 std::to_string(layout.rasterHeight) + " pixels, more than the " +
                 std::to_string(kMaxAreaPixels / 1000000) + " million that can be drawn. Choose a lower resolution.");
@@ -203,7 +211,7 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
 
   const std::string modeText = drawingModeText(state);
   DrawProgress progress(state);
-  progress.startAtZero();
+  progress.startEmpty();
   const std::time_t start = host.now();
 
   state.areaWest = area.west;
@@ -225,22 +233,65 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
   host.setLegend("Mapping" + modeText + ".... long: " + degrees(area.west) + " to " + degrees(area.east) +
                  " .... lat: " + degrees(area.north) + " to " + degrees(area.south) + " .... Progress:");
 
+  RowSink* const sink = host.rowSink();
+  const MapGeometry geometry = MapGeometry::ofArea(layout, step);
+  const RowSink::Content content = sink != nullptr ? sink->content() : RowSink::Content::Colour;
+  const bool shaded = state.reliefShading == 1;
+  std::optional<ReliefLight> light;
+  if (shaded || content == RowSink::Content::Light) {
+    light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
+  }
+  // Where finished rows go; it outlives the rows, whose lighting thread
+  // puts rows in it.
+  struct Target : RowTarget {
+    std::function<std::uint8_t*(int)> rowOf;
+    std::function<void(int)> doneWith;
+    std::uint8_t* row(int y) override { return rowOf(y); }
+    void done(int y) override { doneWith(y); }
+  } target;
+  MapRows rows(content, shaded, width, height, geometry.rowsDrawn(), std::move(light), sink != nullptr);
+  host.placeMap(geometry);
+
   FailureCleanup cleanup(host, progress);
   RowFiles files;
-  files.open(layout, 0, state);
+  // At 100 % the rows read on line after line: read the tiles in blocks.
+  const bool readAhead = step == 1;
+  files.open(layout, 0, state, readAhead);
   host.setBusy(true);
   progress.processEvents(host);
 
   // Rows drawn directly go to the picture shown, row by row; rows drawn in
-  // background go to a raster of their own, shown when the map is done.
+  // background go to a raster of their own, shown when the map is done; a
+  // host with a sink takes them all.
   Raster screen;
   Raster offscreen;
-  std::vector<std::uint8_t> line(kBytesPerLine);
+  if (sink != nullptr) {
+    target.rowOf = [sink](int y) { return sink->rowBuffer(y); };
+    target.doneWith = [sink](int y) { sink->rowDone(y); };
+  } else {
+    target.rowOf = [&](int y) {
+      Raster& into = state.drawInBackground == 0 ? screen : offscreen;
+      if (into.empty()) into = blankRaster(width, height);
+      return into.row(y);
+    };
+    target.doneWith = [&](int y) {
+      host.rowsFinished(y, y + 1);
+      if (state.drawInBackground == 0) host.showRows(screen, y, y + 1);
+    };
+  }
+
+  std::vector<SampleRunView> runs(layout.columns.size());
   SampleColours colours;
+  int percentShown = -1;
+  // The share of the map's rows finished before the row in hand.
+  auto showPercent = [&](std::int64_t rowsBefore) {
+    percentShown = static_cast<int>(std::min<std::int64_t>(100, roundHalfEven(rowsBefore * 100, height)));
+    host.setPercent(std::to_string(percentShown) + "%");
+  };
   for (std::size_t i = 0; i < layout.rows.size(); ++i) {
     const int y = static_cast<int>(i);
     const RowSource& source = layout.rows[i];
-    if (source.tileRow != files.tileRow()) files.open(layout, source.tileRow, state);
+    if (source.tileRow != files.tileRow()) files.open(layout, source.tileRow, state, readAhead);
 
     progress.processEvents(host);
     if (state.stopRequested == 1) {
@@ -252,22 +303,24 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
     }
     colours.update(state);
 
-    const bool direct = state.drawInBackground == 0;
-    Raster& target = direct ? screen : offscreen;
-    if (target.empty() && y < height) target = blankRaster(width, height);
-    std::uint8_t* out = y < height ? target.row(y) : nullptr;
-    int x = 0;
     for (std::size_t r = 0; r < layout.columns.size(); ++r) {
-      files[r].readLine(source.line, line.data());
-      colourAreaRun(line.data(), layout.columns[r], step, colours.data(), out, x, width, progress);
+      const ColumnRun& run = layout.columns[r];
+      const std::uint8_t* first = files[r].line(source.line) + std::ptrdiff_t(2) * run.firstColumn;
+      progress.track<true>(first, run.count, step);
+      runs[r] = SampleRunView{first, run.count};
     }
-    if (direct && y < height) host.showRows(screen, y, y + 1);
-    host.setPercent(std::to_string(roundHalfEven(std::int64_t(y) * 100, height)) + "%");
+    rows.addRow(y, runs.data(), static_cast<int>(runs.size()), step, colours.data(), progress, target);
+    showPercent(y);
   }
+  rows.finish(target);
+  rows.fillBelow(target);
   files = RowFiles();
+  // Each row shows the share finished before it: when the rows number no
+  // more than the map's, the last one finished leaves it short of 100.
+  if (percentShown != 100) showPercent(height);
 
-  host.setAltitudeLabels(std::to_string(progress.altMax) + " m)", std::to_string(progress.altMin) + " m)");
-  if (state.drawInBackground == 1) {
+  host.setAltitudeLabels(altitudeLabel(state, progress.altMax), altitudeLabel(state, progress.altMin));
+  if (sink == nullptr && state.drawInBackground == 1) {
     if (offscreen.empty()) offscreen = Raster(width, height);
     host.takeRaster(std::move(offscreen));
   }

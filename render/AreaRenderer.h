@@ -11,8 +11,9 @@
 
 namespace tarvelon {
 
-// The largest map the area renderer draws; an area of the whole planet at
-// 100 % would take gigabytes.
+// The largest map the area renderer draws into a raster; an area of the
+// whole planet at 100 % would take gigabytes. A host with a row sink
+// keeps no raster and has no such limit.
 inline constexpr std::int64_t kMaxAreaPixels = 500'000'000;
 
 // Step for an area of this size: the larger of the width's and the
@@ -88,8 +89,8 @@ enum class AreaDrawResult {
 
 // Draws (west, north, east, south), fitted by fitArea; with
 // state.autoResolution 1 at its own step, else at state.sampleStep
-// (1 .. 48). An area that cannot be drawn, or would exceed kMaxAreaPixels,
-// is refused through host.inform and changes nothing. Throws TileError when
+// (1 .. 48). An area that cannot be drawn, or would exceed kMaxAreaPixels
+// for a host without a row sink, is refused through host.inform and changes nothing. Throws TileError when
 // a tile cannot be opened or read, after closing its files, restoring the
 // cursor and emptying the percentage.
 AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& state, DrawHost& host);

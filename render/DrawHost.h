@@ -6,8 +6,11 @@
 #include <string>
 
 #include "render/Raster.h"
+#include "render/RowSink.h"
 
 namespace tarvelon {
+
+class MapGeometry;
 
 class DrawHost {
  public:
@@ -22,6 +25,11 @@ class DrawHost {
 
   // Sizes the image to width x height and its panel 16 pixels larger.
   virtual void sizeMap(int width, int height) = 0;
+  // Where the map being drawn lies: which sample each pixel shows and the
+  // georeference. Told once per draw, after sizeMap and before any row is
+  // shown; the rows shown from then on (showRows, showRaster, takeRaster)
+  // are this map's.
+  virtual void placeMap(const MapGeometry& /*geometry*/) {}
   // Empties the picture shown.
   virtual void clearMap() = 0;
   // The picture becomes `raster`'s size (a blank one, if it was not) and
@@ -33,11 +41,16 @@ class DrawHost {
   // The same, for a raster the renderer no longer needs: a host may keep it
   // instead of copying it (a whole tile at 100 % is 195 MB).
   virtual void takeRaster(Raster&& raster) { showRaster(raster); }
+  // Rows firstRow .. endRow - 1 of the raster being drawn are finished,
+  // shown or not (drawing in background they are not yet): a host that
+  // reads the map back knows from it which rows hold the map.
+  virtual void rowsFinished(int /*firstRow*/, int /*endRow*/) {}
 
-  // Rows firstRow .. endRow - 1 of the raster being drawn are finished and
-  // will not change again in this draw, whatever is shown. A host that
-  // saves the map can write them out now; it must not keep `raster`.
-  virtual void rowsFinished(const Raster& /*raster*/, int /*firstRow*/, int /*endRow*/) {}
+  // A host that writes the map somewhere rather than show it gives the
+  // renderers a sink: they then keep no raster, hand it every row of the
+  // map in order as it is finished, and show nothing (no showRows,
+  // showRaster or takeRaster). The sink must stay valid for the draw.
+  virtual RowSink* rowSink() { return nullptr; }
 
   // Hourglass (true) or normal cursor over the map.
   virtual void setBusy(bool busy) = 0;

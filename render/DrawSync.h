@@ -9,36 +9,52 @@
 #include "render/DrawHost.h"
 #include "render/MapViewState.h"
 #include "render/SampleColours.h"
+#include "render/SampleRun.h"
 
 namespace tarvelon {
 
 struct DrawProgress {
+  // Highest and lowest elevation counted so far; meaningful once `counted`.
   int altMax = 0;
   int altMin = 0;
+  bool counted = false;
   std::uint32_t colour = 0;  // the current colour as a table entry
 
   explicit DrawProgress(MapViewState& state) : state_(state) { load(); }
 
-  // A draw starts its highest and lowest at 0 m: they take part in the
-  // tracking, so the highest is never below 0 and the lowest never above.
-  void startAtZero() {
-    altMax = 0;
-    altMin = 0;
+  // A draw starts with no elevation counted: the highest and lowest are
+  // those of the first sample it counts, not 0 m.
+  void startEmpty() {
+    counted = false;
     store();
+    load();
+  }
+
+  // Counts a run of `count` samples, `step` apart; with kColourRangeOnly
+  // only those within -8200 .. 21250.
+  template <bool kColourRangeOnly>
+  void track(const std::uint8_t* first, int count, int step) {
+    if (count <= 0) return;
+    trackAltitudes<kColourRangeOnly>(first, count, step, altMax, altMin);
+    // Until a sample is counted the two hold the ends of the 16-bit range,
+    // which only a counted sample can pass.
+    counted = counted || !kColourRangeOnly || altMax >= kMinElevation;
   }
 
   // The values reached so far into the state.
   void store() {
-    state_.altMax = altMax;
-    state_.altMin = altMin;
+    state_.altMax = counted ? altMax : 0;
+    state_.altMin = counted ? altMin : 0;
+    state_.altitudesFound = counted ? 1 : 0;
     // Only a colour actually set is written back, so that the state keeps
     // its exact result when nothing was coloured.
     if (colour != loadedColour_) state_.pixel = SampleColours::unpack(colour);
   }
   // The state's values, as a command may have left them.
   void load() {
-    altMax = state_.altMax;
-    altMin = state_.altMin;
+    counted = state_.altitudesFound == 1;
+    altMax = counted ? state_.altMax : -32768;
+    altMin = counted ? state_.altMin : 32767;
     colour = loadedColour_ = SampleColours::pack(state_.pixel);
   }
   // Lets events run with the state up to date.
@@ -52,6 +68,12 @@ struct DrawProgress {
   MapViewState& state_;
   std::uint32_t loadedColour_ = 0;
 };
+
+// Text of the optimise-shading dialog's altmax or altmin label: the
+// elevation and " m)", or "none)" after a draw that counted no sample.
+inline std::string altitudeLabel(const MapViewState& state, int elevation) {
+  return state.altitudesFound == 1 ? std::to_string(elevation) + " m)" : std::string("none)");
+}
 
 // The drawing message's words for where the map is drawn.
 inline std::string drawingModeText(const MapViewState& state) {

@@ -37,8 +37,11 @@ struct MapViewState {
   int areaEast = 0;
   int areaSouth = 0;
 
+  // Highest and lowest elevation of the last draw, from the samples it
+  // counted; with altitudesFound 0 it counted none, and both are 0.
   int altMax = 0;
   int altMin = 0;
+  int altitudesFound = 0;
 
   // Relief shading: the scheme's colours lit by a sun over the terrain.
   // 0 draws the plain colours.

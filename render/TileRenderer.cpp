@@ -1,11 +1,15 @@
 #include "render/TileRenderer.h"
 
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include "dem/TileFile.h"
 #include "render/BlankRaster.h"
 #include "render/DrawSync.h"
+#include "render/MapGeometry.h"
+#include "render/MapRows.h"
 #include "render/Resolution.h"
 #include "render/Rounding.h"
 #include "render/SampleColours.h"
@@ -24,14 +28,11 @@ std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::t
 
 namespace {
 
-// Takes `count` samples of a line, `step` samples apart from the first:
-// tracks the highest and lowest and colours them. Only the first `stored`
-// are written to `out`: at step 13 a line has one sample more than the
-// raster has columns.
-void colourTileLine(const std::uint8_t* line, int step, int count, int stored, const std::uint32_t* colours,
-                    std::uint8_t* out, DrawProgress& progress) {
-  trackAltitudes<false>(line, count, step, progress.altMax, progress.altMin);
-  progress.colour = colourRun(line, count, step, colours, out, stored, progress.colour);
+// The tile a tile map shows, for its latitudes: the state's tile box.
+int tileOfState(const MapViewState& state) {
+  TileBox box;
+  const int t = tileAt(state.tileBox.tileWest, state.tileBox.tileNorth, box);
+  return t == kNoTile ? 0 : t;
 }
 
 }  // namespace
@@ -44,12 +45,31 @@ void drawTile(MapViewState& state, DrawHost& host) {
   const std::string modeText = drawingModeText(state);
 
   DrawProgress progress(state);
-  progress.startAtZero();
+  progress.startEmpty();
   const std::time_t start = host.now();
 
   const MapSize size = tileMapSize(step);
   host.sizeMap(size.width, size.height);
-  Raster raster = blankRaster(size.width, size.height);
+  RowSink* const sink = host.rowSink();
+  Raster raster = sink != nullptr ? Raster() : blankRaster(size.width, size.height);
+
+  const MapGeometry geometry = MapGeometry::ofTile(tileOfState(state), step);
+  const RowSink::Content content = sink != nullptr ? sink->content() : RowSink::Content::Colour;
+  const bool shaded = state.reliefShading == 1;
+  std::optional<ReliefLight> light;
+  if (shaded || content == RowSink::Content::Light) {
+    light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
+  }
+  // Where finished rows go; it outlives the rows, whose lighting thread
+  // puts rows in it.
+  struct Target : RowTarget {
+    std::function<std::uint8_t*(int)> rowOf;
+    std::function<void(int)> doneWith;
+    std::uint8_t* row(int y) override { return rowOf(y); }
+    void done(int y) override { doneWith(y); }
+  } target;
+  MapRows rows(content, shaded, size.width, size.height, geometry.rowsDrawn(), std::move(light), sink != nullptr);
+  host.placeMap(geometry);
 
   int lineCounter = 1;
   int row = 0;
@@ -57,35 +77,44 @@ void drawTile(MapViewState& state, DrawHost& host) {
   host.setBusy(true);
   FailureCleanup cleanup(host, progress);
 
-  // Samples 0, step, 2 * step, ... below column 11519.
-  const int samplesPerLine = (kColumnSpan - 1) / step + 1;
-  const int stored = samplesPerLine < size.width ? samplesPerLine : size.width;
+  // Finished rows go to the sink, or into the raster; drawing directly, the
+  // picture becomes the raster as it stands: all of it the first time, then
+  // only the rows it does not show yet.
   int rowsShown = 0;  // rows 0 .. rowsShown - 1 of the picture show the raster
   bool pictureReplaced = false;
+  if (sink != nullptr) {
+    target.rowOf = [sink](int y) { return sink->rowBuffer(y); };
+    target.doneWith = [sink](int y) { sink->rowDone(y); };
+  } else {
+    target.rowOf = [&raster](int y) { return raster.row(y); };
+    target.doneWith = [&](int y) {
+      host.rowsFinished(y, y + 1);
+      if (state.drawInBackground != 0) return;
+      host.showRows(raster, pictureReplaced ? rowsShown : 0, pictureReplaced ? y + 1 : size.height);
+      pictureReplaced = true;
+      rowsShown = y + 1;
+    };
+  }
+
+  // Samples 0, step, 2 * step, ... below column 11519.
+  const int samplesPerLine = (kColumnSpan - 1) / step + 1;
+  bool stopped = false;
+  SampleColours colours;
   {
     TileFile file(state.tilePath);
-    std::vector<std::uint8_t> line(kBytesPerLine);
-    SampleColours colours;
     do {
-      file.readNextLine(line.data());
+      const std::uint8_t* line = file.next();
       progress.processEvents(host);
       if (state.stopRequested == 1) {
         state.stopRequested = 0;
         lineCounter = kLinesPerTile;  // this line is still drawn
+        stopped = true;
       }
       colours.update(state);
       if (row < size.height) {
-        colourTileLine(line.data(), step, samplesPerLine, stored, colours.data(), raster.row(row), progress);
-        if (state.drawInBackground == 0) {
-          // The picture becomes the raster as it stands: all of it the first
-          // time, then only the rows it does not show yet.
-          const int from = pictureReplaced ? rowsShown : 0;
-          const int to = pictureReplaced ? row + 1 : size.height;
-          host.showRows(raster, from, to);
-          pictureReplaced = true;
-          rowsShown = row + 1;
-        }
-        host.rowsFinished(raster, row, row + 1);
+        progress.track<false>(line, samplesPerLine, step);
+        const SampleRunView run{line, samplesPerLine};
+        rows.addRow(row, &run, 1, step, colours.data(), progress, target);
       }
       lineCounter += step;
       ++row;
@@ -93,18 +122,22 @@ void drawTile(MapViewState& state, DrawHost& host) {
       host.setPercent(std::to_string(roundHalfEven(std::int64_t(lineCounter) * 100, kLinesPerTile)) + "%");
     } while (lineCounter < kLinesPerTile - step);
   }
+  rows.finish(target);
+  if (!stopped) rows.fillBelow(target);
   progress.processEvents(host);
 
-  host.setAltitudeLabels(std::to_string(progress.altMax) + " m)", std::to_string(progress.altMin) + " m)");
-  const int rowsDrawn = row < size.height ? row : size.height;
-  if (state.drawInBackground == 1) {
-    host.takeRaster(std::move(raster));
-  } else if (!pictureReplaced) {
-    // Switched to direct drawing after the last line: show the map now
-    // rather than leave the old picture.
-    host.showRows(raster, 0, size.height);
-  } else if (rowsShown < rowsDrawn) {
-    host.showRows(raster, rowsShown, rowsDrawn);
+  host.setAltitudeLabels(altitudeLabel(state, progress.altMax), altitudeLabel(state, progress.altMin));
+  if (sink == nullptr) {
+    const int rowsDrawn = rows.rowsFinished();
+    if (state.drawInBackground == 1) {
+      host.takeRaster(std::move(raster));
+    } else if (!pictureReplaced) {
+      // Switched to direct drawing after the last line: show the map now
+      // rather than leave the old picture.
+      host.showRows(raster, 0, size.height);
+    } else if (rowsShown < rowsDrawn) {
+      host.showRows(raster, rowsShown, rowsDrawn);
+    }
   }
   raster = Raster();
 

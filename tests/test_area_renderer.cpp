@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <set>
 #include <utility>
@@ -89,6 +90,12 @@ TEST(FitArea, RefusesAreasWithNothingToDraw) {
     EXPECT_FALSE(fitted.drawable);
     EXPECT_NE(fitted.refusal.find(c.reason), std::string::npos) << fitted.refusal;
   }
+  // An east edge written west of the west edge, meant across 180 degrees.
+  EXPECT_NE(fitArea(170, 10, -170, 0).refusal.find("To cross the 180" + kDeg + " meridian, write the east edge as 190 (-170" +
+                                                   kDeg + " + 360" + kDeg + ")."),
+            std::string::npos)
+      << fitArea(170, 10, -170, 0).refusal;
+  EXPECT_EQ(fitArea(10, 20, 10, 0).refusal.find("meridian"), std::string::npos);
 }
 
 // Columns first, first + step, ... of one run.
@@ -553,6 +560,48 @@ TEST_F(AreaDraw, SamplesOutsideTheColourRangeRepeatThePreviousColour) {
   ASSERT_EQ(drawArea(0, 20, 10, 19, state, host), AreaDrawResult::Completed);
   EXPECT_EQ(host.picture.row(0)[0], 7);
   EXPECT_EQ(host.picture.row(0)[2], 9);
+}
+
+TEST_F(AreaDraw, AltitudesComeFromTheSamplesCountedOrThereAreNone) {
+  // 0..10 E, 20..19 N in tile 6 at step 24: lines 3072, 3096, ... 3176.
+  const int first = lineOfLatitude(44, 20);
+  auto fill = [&](const std::function<int(int line, int column)>& sample) {
+    for (int line = first; line < first + 128; line += 24) {
+      testing::writeTileLine(pathOf(6), line, [&](int column) { return sample(line, column); });
+    }
+  };
+  state.sampleStep = 24;
+  // Wholly below 0 m: the highest is the highest sample, not 0 m.
+  fill([first](int line, int column) { return line == first && column == 24 ? -2721 : -2800 - (line + column) % 500; });
+  RecordingHost host;
+  ASSERT_EQ(drawArea(0, 20, 10, 19, state, host), AreaDrawResult::Completed);
+  EXPECT_EQ(state.altitudesFound, 1);
+  EXPECT_EQ(state.altMax, -2721);
+  EXPECT_EQ(host.altmax, "-2721 m)");
+  EXPECT_LE(state.altMin, -3100);
+
+  // No sample in -8200 .. 21250: none counted, and the labels say so.
+  fill([](int, int column) { return column % 2 == 0 ? -32768 : 21251; });
+  ASSERT_EQ(drawArea(0, 20, 10, 19, state, host), AreaDrawResult::Completed);
+  EXPECT_EQ(state.altitudesFound, 0);
+  EXPECT_EQ(state.altMax, 0);
+  EXPECT_EQ(state.altMin, 0);
+  EXPECT_EQ(host.altmax, "none)");
+  EXPECT_EQ(host.altmin, "none)");
+}
+
+TEST_F(AreaDraw, TheProgressEndsAt100PercentOnEveryArea) {
+  // 2 degrees at step 8 are 32 rows of a map 32 rows high: the last row
+  // starts at 97 %. At step 24 the rows number one more than the map's.
+  for (auto [area, step] : {std::pair{AreaBounds{0, 20, 3, 18}, 8}, {AreaBounds{0, 20, 10, 19}, 24},
+                            {AreaBounds{-60, 58, 0, 32}, 10}}) {
+    state.sampleStep = step;
+    RecordingHost host;
+    ASSERT_EQ(drawArea(area.west, area.north, area.east, area.south, state, host), AreaDrawResult::Completed);
+    ASSERT_GE(host.percents.size(), 2u);
+    EXPECT_EQ(host.percents[host.percents.size() - 2], "100%") << area.west << " " << area.north;
+    for (const std::string& p : host.percents) EXPECT_LE(std::atoi(p.c_str()), 100);
+  }
 }
 
 TEST_F(AreaDraw, AShortTileEndsTheDrawWithTheCursorRestored) {

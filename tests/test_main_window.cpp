@@ -3,6 +3,7 @@
 // background drawing, Save Map and Exit.
 #include <QAction>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -686,7 +687,8 @@ class MainWindowTest : public QObject {
     dialogs.saveAnswers.push_back(QString());  // Cancel
     form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
     QCOMPARE(dialogs.lastSave.fileName, QStringLiteral("NorthSouth&East.bmp"));
-    QCOMPARE(dialogs.lastSave.filter, QStringLiteral("BMP Image (*.bmp)"));
+    QCOMPARE(dialogs.lastSave.filter,
+             QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png);;GeoTIFF Image (*.tif *.tiff)"));
     QCOMPARE(dialogs.lastSave.defaultSuffix, QStringLiteral("bmp"));
     QCOMPARE(dialogs.shown.size(), size_t(1));
 
@@ -736,7 +738,7 @@ class MainWindowTest : public QObject {
     std::signal(SIGXFSZ, previous);
     QCOMPARE(dialogs.texts(Kind::Error).size(), 1);
     QCOMPARE(readText(path.toStdString()), bmp);
-    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 3);  // with Map.bpw and Map.prj
 
     // With the picture gone there is nothing to save.
     dialogs.clear();
@@ -744,6 +746,41 @@ class MainWindowTest : public QObject {
     act(form, "m_SaveMap")->trigger();
     QCOMPARE(dialogs.texts(Kind::Information).size(), 1);
     QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 0);
+  }
+
+  void saveMapWritesTheFormatOfTheExtensionPlacedOnMars() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();  // tile 1: 180 .. 90 W, 88 .. 44 N, at step 24
+    ScratchDir out;
+    FakeDialogs& dialogs = s->dialogs;
+    const std::string world = "0.1875\n0\n0\n-0.1875\n-179.99609375\n87.99609375\n";
+
+    dialogs.saveAnswers.push_back(QString::fromStdString(out.file("map.png")));
+    act(form, "m_SaveMap")->trigger();
+    QVERIFY(!dialogs.unanswered);
+    QCOMPARE(dialogs.texts(Kind::Error).size(), 0);
+    QCOMPARE(readText(out.file("map.png")).substr(0, 8), std::string("\x89PNG\r\n\x1a\n"));
+    QCOMPARE(readText(out.file("map.pgw")), world);
+    QVERIFY(readText(out.file("map.prj")).find("3396190.0") != std::string::npos);
+    // The PNG holds the shown picture.
+    const QImage png(QString::fromStdString(out.file("map.png")));
+    QCOMPARE(png.size(), QSize(480, 235));
+    QCOMPARE(png.pixel(0, 0), expectedColour(1, 1, 1000));
+
+    dialogs.clear();
+    dialogs.saveAnswers.push_back(QString::fromStdString(out.file("map.TIF")));
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(readText(out.file("map.TIF")).substr(0, 4), std::string("II*\0", 4));
+
+    // Any other extension is refused with a message, and nothing written.
+    dialogs.clear();
+    dialogs.saveAnswers.push_back(QString::fromStdString(out.file("map.jpg")));
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Information).size(), 1);
+    QVERIFY(dialogs.texts(Kind::Information)[0].contains(QStringLiteral("map.jpg")));
+    QVERIFY(!std::filesystem::exists(out.file("map.jpg")));
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 4);
   }
 
   void aTileThatCannotBeReadIsReportedAndTheProgramGoesOn() {

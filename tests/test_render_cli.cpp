@@ -2,13 +2,33 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <set>
+
+#include "dem/TileNames.h"
 #include "dem/TileSet.h"
+#include "export/MapFile.h"
+#include "render/AreaRenderer.h"
+#include "render/BmpWriter.h"
 #include "render/ColourFunction.h"
+#include "render/MapGeometry.h"
+#include "render/TileRenderer.h"
+#include "tests/ImageFiles.h"
+#include "tests/RecordingHost.h"
 #include "tests/TestFiles.h"
+#include "tools/Progress.h"
 
 namespace tarvelon {
 namespace {
@@ -47,11 +67,18 @@ class RenderCli : public ::testing::Test {
   std::string data(const std::string& name = "") const { return (dir.path() / "data" / name).string(); }
   std::string work(const std::string& name = "") const { return (dir.path() / "work" / name).string(); }
 
-  // Runs the tool in the work folder.
-  Outcome run(const std::vector<std::string>& args) const {
+  // The shell command that runs the tool in the work folder.
+  std::string toolCommand(const std::vector<std::string>& args) const {
     std::string command = "cd " + quote(work()) + " && " + quote(TARVELON_RENDER_PATH);
     for (const auto& arg : args) command += " " + quote(arg);
-    command += " > " + quote(dir.file("out.txt")) + " 2> " + quote(dir.file("err.txt")) + " < /dev/null";
+    return command;
+  }
+  // Runs the tool in the work folder.
+  Outcome run(const std::vector<std::string>& args) const { return runCommand(toolCommand(args)); }
+  // Runs a shell command, its output and errors kept.
+  Outcome runCommand(std::string command) const {
+    command = "(" + command + ") > " + quote(dir.file("out.txt")) + " 2> " + quote(dir.file("err.txt")) +
+              " < /dev/null";
     const int status = std::system(command.c_str());
     Outcome result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -95,7 +122,17 @@ TEST_F(RenderCli, DrawsATileToABitmapAndSaysWhatItDrew) {
   EXPECT_EQ(le32(bmp, 22), 235u);
   EXPECT_EQ(bmp[28], 24);
   EXPECT_EQ(bmp.size(), 54u + 1440u * 235u);
-  EXPECT_EQ(workFiles(), std::vector<std::string>{"map.bmp"});
+  // Placed on Mars: tile 3 spans 0 .. 90 E, 88 .. 44 N; pixel (0, 0) is
+  // centred on sample 0, half a sample inside the corner, and is 24 samples
+  // a side.
+  std::vector<std::string> files = workFiles();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"map.bmp", "map.bpw", "map.prj"}));
+  EXPECT_EQ(testing::readText(work("map.bpw")), "0.1875\n0\n0\n-0.1875\n0.00390625\n87.99609375\n");
+  EXPECT_NE(testing::readText(work("map.prj")).find("SPHEROID[\"Mars_2000_Sphere_IAU_IAG\",3396190.0,0.0]"),
+            std::string::npos);
+  EXPECT_NE(r.out.find("placed on Mars by " + work("map.bpw") + " and " + work("map.prj") + "\n"), std::string::npos)
+      << r.out;
 
   // Raster row y is file row 234 - y; the last raster row is never drawn.
   auto pixel = [&](int x, int y) {
@@ -113,7 +150,9 @@ TEST_F(RenderCli, DrawsATileToABitmapAndSaysWhatItDrew) {
   EXPECT_EQ(pixel(1, 1), colourOf(-555));
   EXPECT_EQ(pixel(479, 1), colourOf(10));
   EXPECT_EQ(pixel(7, 2), colourOf(0));  // sparse lines read as 0 m
-  EXPECT_EQ(pixel(300, 234), (std::vector<int>{0, 0, 0}));
+  // The last row is never drawn: it repeats the row above it.
+  EXPECT_EQ(pixel(300, 234), pixel(300, 233));
+  EXPECT_EQ(pixel(0, 234), pixel(0, 233));
 }
 
 TEST_F(RenderCli, DrawsAnAreaAtItsOwnStepOrTheOneGiven) {
@@ -197,8 +236,7 @@ TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
       {{"area", "10", "-10", "20", "-20", "--data", data(), "-o", "a.bmp"}, "megt00n000hb.img\" ends before line"},
       {{"area", "10", "20", "10", "0", "--data", data(), "-o", "a.bmp"}, "west edge must lie west of its east edge"},
       {{"area", "0", "95", "10", "89", "--data", data(), "-o", "a.bmp"}, "lies outside the elevation data"},
-      {{"area", "-180", "88", "180", "-88", "--step", "1", "--data", data(), "-o", "a.bmp"},
-       "46076 x 22528 pixels, more than 500 million"},
+      {{"area", "170", "10", "-170", "0", "--data", data(), "-o", "a.bmp"}, "write the east edge as 190"},
       {{"tile", "3", "--data", data(), "-o", dir.file("gone/a.bmp")}, "Cannot write"},
   };
   for (const Case& c : cases) {
@@ -428,6 +466,283 @@ TEST_F(RenderCli, AFeatureNameThatIsNotOneSaysWhatItCouldBe) {
   EXPECT_EQ(none.exitCode, 2);
   EXPECT_NE(none.err.find("Usage: tarvelon-render feature NAME"), std::string::npos);
   EXPECT_TRUE(workFiles().empty());
+}
+
+// ---------------------------------------------------------------------------
+// Maps streamed to their files and placed on Mars.
+
+// Samples that depend on tile, line and column, a few outside the colour
+// range.
+int sampleOf(int tile, int line, int column) {
+  if ((line * 3 + column) % 89 == 0) return 32767;
+  return -8000 + static_cast<int>((std::int64_t(tile) * 1000003 + std::int64_t(line) * 7919 +
+                                   std::int64_t(column) * 13) %
+                                  28000);
+}
+
+class RenderCliMaps : public RenderCli {
+ protected:
+  void SetUp() override {
+    RenderCli::SetUp();
+    state.demFolder = data();
+    state.tileNames = assignTileNames(testing::publishedTileNames()).tiles;
+  }
+  std::string tileFile(int tile) const { return tilePath(state.demFolder, state.tileNames[tile]); }
+  void writeLine(int tile, int line, const std::function<int(int)>& sample) {
+    testing::writeTileLine(tileFile(tile), line, sample);
+  }
+  // Writes every line an area reads at a step.
+  void writeArea(const AreaBounds& area, int step) {
+    const AreaLayout layout = layoutArea(area, step);
+    for (const RowSource& row : layout.rows) {
+      for (const ColumnRun& run : layout.columns) {
+        const int tile = layout.tileOf(row.tileRow, run.tileColumn);
+        writeLine(tile, row.line, [&](int column) { return sampleOf(tile, row.line, column); });
+      }
+    }
+  }
+  // A corner of a map as `gdalinfo -json` gives it: "lowerRight":[ x, y ]
+  // (to 3 decimals only past 180 degrees).
+  static std::pair<double, double> corner(const std::string& json, const std::string& name) {
+    const std::size_t at = json.find("\"" + name + "\":");
+    const std::size_t open = at == std::string::npos ? at : json.find('[', at);
+    if (open == std::string::npos) return {NAN, NAN};
+    double x = NAN, y = NAN;
+    std::sscanf(json.c_str() + open + 1, " %lf , %lf", &x, &y);
+    return {x, y};
+  }
+  // The affine georeference GDAL reads: west edge, pixel width, rotation,
+  // north edge, rotation, minus the pixel height.
+  static std::vector<double> geoTransform(const std::string& json) {
+    std::vector<double> t(6, NAN);
+    const std::size_t at = json.find("\"geoTransform\":");
+    const std::size_t open = at == std::string::npos ? at : json.find('[', at);
+    if (open == std::string::npos) return t;
+    std::sscanf(json.c_str() + open + 1, " %lf , %lf , %lf , %lf , %lf , %lf", &t[0], &t[1], &t[2], &t[3], &t[4],
+                &t[5]);
+    return t;
+  }
+
+  MapViewState state;
+};
+
+TEST_F(RenderCliMaps, StreamedMapsHoldTheBytesOfTheWholeRasterWrittenAtOnce) {
+  // Tile 7 (0 .. 90 E, 44 .. 0 N) at step 8, relief shading on: what the
+  // tool streams row by row is what Save Map writes from the whole picture.
+  for (int line = 0; line < kLinesPerTile; line += 8) {
+    writeLine(6, line, [line](int column) { return sampleOf(6, line, column); });
+  }
+  state.tilePath = tileFile(6);
+  state.tileBox = tileBox(6);
+  state.sampleStep = 8;
+  state.colourScheme = 5;
+  state.shadingMode = 2;
+  state.reliefShading = 1;
+  state.drawInBackground = 1;
+  testing::RecordingHost window;
+  drawTile(state, window);
+  const MapGeometry geometry = MapGeometry::ofTile(6, 8);
+  for (const std::string& name : {std::string("map.bmp"), std::string("map.png"), std::string("map.tif")}) {
+    const Outcome r = run({"tile", "7", "--step", "8", "--scheme", "5", "--mode", "2", "--hillshade", "--data",
+                           data(), "-o", name});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    MapFileSpec spec{dir.file(name), *mapFormatOf(name), 0, 0, RowSink::Content::Colour, geometry.transform()};
+    writeMapFile(window.picture, spec);
+    EXPECT_EQ(testing::readText(work(name)), testing::readText(dir.file(name))) << name;
+  }
+  writeBmp(window.picture, dir.file("old.bmp"));
+  EXPECT_EQ(testing::readText(work("map.bmp")), testing::readText(dir.file("old.bmp")));
+  EXPECT_EQ(testing::readText(work("map.pgw")), testing::readText(dir.file("map.pgw")));
+}
+
+TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
+  // Across the 180 degree meridian and the tile row at 44 N.
+  const AreaBounds area{170, 46, 190, 42};
+  writeArea(area, 24);
+  const MapGeometry geometry = MapGeometry::ofArea(layoutArea(area, 24), 24);
+  const GeoTransform t = geometry.transform();
+  for (const std::vector<std::string>& extra : {std::vector<std::string>{}, {"--elevation"}}) {
+    std::vector<std::string> args = {"area", "170", "46", "190", "42", "--step", "24", "--data", data(), "-o", "a.tif"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const Outcome r = run(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Outcome info = runCommand("gdalinfo " + quote(work("a.tif")));
+    ASSERT_EQ(info.exitCode, 0) << "gdalinfo (Debian gdal-bin, scripts/setup.sh installs it): " << info.err;
+    const std::string json = runCommand("gdalinfo -json " + quote(work("a.tif"))).out;
+    EXPECT_EQ(geoTransform(json), (std::vector<double>{t.west, t.pixelWidth, 0, t.north, 0, -t.pixelHeight}));
+    const auto [west, north] = corner(json, "upperLeft");
+    const auto [east, south] = corner(json, "lowerRight");
+    EXPECT_NEAR(west, t.west, 1e-7) << info.out;
+    EXPECT_NEAR(north, t.north, 1e-7);
+    EXPECT_NEAR(east, t.west + geometry.width() * t.pixelWidth, 1e-3);
+    EXPECT_NEAR(south, t.north - geometry.height() * t.pixelHeight, 1e-3);
+    EXPECT_GT(east, 189);  // east of 180 the longitudes go on
+    EXPECT_NE(info.out.find("Size is " + std::to_string(geometry.width()) + ", " + std::to_string(geometry.height())),
+              std::string::npos);
+    EXPECT_NE(info.out.find("ELLIPSOID[\"unnamed\",3396190,0,"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("GEOGCRS[\"GCS_Mars_2000_Sphere\""), std::string::npos);
+    if (!extra.empty()) {
+      EXPECT_NE(info.out.find("Type=Int16"), std::string::npos);
+      EXPECT_NE(info.out.find("NoData Value=-32768"), std::string::npos);
+    }
+  }
+  // GDAL places the PNG by its world file alike.
+  ASSERT_EQ(run({"area", "170", "46", "190", "42", "--step", "24", "--data", data(), "-o", "a.png"}).exitCode, 0);
+  const Outcome png = runCommand("gdalinfo -json " + quote(work("a.png")));
+  EXPECT_NE(png.out.find("a.pgw"), std::string::npos) << png.out;
+  EXPECT_EQ(geoTransform(png.out), (std::vector<double>{t.west, t.pixelWidth, 0, t.north, 0, -t.pixelHeight}));
+}
+
+TEST_F(RenderCliMaps, ElevationsAreTheSamplesAcrossTilesAndTheMeridian) {
+  const AreaBounds area{170, 46, 190, 42};
+  writeArea(area, 13);
+  const Outcome r =
+      run({"area", "170", "46", "190", "42", "--step", "13", "--elevation", "--data", data(), "-o", "e.tif"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const MapGeometry geometry = MapGeometry::ofArea(layoutArea(area, 13), 13);
+  const auto image = testing::readTiff(work("e.tif"));
+  ASSERT_TRUE(image);
+  ASSERT_EQ(image->width, geometry.width());
+  ASSERT_EQ(image->height, geometry.height());
+  int nodata = 0;
+  std::set<int> tiles;
+  for (int y = 0; y < image->height; ++y) {
+    for (int x = 0; x < image->width; ++x) {
+      const auto sample = geometry.sampleAt(x, y);
+      ASSERT_TRUE(sample);
+      tiles.insert(sample->tile);
+      const int v = sampleOf(sample->tile, sample->line, sample->column);
+      const int expected = v >= kMinElevation && v <= kMaxElevation ? v : -32768;
+      nodata += expected == -32768 ? 1 : 0;
+      ASSERT_EQ(image->sample(x, y), expected) << x << ", " << y;
+    }
+  }
+  EXPECT_EQ(tiles, (std::set<int>{3, 0, 7, 4}));
+  EXPECT_GT(nodata, 0);
+  EXPECT_NE(r.out.find("written to " + work("e.tif")), std::string::npos);
+}
+
+TEST_F(RenderCliMaps, TheShadeAgreesWithGdaldemHillshadeOnTheEquator) {
+  // Smooth hills on 0 .. 4 E, 0 .. 2 S, drawn at 100 %.
+  auto height = [](int line, int column) {
+    return static_cast<int>(2000 * std::sin(column / 17.0) * std::cos(line / 23.0) + 5.0 * column);
+  };
+  for (int line = 0; line < 256; ++line) writeLine(10, line, [&](int column) { return height(line, column); });
+  const std::vector<std::string> area = {"area", "0", "0", "4", "-2", "--step", "1", "--data", data()};
+  auto with = [&](std::vector<std::string> extra) {
+    std::vector<std::string> args = area;
+    args.insert(args.end(), extra.begin(), extra.end());
+    return run(args);
+  };
+  ASSERT_EQ(with({"--elevation", "-o", "e.tif"}).exitCode, 0);
+  const Outcome shade = with({"--shade-only", "-o", "s.tif"});
+  ASSERT_EQ(shade.exitCode, 0) << shade.err;
+  // gdaldem takes the spacing as degrees times its scale: metres per
+  // degree on the Mars sphere.
+  const Outcome gdal = runCommand("gdaldem hillshade -q -s 59274.6996 -az 315 -alt 45 " + quote(work("e.tif")) +
+                                  " " + quote(work("g.tif")));
+  ASSERT_EQ(gdal.exitCode, 0) << "gdaldem (Debian gdal-bin, scripts/setup.sh installs it): " << gdal.err;
+  const auto ours = testing::readTiff(work("s.tif"));
+  const auto theirs = testing::readTiff(work("g.tif"));
+  ASSERT_TRUE(ours && theirs);
+  ASSERT_EQ(ours->width, theirs->width);
+  ASSERT_EQ(ours->height, theirs->height);
+  int largest = 0;
+  std::set<int> levels;
+  for (int y = 2; y < ours->height - 2; ++y) {
+    for (int x = 2; x < ours->width - 2; ++x) {
+      largest = std::max(largest, std::abs(int(ours->row(y)[x]) - int(theirs->row(y)[x])));
+      levels.insert(ours->row(y)[x]);
+    }
+  }
+  EXPECT_LE(largest, 2);
+  EXPECT_GT(levels.size(), 40u);  // hills lit and in shadow, not a flat grey
+}
+
+TEST_F(RenderCliMaps, AnUnwritableTargetIsRefusedBeforeDrawingInEveryFormat) {
+  testing::writeText(work("plain.txt"), "a file, not a folder");
+  std::vector<std::string> targets = {"plain.txt/map.bmp", "plain.txt/map.png", "plain.txt/map.tif"};
+  if (::geteuid() != 0) {  // permissions do not hold for root
+    fs::create_directory(work("locked"));
+    fs::permissions(work("locked"), fs::perms::owner_read | fs::perms::owner_exec);
+    targets.insert(targets.end(), {"locked/map.bmp", "locked/map.png", "locked/map.tif"});
+  }
+  for (const std::string& target : targets) {
+    const Outcome r = run({"area", "-60", "58", "0", "32", "--data", data(), "-o", target});
+    EXPECT_EQ(r.exitCode, 1) << target;
+    EXPECT_NE(r.err.find("Cannot write \"" + target + "\": "), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("Progress"), std::string::npos) << "drawn first: " << r.err;
+  }
+  std::vector<std::string> files = workFiles();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files.front(), targets.size() > 3 ? "locked" : "plain.txt");
+  EXPECT_LE(files.size(), 2u);
+}
+
+TEST_F(RenderCliMaps, AFullDiskIsFoundBeforeDrawingAndLeavesNothing) {
+  // A small file system of its own where the system allows one (a user and
+  // mount namespace), else a limit on file sizes in its place.
+  fs::create_directory(work("small"));
+  const std::string draw = toolCommand({"tile", "3", "--step", "1", "--data", data(), "-o", "small/map.bmp"});
+  const bool ownMount = runCommand("unshare -r -m true").exitCode == 0;
+  const Outcome r = ownMount ? runCommand("unshare -r -m sh -c " +
+                                          quote("mount -t tmpfs -o size=1m none " + quote(work("small")) + " && " +
+                                                draw + " && ls -A " + quote(work("small")) + " >&2"))
+                             : runCommand("ulimit -f 2048 && " + draw);
+  EXPECT_EQ(r.exitCode, 1) << r.err;
+  EXPECT_NE(r.err.find("Cannot write \"small/map.bmp\": "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find(ownMount ? "No space left on device" : "File too large"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("Progress"), std::string::npos) << "drawn first: " << r.err;
+  EXPECT_TRUE(fs::is_empty(work("small")));
+}
+
+TEST_F(RenderCliMaps, CtrlCStopsTheRenderAndLeavesNothingBehind) {
+  // The whole planet at 50 % to PNG takes seconds: interrupted once a tenth
+  // of it is drawn, the old map stays and no temporary file is left.
+  testing::writeText(work("mars.png"), "old map");
+  const std::string err = dir.file("render.err");
+  const std::vector<std::string> args = {TARVELON_RENDER_PATH, "area", "-180", "88", "180", "-88", "--step", "2",
+                                         "--data", data(), "-o", "mars.png"};
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // As a terminal would start it: SIGINT at its default.
+    std::signal(SIGINT, SIG_DFL);
+    const int errFd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int nullFd = ::open("/dev/null", O_RDWR);
+    if (errFd < 0 || nullFd < 0 || ::chdir(work().c_str()) != 0) ::_exit(127);
+    ::dup2(nullFd, 0);
+    ::dup2(nullFd, 1);
+    ::dup2(errFd, 2);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  for (int wait = 0; wait < 600 && testing::readText(err).find("Progress: 10%") == std::string::npos; ++wait) {
+    ::usleep(50000);
+  }
+  ::kill(child, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  const std::string progress = testing::readText(err);
+  ASSERT_NE(progress.find("Progress: 10%"), std::string::npos) << progress;
+  EXPECT_EQ(progress.find("Progress: 100%"), std::string::npos) << "finished before the signal: " << progress;
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+  EXPECT_EQ(workFiles(), std::vector<std::string>{"mars.png"});
+  EXPECT_EQ(testing::readText(work("mars.png")), "old map");
+}
+
+TEST(ProgressLine, TellsRowsDoneTimeSpentAndTimeLeft) {
+  using cli::progressText;
+  EXPECT_EQ(progressText(0, 5632, 0), "0% (0 of 5632 rows, 0.0 s)");
+  EXPECT_EQ(progressText(1408, 5632, 0.4), "25% (1408 of 5632 rows, 0.4 s)");  // too soon to tell
+  EXPECT_EQ(progressText(1408, 5632, 3.0), "25% (1408 of 5632 rows, 3.0 s, about 9.0 s left)");
+  EXPECT_EQ(progressText(2253, 22528, 125), "10% (2253 of 22528 rows, 2 min 05 s, about 18 min 45 s left)");
+  EXPECT_EQ(progressText(22528, 22528, 3725), "100% (22528 of 22528 rows, 1 h 02 min)");
+  EXPECT_EQ(progressText(1, 1, 0), "100% (1 of 1 row, 0.0 s)");
+  EXPECT_EQ(cli::durationText(59.96), "1 min 00 s");
 }
 
 }  // namespace

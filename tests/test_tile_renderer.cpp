@@ -56,13 +56,17 @@ MapViewState tileState(const std::string& path, int step, int background) {
 
 // Checks a finished raster row by row against the test tile: rows below
 // `rowsDrawn` show lines 0, step, 2 step, ... and columns 0, step, ...;
-// the rows after them keep the black fill.
-void expectTileRaster(const Raster& raster, int step, int rowsDrawn, int scheme = 1, int mode = 1) {
+// the rows after them copy the last row drawn, or keep the black fill of
+// a draw that was stopped.
+enum class Below { Copied, Black };
+void expectTileRaster(const Raster& raster, int step, int rowsDrawn, Below below = Below::Copied, int scheme = 1,
+                      int mode = 1) {
   const ColourTable table(scheme, mode, BandLimits{});
   std::vector<std::uint8_t> expected(raster.rowBytes());
   for (int y = 0; y < raster.height; ++y) {
+    const int shown = y < rowsDrawn || below == Below::Black ? y : rowsDrawn - 1;
     for (int x = 0; x < raster.width; ++x) {
-      const std::uint32_t e = y < rowsDrawn ? table.entry(elevationAt(y * step, x * step)) : 0u;
+      const std::uint32_t e = shown < rowsDrawn ? table.entry(elevationAt(shown * step, x * step)) : 0u;
       expected[3 * x] = static_cast<std::uint8_t>(e);
       expected[3 * x + 1] = static_cast<std::uint8_t>(e >> 8);
       expected[3 * x + 2] = static_cast<std::uint8_t>(e >> 16);
@@ -187,17 +191,18 @@ TEST(TileRenderer, ShowsItsTextsAndPercentagesDrawingDirectly) {
   EXPECT_EQ(host.calls[4], "rows 0-235");
   EXPECT_EQ(host.calls[5], "percent 0%");
   EXPECT_EQ(host.calls[7], "rows 1-2");
-  EXPECT_EQ(host.count("rows"), 234);
+  EXPECT_EQ(host.count("rows"), 235);  // the 234 drawn and the copy of the last below them
   EXPECT_EQ(host.count("raster"), 0);
   expectTileRaster(host.picture, 24, 234);
 
-  const std::vector<std::string> ending(host.calls.end() - 6, host.calls.end());
+  const std::vector<std::string> ending(host.calls.end() - 7, host.calls.end());
   EXPECT_EQ(ending[0], "percent 100%");
-  EXPECT_EQ(ending[1], "events");
-  EXPECT_EQ(ending[2], "labels " + std::to_string(state.altMax) + " m)|" + std::to_string(state.altMin) + " m)");
-  EXPECT_EQ(ending[3], "legend Tile: megt88n000hb.img processed in 20 seconds");
-  EXPECT_EQ(ending[4], "percent ");
-  EXPECT_EQ(ending[5], "busy 0");
+  EXPECT_EQ(ending[1], "rows 234-235");
+  EXPECT_EQ(ending[2], "events");
+  EXPECT_EQ(ending[3], "labels " + std::to_string(state.altMax) + " m)|" + std::to_string(state.altMin) + " m)");
+  EXPECT_EQ(ending[4], "legend Tile: megt88n000hb.img processed in 20 seconds");
+  EXPECT_EQ(ending[5], "percent ");
+  EXPECT_EQ(ending[6], "busy 0");
 }
 
 TEST(TileRenderer, InBackgroundShowsTheSameRasterOnceAtTheEnd) {
@@ -241,7 +246,7 @@ TEST(TileRenderer, AStopDrawsOneMoreLineAndEndsNormally) {
   EXPECT_EQ(host.count("events"), 4);  // three lines and the end
   // Rows 0..2 drawn, the rest black; in background the partial map is shown.
   ASSERT_EQ(host.picture.width, 2880);
-  expectTileRaster(host.picture, 4, 3);
+  expectTileRaster(host.picture, 4, 3, Below::Black);
   EXPECT_EQ(host.legend, "Tile: megt88n000hb.img processed in 0 seconds");
   EXPECT_EQ(host.percent, "");
   EXPECT_FALSE(host.busy);
@@ -277,7 +282,7 @@ TEST(TileRenderer, ChangesDuringTheDrawTakeEffectFromTheNextLine) {
   EXPECT_EQ(host.calls[1], "legend Drawing Tile in background  .... Progress:");
 }
 
-TEST(TileRenderer, AltitudesStartAtZeroAndOutOfRangeSamplesRepeatTheColour) {
+TEST(TileRenderer, AltitudesStartFromTheFirstSampleAndOutOfRangeSamplesRepeatTheColour) {
   ScratchDir dir;
   const auto high = dir.file("high.img");
   testing::makeSparseFile(high);
@@ -306,10 +311,17 @@ TEST(TileRenderer, AltitudesStartAtZeroAndOutOfRangeSamplesRepeatTheColour) {
   state.tilePath = flat;
   state.pixel = PixelColour{1, 2, 3};
   drawTile(state, host);
-  EXPECT_EQ(state.altMin, 0);
+  // A tile wholly above 0 m reports its own lowest, not 0 m.
+  EXPECT_EQ(state.altMin, 700);
   EXPECT_EQ(state.altMax, 700);
-  EXPECT_EQ(host.altmin, "0 m)");
+  EXPECT_EQ(state.altitudesFound, 1);
+  EXPECT_EQ(host.altmin, "700 m)");
   EXPECT_EQ(host.altmax, "700 m)");
+  for (int line = 0; line < 5632; line += 24) testing::writeTileLine(flat, line, [](int) { return -2721; });
+  drawTile(state, host);
+  EXPECT_EQ(state.altMax, -2721);
+  EXPECT_EQ(host.altmax, "-2721 m)");
+  for (int line = 0; line < 5632; line += 24) testing::writeTileLine(flat, line, [](int) { return 700; });
 
   // A tile that starts with a sample no scheme colours keeps the colour the
   // previous draw left.

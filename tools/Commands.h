@@ -38,7 +38,8 @@ struct AreaMapRequest {
   int south;
   std::string title;
   std::string name;
-  std::function<std::string(const AreaBounds& area, int step)> fallbackName;
+  // The file name without its extension, for a map saved without -o.
+  std::function<std::string(const AreaBounds& area, int step)> fallbackStem;
 };
 // Takes the map options of `area`, has `choose` make the request from the
 // remaining words, draws it and saves the map. The map is the same for the

@@ -84,7 +84,11 @@ int runFeature(Args& args) {
   return drawAreaMap(args, [](const std::vector<std::string>& positional) {
     if (positional.empty()) throw UsageError("give the name of a feature, e.g. Gale or \"Olympus Mons\"");
     const FeatureRow& row = featureNamed(joined(positional));
-    auto fallback = [name = std::string(row.caption)](const AreaBounds&, int) { return defaultMapFileName(name); };
+    auto fallback = [name = std::string(row.caption)](const AreaBounds&, int) {
+      // The name Save Map offers, the extension left to the map's format.
+      std::string stem = defaultMapFileName(name);
+      return stem.substr(0, stem.size() - 4);
+    };
     return AreaMapRequest{row.west, row.north, row.east, row.south, featureTitle(row.family, row.caption),
                           row.caption, fallback};
   });

@@ -1,14 +1,13 @@
-// tarvelon-render tile and area: maps drawn to a BMP or PNG file.
+// tarvelon-render tile and area: maps drawn to a BMP, PNG or GeoTIFF file,
+// streamed to it row by row, with their place on Mars.
 #include <unistd.h>
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
 #include <algorithm>
-#include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,12 +15,13 @@
 #include "dem/AtomicFile.h"
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
+#include "export/MapFile.h"
 #include "render/AreaRenderer.h"
-#include "render/BmpWriter.h"
+#include "render/MapGeometry.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
-#include "tools/BmpStream.h"
 #include "tools/Commands.h"
+#include "tools/Progress.h"
 
 namespace tarvelon::cli {
 
@@ -39,52 +39,80 @@ namespace {
   "  --user-colours TOP BOTTOM\n"                                                                    \
   "                    the user colours: sixteen altitude bands fitted between the\n"                \
   "                    upper limit TOP and the lower limit BOTTOM (metres); replaces --scheme\n"     \
+  "  --hillshade       relief shading: the colours lit by a sun over the terrain (Horn's\n"          \
+  "                    slope on the drawn samples, on the Mars sphere)\n"                            \
+  "  --sun AZ,ALT      the sun's azimuth (degrees clockwise from north) and altitude\n"              \
+  "                    (degrees above the horizon); default 315,45\n"                                \
+  "  --exaggeration Z  heights multiplied by Z for the shading (default 1)\n"                        \
+  "  --shade-only      the relief shading alone, as an 8-bit grey map\n"                             \
+  "  --elevation       the samples themselves (metres) as a 16-bit signed GeoTIFF;\n"                \
+  "                    samples outside -8200 .. 21250 m are nodata (-32768)\n"                       \
   "  --data DIR        folder holding the sixteen MEGDR128 tiles (megt*.img); default: the\n"        \
   "                    folder named in megdr128.cfg in the current folder\n"                         \
-  "  -o FILE           the map file, .bmp (24-bit Windows bitmap) or .png\n"
+  "  -o FILE           the map file: .bmp (Windows bitmap, up to 4 GB), .png or .tif\n"              \
+  "                    (GeoTIFF). A BMP or PNG gets a world file (.bpw, .pgw) and a .prj\n"          \
+  "                    beside it; all three place the map in longitude and latitude on\n"            \
+  "                    the Mars 2000 sphere. The map is written as it is drawn.\n"
 
 }  // namespace
 
 const char* const kTileUsage =
     "Usage: tarvelon-render tile N [--step S] [--scheme S] [--mode M] [--user-colours TOP BOTTOM]\n"
-    "                              [--data DIR] [-o FILE]\n"
+    "                              [--hillshade] [--sun AZ,ALT] [--exaggeration Z] [--shade-only]\n"
+    "                              [--elevation] [--data DIR] [-o FILE]\n"
     "\n"
     "Draws the whole tile N (1..16, numbered as in the File menu) and saves the map.\n"
     "Without --step the tile is drawn at 5 % (step 24), without -o it goes to\n"
-    "tile_N_stepS.bmp in the current folder.\n"
+    "tile_N_stepS.bmp in the current folder (.tif with --elevation).\n"
     "\n" MAP_OPTIONS_HELP;
 
 const char* const kAreaUsage =
     "Usage: tarvelon-render area WEST NORTH EAST SOUTH [--step S] [--scheme S] [--mode M]\n"
-    "                           [--user-colours TOP BOTTOM] [--data DIR] [-o FILE]\n"
+    "                           [--user-colours TOP BOTTOM] [--hillshade] [--sun AZ,ALT]\n"
+    "                           [--exaggeration Z] [--shade-only] [--elevation] [--data DIR]\n"
+    "                           [-o FILE]\n"
     "\n"
     "Draws the rectangle of whole degrees WEST..EAST (east-positive longitudes; EAST may\n"
     "pass 180) and NORTH..SOUTH and saves the map. Negative numbers are written as they\n"
     "are: tarvelon-render area -60 58 0 32. Without --step the step is chosen from the\n"
     "area's size, as the first area drawn after opening the Map Area menu; without -o\n"
-    "the map goes to area_WEST_NORTH_EAST_SOUTH_stepS.bmp in the current folder.\n"
+    "the map goes to area_WEST_NORTH_EAST_SOUTH_stepS.bmp in the current folder (.tif\n"
+    "with --elevation). Any area fits: the whole planet at 100 % is\n"
+    "tarvelon-render area -180 88 180 -88 --step 1 -o mars.png\n"
     "\n" MAP_OPTIONS_HELP;
 
 namespace {
-
-enum class FileKind { Bmp, Png };
 
 struct MapOptions {
   std::optional<int> step;
   int scheme = 1;
   int mode = 1;
   BandLimits bands{};
+  bool hillshade = false;
+  double sunAzimuth = 315;
+  double sunAltitude = 45;
+  double exaggeration = 1;
+  RowSink::Content content = RowSink::Content::Colour;
   std::optional<std::string> data;
   std::optional<std::string> output;
-  FileKind kind = FileKind::Bmp;
   std::vector<std::string> positional;
 };
 
-std::string lowerExtension(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension;
+// A decimal number within [min, max].
+double parseDecimal(const std::string& text, const std::string& what, double min, double max) {
+  double value = 0;
+  const char* begin = text.data();
+  const char* end = text.data() + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto result = std::from_chars(begin, end, value);
+  if (text.empty() || begin == end || result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
+    throw UsageError(what + " must be a number, not '" + text + "'");
+  }
+  if (value < min || value > max) {
+    throw UsageError(what + " must lie between " + std::to_string(static_cast<int>(min)) + " and " +
+                     std::to_string(static_cast<int>(max)) + ", not " + text);
+  }
+  return value;
 }
 
 MapOptions parseMapOptions(Args& args) {
@@ -93,6 +121,11 @@ MapOptions parseMapOptions(Args& args) {
   const auto schemeText = args.option("--scheme");
   const auto modeText = args.option("--mode");
   const auto userColours = args.option("--user-colours", 2);
+  const auto sunText = args.option("--sun");
+  const auto exaggerationText = args.option("--exaggeration");
+  options.hillshade = args.flag("--hillshade");
+  const bool shadeOnly = args.flag("--shade-only");
+  const bool elevation = args.flag("--elevation");
   options.data = args.option("--data");
   options.output = args.option("-o");
   options.positional = args.positional();
@@ -116,18 +149,38 @@ MapOptions parseMapOptions(Args& args) {
     options.scheme = kUserColours;
     options.bands = buildBandLimits(top, bottom);
   }
+  if (sunText) {
+    const std::size_t comma = sunText->find(',');
+    if (comma == std::string::npos) throw UsageError("--sun takes AZIMUTH,ALTITUDE, for example 315,45");
+    options.sunAzimuth = parseDecimal(sunText->substr(0, comma), "the sun's azimuth", 0, 360);
+    options.sunAltitude = parseDecimal(sunText->substr(comma + 1), "the sun's altitude", 0, 90);
+    if (options.sunAltitude <= 0) throw UsageError("the sun's altitude must lie above 0 (the horizon)");
+  }
+  if (exaggerationText) {
+    options.exaggeration = parseDecimal(*exaggerationText, "the exaggeration", 0, 1000);
+    if (options.exaggeration <= 0) throw UsageError("the exaggeration must be more than 0");
+  }
+  if (shadeOnly && elevation) throw UsageError("give either --shade-only or --elevation, not both");
+  if (elevation && (options.hillshade || sunText || exaggerationText)) {
+    throw UsageError("--elevation writes the samples themselves: the shading options do not apply");
+  }
+  if ((shadeOnly || elevation) && (schemeText || modeText || userColours)) {
+    throw UsageError(std::string(shadeOnly ? "--shade-only" : "--elevation") +
+                     " draws no colours: --scheme, --mode and --user-colours do not apply");
+  }
+  if (shadeOnly) {
+    options.content = RowSink::Content::Light;
+    options.hillshade = true;
+  }
+  if (elevation) options.content = RowSink::Content::Elevation;
+  if ((sunText || exaggerationText) && !options.hillshade) {
+    throw UsageError("--sun and --exaggeration shape the relief shading: add --hillshade or --shade-only");
+  }
   if (options.output) {
-    // Before any drawing: a map that cannot be saved is not worth drawing.
-    const std::filesystem::path folder = std::filesystem::path(*options.output).parent_path();
-    std::error_code ec;
-    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-      throw CommandError("Cannot write " + *options.output + ": the folder " + folder.string() + " does not exist");
-    }
-    const std::string extension = lowerExtension(*options.output);
-    if (extension == ".png") {
-      options.kind = FileKind::Png;
-    } else if (extension != ".bmp") {
-      throw UsageError("the map file must end in .bmp or .png: " + *options.output);
+    const auto format = mapFormatOf(*options.output);
+    if (!format) throw UsageError("the map file must end in .bmp, .png or .tif: " + *options.output);
+    if (elevation && *format != MapFormat::GeoTiff) {
+      throw UsageError("--elevation writes a 16-bit GeoTIFF: the file must end in .tif, not " + *options.output);
     }
   }
   return options;
@@ -160,120 +213,107 @@ void loadTileSet(const MapOptions& options, MapViewState& state) {
   state.demFolder = folder;
 }
 
-// Keeps the finished map and shows the progress on standard error. Given a
-// bitmap to write, it writes each row as soon as the renderer finishes it,
-// while the row is still in the cache, and the rest at the end.
+// Streams the map into its file as the renderer finishes each row, and
+// shows the progress on standard error.
 class FileHost : public DrawHost {
  public:
-  Raster map;
   std::string legend;
+  bool sized = false;
 
-  explicit FileHost(std::optional<std::string> bitmapPath = std::nullopt) : bitmapPath_(std::move(bitmapPath)) {}
+  explicit FileHost(MapFile& file) : file_(file) {}
 
-  // Writes the map to the bitmap named at construction.
-  void saveBitmap() {
-    if (!bitmap_ || bitmap_->width() != map.width || bitmap_->height() != map.height) {
-      bitmap_ = std::make_unique<BmpStream>(*bitmapPath_, map.width, map.height);
-    }
-    bitmap_->finish(map);
-    bitmap_.reset();
-  }
-
+  RowSink* rowSink() override { return &file_; }
   void processEvents() override {}
   void setLegend(const std::string& text) override {
     legend = text;
-    if (!started_ && text.find("Progress:") != std::string::npos) {
-      started_ = true;
-      drawing_ = text;
-      std::fputs(text.c_str(), stderr);
-      std::fflush(stderr);
+    if (!progress_.started() && text.find("Progress:") != std::string::npos) {
+      progress_.start(text, file_.spec().height);
     }
   }
-  // On a terminal the percentage counts up in place; elsewhere every tenth
-  // is written once.
   void setPercent(const std::string& text) override {
-    if (!started_) return;
     if (text.empty()) {
-      std::fputs("\n", stderr);
-      started_ = false;
-      return;
+      // The end of the draw, or of a draw that failed part way.
+      if (file_.rowsDone() == file_.spec().height) {
+        progress_.finish(file_.rowsDone());
+      } else {
+        progress_.interrupt();
+      }
+    } else {
+      progress_.update(file_.rowsDone());
     }
-    const int percent = std::atoi(text.c_str());
-    if (terminal_) {
-      if (percent != shown_) std::fprintf(stderr, "\r%s %d%%", drawing_.c_str(), percent);
-      shown_ = percent;
-    } else if (shown_ < 0 || percent / 10 > shown_ / 10) {
-      std::fprintf(stderr, " %d%%", percent / 10 * 10);
-      shown_ = percent;
-    }
-    std::fflush(stderr);
   }
   void sizeMap(int width, int height) override {
-    if (bitmapPath_) bitmap_ = std::make_unique<BmpStream>(*bitmapPath_, width, height);
+    if (width != file_.spec().width || height != file_.spec().height) {
+      throw CommandError("the map came out " + std::to_string(width) + " x " + std::to_string(height) +
+                         " pixels, not the " + std::to_string(file_.spec().width) + " x " +
+                         std::to_string(file_.spec().height) + " its file was made for");
+    }
+    sized = true;
   }
-  void rowsFinished(const Raster& raster, int firstRow, int endRow) override {
-    if (!bitmap_ || raster.width != bitmap_->width() || raster.height != bitmap_->height()) return;
-    // Rows out of turn wait for the end.
-    for (int y = firstRow; y < endRow && y == bitmap_->rowsTaken(); ++y) bitmap_->takeRow(raster, y);
-  }
-  void clearMap() override { map = Raster(); }
-  void showRows(const Raster& raster, int firstRow, int endRow) override {
-    if (map.width != raster.width || map.height != raster.height) map = Raster(raster.width, raster.height);
-    std::copy(raster.row(firstRow), raster.row(firstRow) + raster.rowBytes() * (endRow - firstRow),
-              map.row(firstRow));
-  }
-  void showRaster(const Raster& raster) override { map = raster; }
-  void takeRaster(Raster&& raster) override { map = std::move(raster); }
+  void clearMap() override {}
+  void showRows(const Raster&, int, int) override {}
+  void showRaster(const Raster&) override {}
   void setBusy(bool) override {}
   void setAltitudeLabels(const std::string&, const std::string&) override {}
   void checkResolution(int) override {}
   void areaDrawCompleted() override {}
   void inform(const std::string& text) override {
-    if (started_) std::fputs("\n", stderr);
-    shown_ = -1;
+    progress_.interrupt();
     std::fprintf(stderr, "tarvelon-render: %s\n", text.c_str());
   }
 
  private:
-  std::optional<std::string> bitmapPath_;
-  std::unique_ptr<BmpStream> bitmap_;
-  bool terminal_ = ::isatty(STDERR_FILENO) == 1;
-  bool started_ = false;
-  std::string drawing_;
-  int shown_ = -1;
+  MapFile& file_;
+  ProgressLine progress_{stderr, ::isatty(STDERR_FILENO) == 1};
 };
 
-void writePng(const Raster& raster, const std::string& path) {
-  const QImage image(raster.pixels.data(), raster.width, raster.height, static_cast<qsizetype>(raster.rowBytes()),
-                     QImage::Format_BGR888);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) throw CommandError("cannot encode the map as PNG");
-  AtomicFile file(path);
-  file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-  file.commit(false);
+// The map's file, made before anything is drawn: a map that cannot be
+// saved (past its format's limit, an unwritable folder, a full disk) is
+// refused at once rather than after the draw.
+std::unique_ptr<MapFile> openMapFile(const std::string& path, int width, int height, RowSink::Content content,
+                                     const GeoTransform& georeference) {
+  MapFileSpec spec;
+  spec.path = path;
+  spec.format = *mapFormatOf(path);
+  spec.width = width;
+  spec.height = height;
+  spec.content = content;
+  spec.georeference = georeference;
+  const std::string problem = mapFileProblem(spec);
+  if (!problem.empty()) throw CommandError("cannot write " + quote(path) + ": " + problem);
+  return std::make_unique<MapFile>(spec);
 }
 
-std::string outputPath(const MapOptions& options, const std::string& fallback) {
-  return options.output ? *options.output : fallback;
-}
-
-// Saves the map and prints what the draw reported.
-int finish(FileHost& host, const MapViewState& state, const MapOptions& options, const std::string& fallback) {
-  if (host.map.empty()) throw CommandError("nothing was drawn");
-  const std::string path = outputPath(options, fallback);
-  if (options.kind == FileKind::Png) {
-    writePng(host.map, path);
-  } else {
-    host.saveBitmap();
+std::string outputPath(const MapOptions& options, const std::string& stem) {
+  if (options.output) return *options.output;
+  switch (options.content) {
+    case RowSink::Content::Elevation: return stem + "_elevation.tif";
+    case RowSink::Content::Light: return stem + "_shade.bmp";
+    case RowSink::Content::Colour: break;
   }
-  std::error_code ec;
-  const std::string shown = std::filesystem::absolute(path, ec).string();
+  return stem + ".bmp";
+}
+
+// Puts the map in place and prints what the draw reported.
+int finish(MapFile& file, const FileHost& host, const MapViewState& state) {
+  file.commit();
+  const MapFileSpec& spec = file.spec();
+  auto shown = [](const std::string& path) {
+    std::error_code ec;
+    const std::string absolute = std::filesystem::absolute(path, ec).string();
+    return ec ? path : absolute;
+  };
   std::printf("%s\n", host.legend.c_str());
-  std::printf("%d x %d pixels, highest %d m, lowest %d m\n", host.map.width, host.map.height, state.altMax,
-              state.altMin);
-  std::printf("written to %s\n", ec ? path.c_str() : shown.c_str());
+  if (state.altitudesFound == 1) {
+    std::printf("%d x %d pixels, highest %d m, lowest %d m\n", spec.width, spec.height, state.altMax, state.altMin);
+  } else {
+    std::printf("%d x %d pixels, no sample within -8200 .. 21250 m\n", spec.width, spec.height);
+  }
+  std::printf("written to %s\n", shown(spec.path).c_str());
+  const std::vector<std::string> sidecars = sidecarPaths(spec);
+  if (!sidecars.empty()) {
+    std::printf("placed on Mars by %s and %s\n", shown(sidecars[0]).c_str(), shown(sidecars[1]).c_str());
+  }
   std::fflush(stdout);
   return 0;
 }
@@ -283,6 +323,10 @@ MapViewState baseState(const MapOptions& options) {
   state.colourScheme = options.scheme;
   state.shadingMode = options.mode;
   state.bandLimits = options.bands;
+  state.reliefShading = options.hillshade ? 1 : 0;
+  state.sunAzimuth = options.sunAzimuth;
+  state.sunAltitude = options.sunAltitude;
+  state.reliefExaggeration = options.exaggeration;
   state.drawInBackground = 1;  // nothing to show until the map is done
   return state;
 }
@@ -300,12 +344,16 @@ int runTile(Args& args) {
   state.sampleStep = options.step.value_or(24);
   state.resolutionIndex = resolutionIndexOfStep(state.sampleStep, 0);
   state.tilePath = tilePath(state.demFolder, state.tileNames[number - 1]);
+  state.tileBox = tileBox(number - 1);
   state.mapTitle = "Tile: " + state.tileNames[number - 1];
 
-  const std::string fallback = "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep) + ".bmp";
-  FileHost host(options.kind == FileKind::Bmp ? std::optional(outputPath(options, fallback)) : std::nullopt);
+  const MapGeometry geometry = MapGeometry::ofTile(number - 1, state.sampleStep);
+  const std::string path =
+      outputPath(options, "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep));
+  auto file = openMapFile(path, geometry.width(), geometry.height(), options.content, geometry.transform());
+  FileHost host(*file);
   drawTile(state, host);
-  return finish(host, state, options, fallback);
+  return finish(*file, host, state);
 }
 
 int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>&)>& choose) {
@@ -317,10 +365,8 @@ int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector
   const AreaBounds& area = fitted.bounds;
   const int step = options.step.value_or(chooseStep(area.west, area.north, area.east, area.south));
   const AreaLayout layout = layoutArea(area, step);
-  if (layout.pixels() > kMaxAreaPixels) {
-    throw CommandError("the map would be " + std::to_string(layout.rasterWidth) + " x " +
-                       std::to_string(layout.rasterHeight) + " pixels, more than " +
-                       std::to_string(kMaxAreaPixels / 1000000) + " million: choose a larger --step");
+  if (layout.rasterWidth < 1 || layout.rasterHeight < 1) {
+    throw CommandError("the area is too small to draw at step " + std::to_string(step));
   }
 
   MapViewState state = baseState(options);
@@ -337,12 +383,14 @@ int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector
   state.mapTitle = request.title;
   state.mapName = request.name;
 
-  const std::string fallback = request.fallbackName(area, step);
-  FileHost host(options.kind == FileKind::Bmp ? std::optional(outputPath(options, fallback)) : std::nullopt);
+  const std::string path = outputPath(options, request.fallbackStem(area, step));
+  const MapGeometry geometry = MapGeometry::ofArea(layout, step);
+  auto file = openMapFile(path, geometry.width(), geometry.height(), options.content, geometry.transform());
+  FileHost host(*file);
   if (drawArea(request.west, request.north, request.east, request.south, state, host) != AreaDrawResult::Completed) {
     throw CommandError("nothing was drawn");
   }
-  return finish(host, state, options, fallback);
+  return finish(*file, host, state);
 }
 
 int runArea(Args& args) {
@@ -354,7 +402,7 @@ int runArea(Args& args) {
     auto fallback = [](const AreaBounds& area, int step) {
       auto number = [](int value) { return std::to_string(value); };
       return "area_" + number(area.west) + "_" + number(area.north) + "_" + number(area.east) + "_" +
-             number(area.south) + "_step" + number(step) + ".bmp";
+             number(area.south) + "_step" + number(step);
     };
     return AreaMapRequest{bounds[0], bounds[1], bounds[2], bounds[3], "User selection", "User selection", fallback};
   });

@@ -1,4 +1,5 @@
 // tarvelon-render: Tarvelon's maps and data from the command line.
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -32,6 +33,9 @@ void printOverview(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file that grows past the size limit fails its write with a message,
+  // as a full disk does, rather than end the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     printOverview(words.empty() ? stderr : stdout);

@@ -1,0 +1,214 @@
+// GeoTIFF maps and elevations through libtiff and libgeotiff, strip by
+// strip, into a temporary file beside the target.
+#include <geotiff/geotiff.h>
+#include <geotiff/geovalues.h>
+#include <geotiff/xtiffio.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "dem/MessageText.h"
+#include "export/Encoders.h"
+#include "export/FileOutput.h"
+#include "render/ColourFunction.h"
+#include "render/Hillshade.h"
+
+namespace tarvelon {
+
+namespace {
+
+// libtiff reports its errors through one handler for the whole program;
+// the message of the last error goes to the encoder that is writing.
+thread_local std::string lastTiffError;
+void onTiffError(const char* module, const char* format, va_list args) {
+  char text[512];
+  std::vsnprintf(text, sizeof text, format, args);
+  lastTiffError = (module != nullptr ? std::string(module) + ": " : std::string()) + text;
+}
+
+void quietTiff() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    TIFFSetErrorHandler(onTiffError);
+    TIFFSetWarningHandler(nullptr);
+  });
+}
+
+// Rows per strip: about 256 KB, as GIS readers like strips.
+constexpr std::size_t kStripBytes = std::size_t(256) << 10;
+// Elevations outside the colour range are not terrain: they are written as
+// this value and marked as nodata.
+constexpr std::int16_t kNoData = -32768;
+
+class GeoTiffEncoder : public RowEncoder {
+ public:
+  explicit GeoTiffEncoder(const MapFileSpec& spec) : out_(spec.path), spec_(spec) {
+    quietTiff();
+    stride_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
+    rowsPerStrip_ = static_cast<int>(std::clamp<std::size_t>(kStripBytes / stride_, 1, std::size_t(spec.height)));
+    const std::uint64_t data = std::uint64_t(stride_) * std::uint64_t(spec.height);
+    const std::uint64_t strips = (std::uint64_t(spec.height) + rowsPerStrip_ - 1) / rowsPerStrip_;
+    // Past 4 GB of pixels, strip offsets and tables: a BigTIFF.
+    big_ = data + 16 * strips + (1 << 20) > 0xFFFFFFFFull;
+    // The pixels follow the header: reserve them, so that a full disk shows
+    // now. The directory goes after them at the end.
+    out_.file().allocate(static_cast<std::int64_t>(data + (big_ ? 16 : 8)));
+
+    lastTiffError.clear();
+    tif_ = XTIFFClientOpen(spec.path.c_str(), big_ ? "w8" : "w", this, &read, &write, &seek, &close, &size, &map,
+                           &unmap);
+    if (tif_ == nullptr) fail("cannot start the TIFF file");
+    // GDAL's nodata tag is not one of libtiff's own: an ASCII number.
+    static const TIFFFieldInfo nodataField = {TIFFTAG_GDAL_NODATA, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
+                                              const_cast<char*>("GDALNoDataValue")};
+    if (TIFFMergeFieldInfo(tif_, &nodataField, 1) != 0) fail("cannot add the nodata tag");
+    const bool colour = spec.content == RowSink::Content::Colour;
+    const bool elevation = spec.content == RowSink::Content::Elevation;
+    TIFFSetField(tif_, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width));
+    TIFFSetField(tif_, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height));
+    TIFFSetField(tif_, TIFFTAG_SAMPLESPERPIXEL, colour ? 3 : 1);
+    TIFFSetField(tif_, TIFFTAG_BITSPERSAMPLE, elevation ? 16 : 8);
+    TIFFSetField(tif_, TIFFTAG_SAMPLEFORMAT, elevation ? SAMPLEFORMAT_INT : SAMPLEFORMAT_UINT);
+    TIFFSetField(tif_, TIFFTAG_PHOTOMETRIC, colour ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
+    TIFFSetField(tif_, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif_, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
+    TIFFSetField(tif_, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(rowsPerStrip_));
+    TIFFSetField(tif_, TIFFTAG_SOFTWARE, "Tarvelon");
+    if (elevation) TIFFSetField(tif_, TIFFTAG_GDAL_NODATA, std::to_string(kNoData).c_str());
+    if (spec.georeference) georeference(*spec.georeference);
+  }
+  ~GeoTiffEncoder() override {
+    // Unfinished: the temporary file goes with out_.
+    if (tif_ != nullptr) XTIFFClose(tif_);
+  }
+
+  std::size_t stride() const override { return stride_; }
+  int blockRowMultiple() const override { return rowsPerStrip_; }
+
+  void writeBlock(int firstRow, int rows, const std::uint8_t* data) override {
+    for (int done = 0; done < rows; done += rowsPerStrip_) {
+      const int count = std::min(rowsPerStrip_, rows - done);
+      const std::uint8_t* strip = data + std::size_t(done) * stride_;
+      const std::size_t bytes = std::size_t(count) * stride_;
+      scratch_.assign(strip, strip + bytes);
+      prepare(scratch_.data(), count);
+      const auto number = static_cast<std::uint32_t>((firstRow + done) / rowsPerStrip_);
+      lastTiffError.clear();
+      if (TIFFWriteEncodedStrip(tif_, number, scratch_.data(), static_cast<tmsize_t>(bytes)) < 0) {
+        fail("cannot write strip " + std::to_string(number));
+      }
+    }
+  }
+
+  void finish() override {
+    lastTiffError.clear();
+    TIFF* tif = tif_;
+    tif_ = nullptr;
+    // Writes the directory; false when a write failed.
+    const bool written = TIFFFlush(tif) != 0;
+    XTIFFClose(tif);
+    if (!written || !writeProblem_.empty()) fail("cannot write the TIFF directory");
+    out_.flush();
+    out_.file().finish(false);
+  }
+  void publish() override { out_.file().publish(); }
+
+ private:
+  // Blue, green, red rows become red, green, blue; elevations outside the
+  // colour range become nodata.
+  void prepare(std::uint8_t* strip, int rows) const {
+    const std::size_t pixels = std::size_t(rows) * std::size_t(spec_.width);
+    if (spec_.content == RowSink::Content::Colour) {
+      for (std::size_t i = 0; i < pixels; ++i) std::swap(strip[3 * i], strip[3 * i + 2]);
+    } else if (spec_.content == RowSink::Content::Elevation) {
+      auto* samples = reinterpret_cast<std::int16_t*>(strip);
+      for (std::size_t i = 0; i < pixels; ++i) {
+        if (samples[i] < kMinElevation || samples[i] > kMaxElevation) samples[i] = kNoData;
+      }
+    }
+  }
+
+  // Geographic coordinates on the Mars 2000 sphere, north up, in degrees.
+  void georeference(const GeoTransform& t) {
+    const double scale[3] = {t.pixelWidth, t.pixelHeight, 0};
+    const double tiepoint[6] = {0, 0, 0, t.west, t.north, 0};
+    TIFFSetField(tif_, TIFFTAG_GEOPIXELSCALE, 3, scale);
+    TIFFSetField(tif_, TIFFTAG_GEOTIEPOINTS, 6, tiepoint);
+    GTIF* keys = GTIFNew(tif_);
+    if (keys == nullptr) fail("cannot set the GeoTIFF keys");
+    GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic);
+    GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea);
+    GTIFKeySet(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    GTIFKeySet(keys, GeogCitationGeoKey, TYPE_ASCII, 0, "GCS_Mars_2000_Sphere");
+    GTIFKeySet(keys, GeogGeodeticDatumGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    GTIFKeySet(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree);
+    GTIFKeySet(keys, GeogEllipsoidGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    GTIFKeySet(keys, GeogSemiMajorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
+    GTIFKeySet(keys, GeogSemiMinorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
+    GTIFKeySet(keys, GeogPrimeMeridianGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    GTIFKeySet(keys, GeogPrimeMeridianLongGeoKey, TYPE_DOUBLE, 1, 0.0);
+    const bool written = GTIFWriteKeys(keys) != 0;
+    GTIFFree(keys);
+    if (!written) fail("cannot write the GeoTIFF keys");
+  }
+
+  [[noreturn]] void fail(const std::string& what) const {
+    if (!writeProblem_.empty()) throw WriteError(writeProblem_);
+    throw WriteError("Cannot write " + quote(spec_.path) + ": " + what +
+                     (lastTiffError.empty() ? "" : " (" + lastTiffError + ")") + ".");
+  }
+
+  // libtiff's view of the file.
+  static GeoTiffEncoder* self(thandle_t handle) { return static_cast<GeoTiffEncoder*>(handle); }
+  static tmsize_t read(thandle_t, void*, tmsize_t) { return -1; }  // written only
+  static tmsize_t write(thandle_t handle, void* data, tmsize_t size) {
+    GeoTiffEncoder* e = self(handle);
+    try {
+      e->out_.write(e->position_, data, static_cast<std::size_t>(size));
+      e->position_ += size;
+      return size;
+    } catch (const std::exception& error) {
+      e->writeProblem_ = error.what();
+      return -1;
+    }
+  }
+  static toff_t seek(thandle_t handle, toff_t offset, int whence) {
+    GeoTiffEncoder* e = self(handle);
+    const auto shift = static_cast<std::int64_t>(offset);
+    switch (whence) {
+      case SEEK_SET: e->position_ = shift; break;
+      case SEEK_CUR: e->position_ += shift; break;
+      case SEEK_END: e->position_ = e->out_.end() + shift; break;
+      default: return static_cast<toff_t>(-1);
+    }
+    return static_cast<toff_t>(e->position_);
+  }
+  static int close(thandle_t) { return 0; }
+  static toff_t size(thandle_t handle) { return static_cast<toff_t>(self(handle)->out_.end()); }
+  static int map(thandle_t, void**, toff_t*) { return 0; }
+  static void unmap(thandle_t, void*, toff_t) {}
+
+  FileOutput out_;
+  MapFileSpec spec_;
+  TIFF* tif_ = nullptr;
+  bool big_ = false;
+  std::size_t stride_ = 0;
+  int rowsPerStrip_ = 1;
+  std::int64_t position_ = 0;
+  std::vector<std::uint8_t> scratch_;
+  std::string writeProblem_;
+};
+
+}  // namespace
+
+std::unique_ptr<RowEncoder> makeGeoTiffEncoder(const MapFileSpec& spec) {
+  return std::make_unique<GeoTiffEncoder>(spec);
+}
+
+}  // namespace tarvelon

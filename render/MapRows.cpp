@@ -1,0 +1,249 @@
+#include "render/MapRows.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "dem/TileSet.h"
+#include "render/SampleRun.h"
+#include "render/WideRows.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tarvelon {
+
+ReliefLight::ReliefLight(const MapViewState& state, int sampleStep, std::function<double(int y)> latitudeOfRow)
+    : hillshade(state.sunAzimuth, state.sunAltitude, state.reliefExaggeration),
+      spacingY(kMetresPerDegree * sampleStep / kSamplesPerDegree),
+      degreesX(double(sampleStep) / kSamplesPerDegree),
+      latitude(std::move(latitudeOfRow)) {}
+
+void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t* out) {
+  int n = 0;
+#if defined(__SSE2__)
+  if (step == 1) {
+    for (; n + 8 <= count; n += 8) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + 2 * std::ptrdiff_t(n)));
+      v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + n), v);
+    }
+  }
+#endif
+  const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
+  for (; n < count; ++n) out[n] = static_cast<std::int16_t>(sampleValue(first + n * stride));
+}
+
+namespace {
+// Rows read ahead of the lighting thread at most.
+constexpr std::size_t kRowsAhead = 8;
+}  // namespace
+
+MapRows::MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
+                 std::optional<ReliefLight> light, bool parallel)
+    : content_(content),
+      lit_(content == RowSink::Content::Light || (content == RowSink::Content::Colour && shaded)),
+      width_(width),
+      height_(height),
+      rowsDrawn_(std::min(rowsDrawn, height)),
+      light_(std::move(light)) {
+  parallel_ = parallel && lit_;
+}
+
+MapRows::~MapRows() {
+  if (!lighting_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+  }
+  changed_.notify_all();
+  lighting_.join();
+}
+
+void MapRows::keepIfLast(int y, const std::uint8_t* row) {
+  if (y == rowsDrawn_ - 1 && rowsDrawn_ < height_) {
+    lastRow_.assign(row, row + std::size_t(width_) * RowSink::bytesPerPixel(content_));
+  }
+}
+
+namespace {
+
+// Pixels x .. width - 1 of a row become copies of pixel x - 1: columns
+// the renderer takes no sample for.
+void fillRight(std::uint8_t* row, int x, int width, int bytesPerPixel) {
+  if (x <= 0) return;
+  const std::uint8_t* last = row + std::ptrdiff_t(x - 1) * bytesPerPixel;
+  for (; x < width; ++x) std::memcpy(row + std::ptrdiff_t(x) * bytesPerPixel, last, bytesPerPixel);
+}
+
+}  // namespace
+
+void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, const std::uint32_t* colours,
+                     DrawProgress& progress, RowTarget& target) {
+  const int bpp = RowSink::bytesPerPixel(content_);
+  if (!lit_ && content_ == RowSink::Content::Colour) {
+    // Straight from the line into the row: no copy of the samples.
+    std::uint8_t* out = y < height_ ? target.row(y) : nullptr;
+    int x = 0;
+    for (int r = 0; r < runCount; ++r) {
+      const int stored = out != nullptr ? std::clamp(width_ - x, 0, runs[r].count) : 0;
+      std::uint8_t* into = stored > 0 ? out + std::ptrdiff_t(3) * x : nullptr;
+      progress.colour = step == 1 ? colourLine(runs[r].first, runs[r].count, colours, into, stored, progress.colour)
+                                  : colourRun(runs[r].first, runs[r].count, step, colours, into, stored,
+                                              progress.colour);
+      x += runs[r].count;
+    }
+    added_ = y + 1;
+    if (out == nullptr) return;
+    fillRight(out, x, width_, bpp);
+    keepIfLast(y, out);
+    target.done(y);
+    finished_ = y + 1;
+    return;
+  }
+
+  int total = 0;
+  for (int r = 0; r < runCount; ++r) total += runs[r].count;
+  if (rows_.empty()) {
+    rowSamples_ = total;
+    rows_.resize(parallel_ ? kRowsAhead : 3);
+    for (ReadRow& row : rows_) {
+      row.samples.resize(static_cast<std::size_t>(total));
+      if (lit_) {
+        row.entries.resize(static_cast<std::size_t>(total));
+        row.heights.resize(static_cast<std::size_t>(total));
+      }
+    }
+    lightRow_.resize(static_cast<std::size_t>(total));
+    if (parallel_) lighting_ = std::thread([this, t = &target] { runLighting(t); });
+  }
+  if (parallel_) {
+    // The row this one replaces must be done with: lit, and no longer the
+    // row above one to be lit.
+    const int needed = std::min(y - static_cast<int>(rows_.size()) + 2, height_);
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return rowsLit_ >= needed || error_; });
+    if (error_) std::rethrow_exception(error_);
+  }
+  ReadRow& read = readRow(y);
+  std::int16_t* samples = read.samples.data();
+  int x = 0;
+  for (int r = 0; r < runCount && x < rowSamples_; ++r) {
+    const int count = std::min(runs[r].count, rowSamples_ - x);
+    gatherSamples(runs[r].first, count, step, samples + x);
+    x += count;
+  }
+  std::fill(samples + x, samples + rowSamples_, x > 0 ? samples[x - 1] : std::int16_t(0));
+  added_ = y + 1;
+
+  if (content_ == RowSink::Content::Elevation) {
+    if (y >= height_) return;
+    std::uint8_t* out = target.row(y);
+    const int stored = std::min(width_, x);
+    std::memcpy(out, samples, std::size_t(stored) * 2);
+    fillRight(out, stored, width_, bpp);
+    keepIfLast(y, out);
+    target.done(y);
+    finished_ = y + 1;
+    return;
+  }
+  read.terrain = Hillshade::terrainHeights(samples, rowSamples_, read.heights.data());
+  // The colours go on from sample to sample in the order read.
+  if (content_ == RowSink::Content::Colour) {
+    progress.colour = colourSamples(samples, rowSamples_, colours, progress.colour, read.entries.data());
+  }
+  if (parallel_) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      read_ = y + 1;
+    }
+    changed_.notify_all();
+    return;
+  }
+  // Lit rows wait for the row below them.
+  if (y >= 1 && y - 1 < height_) {
+    emit(y - 1, y >= 2 ? &readRow(y - 2) : nullptr, readRow(y - 1), &read, target, lightRow_);
+  }
+}
+
+void MapRows::finish(RowTarget& target) {
+  if (!lit_ || added_ == 0) return;
+  if (parallel_) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ended_ = true;
+    }
+    changed_.notify_all();
+    if (lighting_.joinable()) lighting_.join();
+    if (error_) std::rethrow_exception(error_);
+    finished_ = rowsLit_;
+    return;
+  }
+  const int last = added_ - 1;
+  if (last >= height_) return;  // lit by the row past the map
+  emit(last, last >= 1 ? &readRow(last - 1) : nullptr, readRow(last), nullptr, target, lightRow_);
+}
+
+void MapRows::runLighting(RowTarget* target) {
+  std::vector<float> light(static_cast<std::size_t>(rowSamples_));
+  try {
+    for (int r = 0; r < height_; ++r) {
+      bool below = false;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] { return cancelled_ || ended_ || read_ >= r + 2; });
+        if (cancelled_ || read_ <= r) return;
+        below = read_ >= r + 2;
+      }
+      emit(r, r >= 1 ? &readRow(r - 1) : nullptr, readRow(r), below ? &readRow(r + 1) : nullptr, *target, light);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        rowsLit_ = r + 1;
+      }
+      changed_.notify_all();
+    }
+  } catch (...) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    error_ = std::current_exception();
+    changed_.notify_all();
+  }
+}
+
+void MapRows::emit(int y, const ReadRow* above, const ReadRow& row, const ReadRow* below, RowTarget& target,
+                   std::vector<float>& lightRow) {
+  const ReliefLight& light = *light_;
+  const double spacingX = eastWestSpacing(light.latitude(y), light.degreesX);
+  if (above != nullptr && below != nullptr && above->terrain && row.terrain && below->terrain) {
+    light.hillshade.lightTerrainRow(above->samples.data(), row.samples.data(), below->samples.data(),
+                                    above->heights.data(), row.heights.data(), below->heights.data(), rowSamples_,
+                                    spacingX, light.spacingY, lightRow.data());
+  } else {
+    light.hillshade.lightRow(above != nullptr ? above->samples.data() : nullptr, row.samples.data(),
+                             below != nullptr ? below->samples.data() : nullptr, rowSamples_, spacingX,
+                             light.spacingY, lightRow.data());
+  }
+  std::uint8_t* out = target.row(y);
+  const int stored = std::min(width_, rowSamples_);
+  const int bpp = RowSink::bytesPerPixel(content_);
+  if (content_ == RowSink::Content::Light) {
+    Hillshade::greyRow(lightRow.data(), stored, out);
+  } else {
+    shadeEntries(light.hillshade, row.entries.data(), lightRow.data(), stored, out);
+  }
+  fillRight(out, stored, width_, bpp);
+  keepIfLast(y, out);
+  target.done(y);
+  if (!parallel_) finished_ = y + 1;
+}
+
+void MapRows::fillBelow(RowTarget& target) {
+  if (finished_ != rowsDrawn_ || lastRow_.empty()) return;
+  for (int y = finished_; y < height_; ++y) {
+    std::memcpy(target.row(y), lastRow_.data(), lastRow_.size());
+    target.done(y);
+  }
+  finished_ = std::max(finished_, height_);
+}
+
+}  // namespace tarvelon
