@@ -49,7 +49,10 @@ int stepFor(int degrees, const StepBound (&table)[N]) {
 }
 
 // Floor division for the whole turns of a longitude.
-int floorDiv(int a, int b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
+template <typename Int>
+Int floorDiv(Int a, Int b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
 
 // Number of columns first, first + step, ... that a run draws: the first
 // always, then each one below `limit` and not past the tile's last column.
@@ -116,9 +119,10 @@ FittedArea fitArea(int west, int north, int east, int south) {
     fitted.refusal = asked + " cannot be drawn: its north edge must lie north of its south edge.";
     return fitted;
   }
-  const int turns = floorDiv(west + 180, 360);
-  fitted.bounds = AreaBounds{west - 360 * turns, std::min(north, kNorthLimit), east - 360 * turns,
-                             std::max(south, kSouthLimit)};
+  // In 64 bits: west + 180 passes the int range for a west edge near it.
+  const std::int64_t turns = floorDiv<std::int64_t>(std::int64_t(west) + 180, 360);
+  fitted.bounds = AreaBounds{static_cast<int>(west - 360 * turns), std::min(north, kNorthLimit),
+                             static_cast<int>(east - 360 * turns), std::max(south, kSouthLimit)};
   if (fitted.bounds.north <= fitted.bounds.south) {
     fitted.refusal = asked + " lies outside the elevation data, which reach from 88" + kDegree + "N to 88" + kDegree +
                      "S. Nothing was drawn.";

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <random>
 #include <set>
 #include <utility>
@@ -57,6 +58,13 @@ TEST(FitArea, MovesTheWestEdgeIntoMinus180To179) {
   EXPECT_EQ(fitArea(180, 10, 190, 0).bounds, (AreaBounds{-180, 10, -170, 0}));
   EXPECT_EQ(fitArea(-181, 10, -179, 0).bounds, (AreaBounds{179, 10, 181, 0}));
   EXPECT_EQ(fitArea(900, 10, 910, 0).bounds, (AreaBounds{-180, 10, -170, 0}));
+  // Edges at the ends of the int range are moved without overflowing.
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  EXPECT_EQ(fitArea(kMax - 10, 10, kMax, 0).bounds, (AreaBounds{117, 10, 127, 0}));
+  EXPECT_EQ(fitArea(kMin, 10, kMin + 10, 0).bounds, (AreaBounds{-128, 10, -118, 0}));
+  EXPECT_FALSE(fitArea(kMin, 10, kMax, 0).drawable);
+  EXPECT_FALSE(fitArea(kMax, 10, kMin, 0).drawable);
 }
 
 TEST(FitArea, CutsLatitudesBeyond88WithANote) {

@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <set>
 
@@ -204,6 +205,9 @@ TEST_F(RenderCli, RefusesBadArgumentsWithUsageAndNoFile) {
       {"tile", "3", "--bogus"},
       {"area", "-60", "58", "0"},
       {"area", "-60", "58", "0", "north"},
+      {"tile", "3", "--legend", "--elevation"},
+      {"tile", "3", "--legend", "--shade-only"},
+      {"tile", "3", "--legend", "-o", "map.tif"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> full = args;
@@ -553,6 +557,65 @@ TEST_F(RenderCliMaps, StreamedMapsHoldTheBytesOfTheWholeRasterWrittenAtOnce) {
   writeBmp(window.picture, dir.file("old.bmp"));
   EXPECT_EQ(testing::readText(work("map.bmp")), testing::readText(dir.file("old.bmp")));
   EXPECT_EQ(testing::readText(work("map.pgw")), testing::readText(dir.file("map.pgw")));
+}
+
+TEST_F(RenderCliMaps, ALegendFramesTheMapPixelForPixel) {
+  for (int line = 0; line < kLinesPerTile; line += 8) {
+    writeLine(6, line, [line](int column) { return sampleOf(6, line, column); });
+  }
+  const std::vector<std::string> options = {"tile", "7", "--step", "8", "--scheme", "5", "--data", data()};
+  auto with = [&options](std::vector<std::string> more) {
+    more.insert(more.begin(), options.begin(), options.end());
+    return more;
+  };
+  const Outcome plain = run(with({"-o", "map.png"}));
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const Outcome framed = run(with({"--legend", "-o", "legend.png"}));
+  ASSERT_EQ(framed.exitCode, 0) << framed.err;
+  EXPECT_NE(framed.out.find("1440 x 704 pixels, highest "), std::string::npos) << framed.out;
+  EXPECT_NE(framed.out.find("written to " + work("legend.png") + "\n"), std::string::npos) << framed.out;
+  EXPECT_NE(framed.err.find("100%"), std::string::npos) << framed.err;
+
+  const auto map = testing::readPng(work("map.png"));
+  const auto legend = testing::readPng(work("legend.png"));
+  ASSERT_TRUE(map && legend);
+  ASSERT_EQ(map->width, 1440);
+  ASSERT_GT(legend->width, map->width);
+  ASSERT_GT(legend->height, map->height);
+  // The map's first row, found in the framed picture; every other row of
+  // the map lies below it, at the same place.
+  const std::string first(reinterpret_cast<const char*>(map->row(0)), map->rowBytes());
+  int top = -1;
+  std::size_t left = std::string::npos;
+  for (int y = 0; y + map->height <= legend->height && top < 0; ++y) {
+    const std::string row(reinterpret_cast<const char*>(legend->row(y)), legend->rowBytes());
+    left = row.find(first);
+    if (left != std::string::npos && left % 3 == 0) top = y;
+  }
+  ASSERT_GE(top, 0) << "the map's first row is not in the legend picture";
+  for (int y = 0; y < map->height; ++y) {
+    ASSERT_EQ(std::memcmp(legend->row(top + y) + left, map->row(y), map->rowBytes()), 0) << "row " << y;
+  }
+  // A framed picture is not a georeferenced raster: no world file.
+  std::vector<std::string> files = workFiles();
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"legend.png", "map.pgw", "map.png", "map.prj"}));
+
+  // Without -o it is named for the tile; an unwritable place is refused
+  // before anything is drawn.
+  const Outcome named = run(with({"--legend"}));
+  ASSERT_EQ(named.exitCode, 0) << named.err;
+  EXPECT_TRUE(fs::exists(work("tile_7_step8_legend.bmp")));
+  testing::writeText(work("plain.txt"), "a file, not a folder");
+  const Outcome refused = run(with({"--legend", "-o", "plain.txt/legend.png"}));
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("Cannot write \"plain.txt/legend.png\": "), std::string::npos) << refused.err;
+  EXPECT_EQ(refused.err.find("Progress"), std::string::npos) << "drawn first: " << refused.err;
+  // The whole planet at 100 % is too big to hold for a legend.
+  const Outcome huge = run({"area", "-180", "88", "180", "-88", "--step", "1", "--legend", "--data", data()});
+  EXPECT_EQ(huge.exitCode, 1);
+  EXPECT_NE(huge.err.find("at most 500 million pixels; this one would be 46076 x 22528"), std::string::npos)
+      << huge.err;
 }
 
 TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {

@@ -57,7 +57,9 @@ const char* const kFeaturesUsage =
 
 const char* const kFeatureUsage =
     "Usage: tarvelon-render feature NAME [--step S] [--scheme S] [--mode M]\n"
-    "                              [--user-colours TOP BOTTOM] [--data DIR] [-o FILE]\n"
+    "                              [--user-colours TOP BOTTOM] [--hillshade] [--sun AZ,ALT]\n"
+    "                              [--exaggeration Z] [--shade-only] [--elevation] [--legend]\n"
+    "                              [--data DIR] [-o FILE]\n"
     "\n"
     "Draws a feature of the Map Area menu and saves the map: the same map as 'area'\n"
     "draws for the feature's rectangle. NAME is the feature's caption, in any case\n"
@@ -67,7 +69,9 @@ const char* const kFeatureUsage =
     "\n"
     "The options are those of 'area' (see 'tarvelon-render area --help'). Without\n"
     "--step the step is chosen from the feature's size, as in the window; without\n"
-    "-o the map goes to NAME.bmp in the current folder, the name Save Map offers.\n";
+    "-o the map goes to NAME.bmp in the current folder, the name Save Map offers\n"
+    "(NAME_legend.bmp with --legend, NAME_shade.bmp with --shade-only,\n"
+    "NAME_elevation.tif with --elevation).\n";
 
 int runFeatures(Args& args) {
   const auto extra = args.positional();

@@ -1,12 +1,17 @@
 // tarvelon-render tile and area: maps drawn to a BMP, PNG or GeoTIFF file,
-// streamed to it row by row, with their place on Mars.
+// streamed to it row by row, with their place on Mars; or held, and saved
+// framed with a legend.
 #include <unistd.h>
+
+#include <QString>
+#include <QtGlobal>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +20,7 @@
 #include "dem/AtomicFile.h"
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
+#include "export/LegendPicture.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
 #include "render/MapGeometry.h"
@@ -49,6 +55,10 @@ namespace {
   "                    samples outside -8200 .. 21250 m are nodata (-32768)\n"                       \
   "  --data DIR        folder holding the sixteen MEGDR128 tiles (megt*.img); default: the\n"        \
   "                    folder named in megdr128.cfg in the current folder\n"                         \
+  "  --legend          the map framed with its title, latitudes and longitudes, a colour\n"          \
+  "                    bar marked with its highest and lowest elevation, a scale bar and\n"          \
+  "                    the data's credit, as a .bmp or .png picture (no world file); the\n"          \
+  "                    map is then held in memory, up to 500 million pixels\n"                       \
   "  -o FILE           the map file: .bmp (Windows bitmap, up to 4 GB), .png or .tif\n"              \
   "                    (GeoTIFF). A BMP or PNG gets a world file (.bpw, .pgw) and a .prj\n"          \
   "                    beside it; all three place the map in longitude and latitude on\n"            \
@@ -59,25 +69,27 @@ namespace {
 const char* const kTileUsage =
     "Usage: tarvelon-render tile N [--step S] [--scheme S] [--mode M] [--user-colours TOP BOTTOM]\n"
     "                              [--hillshade] [--sun AZ,ALT] [--exaggeration Z] [--shade-only]\n"
-    "                              [--elevation] [--data DIR] [-o FILE]\n"
+    "                              [--elevation] [--legend] [--data DIR] [-o FILE]\n"
     "\n"
     "Draws the whole tile N (1..16, numbered as in the File menu) and saves the map.\n"
     "Without --step the tile is drawn at 5 % (step 24), without -o it goes to\n"
-    "tile_N_stepS.bmp in the current folder (.tif with --elevation).\n"
+    "tile_N_stepS.bmp in the current folder (tile_N_stepS_elevation.tif with\n"
+    "--elevation, _shade.bmp with --shade-only, _legend.bmp with --legend).\n"
     "\n" MAP_OPTIONS_HELP;
 
 const char* const kAreaUsage =
     "Usage: tarvelon-render area WEST NORTH EAST SOUTH [--step S] [--scheme S] [--mode M]\n"
     "                           [--user-colours TOP BOTTOM] [--hillshade] [--sun AZ,ALT]\n"
-    "                           [--exaggeration Z] [--shade-only] [--elevation] [--data DIR]\n"
-    "                           [-o FILE]\n"
+    "                           [--exaggeration Z] [--shade-only] [--elevation] [--legend]\n"
+    "                           [--data DIR] [-o FILE]\n"
     "\n"
     "Draws the rectangle of whole degrees WEST..EAST (east-positive longitudes; EAST may\n"
     "pass 180) and NORTH..SOUTH and saves the map. Negative numbers are written as they\n"
     "are: tarvelon-render area -60 58 0 32. Without --step the step is chosen from the\n"
     "area's size, as the first area drawn after opening the Map Area menu; without -o\n"
-    "the map goes to area_WEST_NORTH_EAST_SOUTH_stepS.bmp in the current folder (.tif\n"
-    "with --elevation). Any area fits: the whole planet at 100 % is\n"
+    "the map goes to area_WEST_NORTH_EAST_SOUTH_stepS.bmp in the current folder\n"
+    "(with _elevation.tif, _shade.bmp or _legend.bmp in place of .bmp for --elevation,\n"
+    "--shade-only or --legend). Any area fits: the whole planet at 100 % is\n"
     "tarvelon-render area -180 88 180 -88 --step 1 -o mars.png\n"
     "\n" MAP_OPTIONS_HELP;
 
@@ -93,6 +105,7 @@ struct MapOptions {
   double sunAltitude = 45;
   double exaggeration = 1;
   RowSink::Content content = RowSink::Content::Colour;
+  bool legend = false;
   std::optional<std::string> data;
   std::optional<std::string> output;
   std::vector<std::string> positional;
@@ -126,6 +139,7 @@ MapOptions parseMapOptions(Args& args) {
   options.hillshade = args.flag("--hillshade");
   const bool shadeOnly = args.flag("--shade-only");
   const bool elevation = args.flag("--elevation");
+  options.legend = args.flag("--legend");
   options.data = args.option("--data");
   options.output = args.option("-o");
   options.positional = args.positional();
@@ -168,6 +182,10 @@ MapOptions parseMapOptions(Args& args) {
     throw UsageError(std::string(shadeOnly ? "--shade-only" : "--elevation") +
                      " draws no colours: --scheme, --mode and --user-colours do not apply");
   }
+  if (options.legend && (shadeOnly || elevation)) {
+    throw UsageError(std::string("--legend frames a coloured map: it does not go with ") +
+                     (shadeOnly ? "--shade-only" : "--elevation"));
+  }
   if (shadeOnly) {
     options.content = RowSink::Content::Light;
     options.hillshade = true;
@@ -181,6 +199,10 @@ MapOptions parseMapOptions(Args& args) {
     if (!format) throw UsageError("the map file must end in .bmp, .png or .tif: " + *options.output);
     if (elevation && *format != MapFormat::GeoTiff) {
       throw UsageError("--elevation writes a 16-bit GeoTIFF: the file must end in .tif, not " + *options.output);
+    }
+    if (options.legend && *format == MapFormat::GeoTiff) {
+      throw UsageError("a map with its legend is a picture, not a GeoTIFF: the file must end in .bmp or .png, not " +
+                       *options.output);
     }
   }
   return options;
@@ -213,40 +235,48 @@ void loadTileSet(const MapOptions& options, MapViewState& state) {
   state.demFolder = folder;
 }
 
-// Streams the map into its file as the renderer finishes each row, and
-// shows the progress on standard error.
+// Where the rows of a map go: its file, or a raster held for the legend.
+struct MapRows {
+  RowSink& sink;
+  int width;
+  int height;
+  std::function<int()> rowsDone;  // rows 0 .. rowsDone() - 1 are done
+};
+
+// Hands the map's rows to their sink as the renderer finishes each row,
+// and shows the progress on standard error.
 class FileHost : public DrawHost {
  public:
   std::string legend;
   bool sized = false;
 
-  explicit FileHost(MapFile& file) : file_(file) {}
+  explicit FileHost(MapRows rows) : rows_(std::move(rows)) {}
 
-  RowSink* rowSink() override { return &file_; }
+  RowSink* rowSink() override { return &rows_.sink; }
   void processEvents() override {}
   void setLegend(const std::string& text) override {
     legend = text;
     if (!progress_.started() && text.find("Progress:") != std::string::npos) {
-      progress_.start(text, file_.spec().height);
+      progress_.start(text, rows_.height);
     }
   }
   void setPercent(const std::string& text) override {
     if (text.empty()) {
       // The end of the draw, or of a draw that failed part way.
-      if (file_.rowsDone() == file_.spec().height) {
-        progress_.finish(file_.rowsDone());
+      if (rows_.rowsDone() == rows_.height) {
+        progress_.finish(rows_.height);
       } else {
         progress_.interrupt();
       }
     } else {
-      progress_.update(file_.rowsDone());
+      progress_.update(rows_.rowsDone());
     }
   }
   void sizeMap(int width, int height) override {
-    if (width != file_.spec().width || height != file_.spec().height) {
+    if (width != rows_.width || height != rows_.height) {
       throw CommandError("the map came out " + std::to_string(width) + " x " + std::to_string(height) +
-                         " pixels, not the " + std::to_string(file_.spec().width) + " x " +
-                         std::to_string(file_.spec().height) + " its file was made for");
+                         " pixels, not the " + std::to_string(rows_.width) + " x " + std::to_string(rows_.height) +
+                         " its file was made for");
     }
     sized = true;
   }
@@ -263,29 +293,13 @@ class FileHost : public DrawHost {
   }
 
  private:
-  MapFile& file_;
+  MapRows rows_;
   ProgressLine progress_{stderr, ::isatty(STDERR_FILENO) == 1};
 };
 
-// The map's file, made before anything is drawn: a map that cannot be
-// saved (past its format's limit, an unwritable folder, a full disk) is
-// refused at once rather than after the draw.
-std::unique_ptr<MapFile> openMapFile(const std::string& path, int width, int height, RowSink::Content content,
-                                     const GeoTransform& georeference) {
-  MapFileSpec spec;
-  spec.path = path;
-  spec.format = *mapFormatOf(path);
-  spec.width = width;
-  spec.height = height;
-  spec.content = content;
-  spec.georeference = georeference;
-  const std::string problem = mapFileProblem(spec);
-  if (!problem.empty()) throw CommandError("cannot write " + quote(path) + ": " + problem);
-  return std::make_unique<MapFile>(spec);
-}
-
 std::string outputPath(const MapOptions& options, const std::string& stem) {
   if (options.output) return *options.output;
+  if (options.legend) return stem + "_legend.bmp";
   switch (options.content) {
     case RowSink::Content::Elevation: return stem + "_elevation.tif";
     case RowSink::Content::Light: return stem + "_shade.bmp";
@@ -294,25 +308,86 @@ std::string outputPath(const MapOptions& options, const std::string& stem) {
   return stem + ".bmp";
 }
 
-// Puts the map in place and prints what the draw reported.
-int finish(MapFile& file, const FileHost& host, const MapViewState& state) {
-  file.commit();
-  const MapFileSpec& spec = file.spec();
-  auto shown = [](const std::string& path) {
-    std::error_code ec;
-    const std::string absolute = std::filesystem::absolute(path, ec).string();
-    return ec ? path : absolute;
-  };
+std::string shownPath(const std::string& path) {
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(path, ec).string();
+  return ec ? path : absolute;
+}
+
+// Prints what the draw reported, for a map written to `path`.
+void report(const FileHost& host, const MapViewState& state, int width, int height, const std::string& path) {
   std::printf("%s\n", host.legend.c_str());
   if (state.altitudesFound == 1) {
-    std::printf("%d x %d pixels, highest %d m, lowest %d m\n", spec.width, spec.height, state.altMax, state.altMin);
+    std::printf("%d x %d pixels, highest %d m, lowest %d m\n", width, height, state.altMax, state.altMin);
   } else {
-    std::printf("%d x %d pixels, no sample within -8200 .. 21250 m\n", spec.width, spec.height);
+    std::printf("%d x %d pixels, no sample within -8200 .. 21250 m\n", width, height);
   }
-  std::printf("written to %s\n", shown(spec.path).c_str());
+  std::printf("written to %s\n", shownPath(path).c_str());
+}
+
+// Holds the map's rows in memory, for a map saved with its legend.
+class RasterRows : public RowSink {
+ public:
+  RasterRows(int width, int height) : raster(width, height) {}
+  Content content() const override { return Content::Colour; }
+  std::uint8_t* rowBuffer(int y) override { return raster.row(y); }
+  void rowDone(int y) override { done_ = y + 1; }
+  int done() const { return done_; }
+
+  Raster raster;
+
+ private:
+  int done_ = 0;
+};
+
+// Draws the map of `geometry` with `draw` and saves it to `path`: streamed
+// into its file, or held and framed with its legend.
+int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometry& geometry, const std::string& path,
+                const std::function<bool(MapViewState&, DrawHost&)>& draw) {
+  const int width = geometry.width();
+  const int height = geometry.height();
+  if (options.legend) {
+    if (std::int64_t(width) * height > kMaxAreaPixels) {
+      throw CommandError("a map with its legend is held in memory, at most " +
+                         std::to_string(kMaxAreaPixels / 1000000) + " million pixels; this one would be " +
+                         std::to_string(width) + " x " + std::to_string(height) + ". Choose a larger --step.");
+    }
+    // Found unwritable now rather than after the draw.
+    { const AtomicFile probe(path); }
+    RasterRows rows(width, height);
+    FileHost host(MapRows{rows, width, height, [&rows] { return rows.done(); }});
+    if (!draw(state, host)) throw CommandError("nothing was drawn");
+    // The legend's fonts start Qt, whose notes on its own set-up (such as
+    // "XDG_RUNTIME_DIR not set") mean nothing to a user of the tool.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) {
+        std::fprintf(stderr, "tarvelon-render: %s\n", displaySafe(text.toStdString()).c_str());
+      }
+    });
+    saveRasterWithLegend(rows.raster, geometry, state, path);
+    report(host, state, width, height, path);
+    std::fflush(stdout);
+    return 0;
+  }
+  MapFileSpec spec;
+  spec.path = path;
+  spec.format = *mapFormatOf(path);
+  spec.width = width;
+  spec.height = height;
+  spec.content = options.content;
+  spec.georeference = geometry.transform();
+  // A map that cannot be saved (past its format's limit, an unwritable
+  // folder, a full disk) is refused before anything is drawn.
+  const std::string problem = mapFileProblem(spec);
+  if (!problem.empty()) throw CommandError("cannot write " + quote(path) + ": " + problem);
+  MapFile file(spec);
+  FileHost host(MapRows{file, width, height, [&file] { return file.rowsDone(); }});
+  if (!draw(state, host)) throw CommandError("nothing was drawn");
+  file.commit();
+  report(host, state, width, height, path);
   const std::vector<std::string> sidecars = sidecarPaths(spec);
   if (!sidecars.empty()) {
-    std::printf("placed on Mars by %s and %s\n", shown(sidecars[0]).c_str(), shown(sidecars[1]).c_str());
+    std::printf("placed on Mars by %s and %s\n", shownPath(sidecars[0]).c_str(), shownPath(sidecars[1]).c_str());
   }
   std::fflush(stdout);
   return 0;
@@ -350,10 +425,10 @@ int runTile(Args& args) {
   const MapGeometry geometry = MapGeometry::ofTile(number - 1, state.sampleStep);
   const std::string path =
       outputPath(options, "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep));
-  auto file = openMapFile(path, geometry.width(), geometry.height(), options.content, geometry.transform());
-  FileHost host(*file);
-  drawTile(state, host);
-  return finish(*file, host, state);
+  return drawAndSave(options, state, geometry, path, [](MapViewState& drawn, DrawHost& host) {
+    drawTile(drawn, host);
+    return true;
+  });
 }
 
 int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>&)>& choose) {
@@ -385,12 +460,10 @@ int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector
 
   const std::string path = outputPath(options, request.fallbackStem(area, step));
   const MapGeometry geometry = MapGeometry::ofArea(layout, step);
-  auto file = openMapFile(path, geometry.width(), geometry.height(), options.content, geometry.transform());
-  FileHost host(*file);
-  if (drawArea(request.west, request.north, request.east, request.south, state, host) != AreaDrawResult::Completed) {
-    throw CommandError("nothing was drawn");
-  }
-  return finish(*file, host, state);
+  return drawAndSave(options, state, geometry, path, [&request](MapViewState& drawn, DrawHost& host) {
+    return drawArea(request.west, request.north, request.east, request.south, drawn, host) ==
+           AreaDrawResult::Completed;
+  });
 }
 
 int runArea(Args& args) {
