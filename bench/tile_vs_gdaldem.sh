@@ -111,7 +111,7 @@ for ((i = 1; i <= runs; i++)); do
   start=$(now)
   gdaldem hillshade -q -s 463.1 -az 315 -alt 45 "$work/gdal-tile.img" "$work/gdal-shade.tif"
   gdaldem color-relief -q "$work/gdal-tile.img" "$work/colours.txt" "$work/gdal-colour.tif"
-  convert "$work/gdal-colour.tif" "$work/gdal-shade.tif" -compose multiply -composite "$work/gdal-shaded.bmp"
+  convert -quiet "$work/gdal-colour.tif" "$work/gdal-shade.tif" -compose multiply -composite "$work/gdal-shaded.bmp"
   keep gdalshade "$(since "$start")"
 done
 

@@ -239,21 +239,10 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
 
   RowSink* const sink = host.rowSink();
   const MapGeometry geometry = MapGeometry::ofArea(layout, step);
-  const RowSink::Content content = sink != nullptr ? sink->content() : RowSink::Content::Colour;
-  const bool shaded = state.reliefShading == 1;
-  std::optional<ReliefLight> light;
-  if (shaded || content == RowSink::Content::Light) {
-    light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
-  }
   // Where finished rows go; it outlives the rows, whose lighting thread
   // puts rows in it.
-  struct Target : RowTarget {
-    std::function<std::uint8_t*(int)> rowOf;
-    std::function<void(int)> doneWith;
-    std::uint8_t* row(int y) override { return rowOf(y); }
-    void done(int y) override { doneWith(y); }
-  } target;
-  MapRows rows(content, shaded, width, height, geometry.rowsDrawn(), std::move(light), sink != nullptr);
+  RowFunctions target;
+  MapRows rows(state, geometry, step, sink);
   host.placeMap(geometry);
 
   FailureCleanup cleanup(host, progress);
@@ -270,8 +259,7 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
   Raster screen;
   Raster offscreen;
   if (sink != nullptr) {
-    target.rowOf = [sink](int y) { return sink->rowBuffer(y); };
-    target.doneWith = [sink](int y) { sink->rowDone(y); };
+    target.intoSink(*sink);
   } else {
     target.rowOf = [&](int y) {
       Raster& into = state.drawInBackground == 0 ? screen : offscreen;

@@ -51,6 +51,24 @@ MapRows::MapRows(RowSink::Content content, bool shaded, int width, int height, i
   parallel_ = parallel && lit_;
 }
 
+namespace {
+
+RowSink::Content contentFor(const RowSink* sink) {
+  return sink != nullptr ? sink->content() : RowSink::Content::Colour;
+}
+
+std::optional<ReliefLight> lightFor(const MapViewState& state, const MapGeometry& geometry, int step,
+                                    RowSink::Content content) {
+  if (state.reliefShading != 1 && content != RowSink::Content::Light) return std::nullopt;
+  return ReliefLight(state, step, [geometry](int y) { return geometry.latitudeAt(y); });
+}
+
+}  // namespace
+
+MapRows::MapRows(const MapViewState& state, const MapGeometry& geometry, int step, RowSink* sink)
+    : MapRows(contentFor(sink), state.reliefShading == 1, geometry.width(), geometry.height(), geometry.rowsDrawn(),
+              lightFor(state, geometry, step, contentFor(sink)), sink != nullptr) {}
+
 MapRows::~MapRows() {
   if (!lighting_.joinable()) return;
   {

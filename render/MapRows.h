@@ -14,6 +14,7 @@
 
 #include "render/DrawSync.h"
 #include "render/Hillshade.h"
+#include "render/MapGeometry.h"
 #include "render/MapViewState.h"
 #include "render/RowSink.h"
 
@@ -34,6 +35,19 @@ class RowTarget {
   virtual std::uint8_t* row(int y) = 0;
   // Row y holds its pixels.
   virtual void done(int y) = 0;
+};
+
+// A target of two functions, which the renderer sets for where its rows go.
+struct RowFunctions : RowTarget {
+  std::function<std::uint8_t*(int y)> rowOf;
+  std::function<void(int y)> doneWith;
+  std::uint8_t* row(int y) override { return rowOf(y); }
+  void done(int y) override { doneWith(y); }
+  // Rows go straight to a host's sink.
+  void intoSink(RowSink& sink) {
+    rowOf = [&sink](int y) { return sink.rowBuffer(y); };
+    doneWith = [&sink](int y) { sink.rowDone(y); };
+  }
 };
 
 // Lighting of a map: the sun and the spacing of its samples, and the
@@ -58,6 +72,11 @@ class MapRows {
   // sink does; a window's picture does not).
   MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
           std::optional<ReliefLight> light, bool parallel = false);
+  // The rows of the map of `geometry`, drawn from `state` at `step` for a
+  // host with `sink` (nullptr for a host that keeps the picture): of the
+  // sink's content (colour without one), lit as the state asks, and lit on
+  // a thread of their own into a sink.
+  MapRows(const MapViewState& state, const MapGeometry& geometry, int step, RowSink* sink);
   // Stops the lighting thread, if any, dropping the rows it has not done.
   ~MapRows();
   MapRows(const MapRows&) = delete;

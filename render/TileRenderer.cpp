@@ -54,21 +54,10 @@ void drawTile(MapViewState& state, DrawHost& host) {
   Raster raster = sink != nullptr ? Raster() : blankRaster(size.width, size.height);
 
   const MapGeometry geometry = MapGeometry::ofTile(tileOfState(state), step);
-  const RowSink::Content content = sink != nullptr ? sink->content() : RowSink::Content::Colour;
-  const bool shaded = state.reliefShading == 1;
-  std::optional<ReliefLight> light;
-  if (shaded || content == RowSink::Content::Light) {
-    light.emplace(state, step, [&geometry](int y) { return geometry.latitudeAt(y); });
-  }
   // Where finished rows go; it outlives the rows, whose lighting thread
   // puts rows in it.
-  struct Target : RowTarget {
-    std::function<std::uint8_t*(int)> rowOf;
-    std::function<void(int)> doneWith;
-    std::uint8_t* row(int y) override { return rowOf(y); }
-    void done(int y) override { doneWith(y); }
-  } target;
-  MapRows rows(content, shaded, size.width, size.height, geometry.rowsDrawn(), std::move(light), sink != nullptr);
+  RowFunctions target;
+  MapRows rows(state, geometry, step, sink);
   host.placeMap(geometry);
 
   int lineCounter = 1;
@@ -83,8 +72,7 @@ void drawTile(MapViewState& state, DrawHost& host) {
   int rowsShown = 0;  // rows 0 .. rowsShown - 1 of the picture show the raster
   bool pictureReplaced = false;
   if (sink != nullptr) {
-    target.rowOf = [sink](int y) { return sink->rowBuffer(y); };
-    target.doneWith = [sink](int y) { sink->rowDone(y); };
+    target.intoSink(*sink);
   } else {
     target.rowOf = [&raster](int y) { return raster.row(y); };
     target.doneWith = [&](int y) {
