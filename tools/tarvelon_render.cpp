@@ -13,9 +13,9 @@ namespace {
 using namespace tarvelon::cli;
 
 const Command kCommands[] = {
-    {"tile", "draw a whole tile to a BMP or PNG file", kTileUsage, runTile},
-    {"area", "draw an area of whole degrees to a BMP or PNG file", kAreaUsage, runArea},
-    {"feature", "draw a named feature of the Map Area menu to a BMP or PNG file", kFeatureUsage, runFeature},
+    {"tile", "draw a whole tile to a BMP, PNG or GeoTIFF file", kTileUsage, runTile},
+    {"area", "draw an area of whole degrees to a BMP, PNG or GeoTIFF file", kAreaUsage, runArea},
+    {"feature", "draw a named feature of the Map Area menu to a BMP, PNG or GeoTIFF file", kFeatureUsage, runFeature},
     {"features", "list the 212 named features and their rectangles", kFeaturesUsage, runFeatures},
     {"palette", "print a colour scheme as a table (CSV, gdaldem or GMT)", kPaletteUsage, runPalette},
     {"make-data", "write a demo set of the sixteen MEGDR128 tiles", kMakeDataUsage, runMakeData},
