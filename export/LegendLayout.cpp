@@ -311,7 +311,7 @@ void placeColourBlock(const LegendInput& input, const ColourBlock& block, double
 
   // Round kilometres between them, as many as their labels leave room for.
   const double metresPerPixel = double(range.highest - range.lowest) / barWidth;
-  const double needed = b.width(kilometresLabel(-8888, decimals), LegendFont::Label) + 2 * kLabelPadding;
+  const double needed = b.width(kilometresLabel(-8888, decimals), LegendFont::Label) + kLabelPadding + 2;
   for (double step : kKilometreSteps) {
     if (tickDecimals(step) > decimals) continue;
     if (step * 1000 / metresPerPixel < needed && step != kKilometreSteps[std::size(kKilometreSteps) - 1]) continue;
@@ -654,6 +654,17 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
              tickCount(west, east, latSpacing) >= 2) {
     lonSpacing = latSpacing;
   }
+  // A map too small for two ticks still shows where it is: one tick, at
+  // the coarsest spacing that puts one on it.
+  auto atLeastOne = [](double from, double to, double spacing) {
+    if (!tickValues(from, to, spacing).empty()) return spacing;
+    for (auto it = std::rbegin(kSpacings); it != std::rend(kSpacings); ++it) {
+      if (*it < spacing && !tickValues(from, to, *it).empty()) return *it;
+    }
+    return spacing;
+  };
+  lonSpacing = atLeastOne(west, east, lonSpacing);
+  latSpacing = atLeastOne(south, north, latSpacing);
   std::vector<Tick> lonTicks;
   for (double value : tickValues(west, east, lonSpacing)) {
     if (const auto at = longitudePosition(g, value)) lonTicks.push_back({*at, longitudeLabel(value, tickDecimals(lonSpacing))});

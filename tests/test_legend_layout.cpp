@@ -379,6 +379,11 @@ TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
   EXPECT_EQ(joined, "Tile:" + std::string(80, 'x') + ".img");
   input.title.clear();
 
+  // A map of 5 x 5 pixels (136.90 .. 137.84 E) still shows where it is.
+  input.geometry = areaGeometry({137, -4, 138, -5}, 24);
+  const auto tiny = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(tiny, "137" + kDeg + "E")) << ::testing::PrintToString(tiny);
+
   // A map with no elevation says so and has no bar.
   input.elevations.reset();
   const LegendLayout empty = layoutLegend(input, measure);
