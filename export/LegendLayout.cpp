@@ -18,6 +18,8 @@ namespace {
 constexpr const char* kDegree = "\xC2\xB0";       // UTF-8 degree sign
 constexpr const char* kMinus = "\xE2\x88\x92";    // UTF-8 minus sign
 constexpr const char* kEnDash = "\xE2\x80\x93";   // UTF-8 en dash
+// Between a number and its unit: narrow, and never broken ("100 km").
+constexpr const char* kUnitSpace = "\xE2\x80\xAF";
 
 constexpr int kMargin = 16;
 constexpr double kTick = 5;      // ticks stand this far out of the frame
@@ -237,7 +239,7 @@ std::vector<std::string> colouringClauses(const LegendInput& input) {
 std::string resolutionText(const MapGeometry& geometry) {
   const double degrees = geometry.transform().pixelHeight;
   return "One pixel: " + shortDegrees(degrees) + kDegree + ", " + fixed(northSouthKilometresPerPixel(geometry), 2) +
-         " km north" + kEnDash + "south";
+         kUnitSpace + "km north" + kEnDash + "south";
 }
 
 // The colour bar with its ticks, captions and the map's lowest and highest
@@ -386,7 +388,7 @@ double scaleBlockWidth(const std::vector<ScaleBar>& bars, Builder& b) {
     // The whole length's number is centred on the bar's end, its unit
     // after it.
     const double number = b.width(scaleLength(bar), LegendFont::Small);
-    const double last = b.width(scaleLength(bar) + " km", LegendFont::Small) - number / 2;
+    const double last = b.width(scaleLength(bar) + kUnitSpace + "km", LegendFont::Small) - number / 2;
     width = std::max({width, b.width(bar.caption, LegendFont::Label), 1 + bar.pixels + last});
   }
   return width;
@@ -407,7 +409,8 @@ void placeScaleBars(const std::vector<ScaleBar>& bars, double left, double top, 
         const std::string number = kilometres == 0 ? std::string("0") : fixed(kilometres, decimals);
         return LegendText{number + unit, LegendFont::Small, x - b.width(number, LegendFont::Small) / 2, baseline, kInk};
       };
-      std::vector<LegendText> texts{at(barX + bar.pixels, bar.kilometres, " km"), at(barX, 0, "")};
+      std::vector<LegendText> texts{at(barX + bar.pixels, bar.kilometres, std::string(kUnitSpace) + "km"),
+                                    at(barX, 0, "")};
       for (int i = 1; i < parts; ++i) {
         if (middleOnly && 2 * i != parts) continue;
         texts.push_back(at(barX + std::round(bar.pixels * i / parts), bar.kilometres * i / parts, ""));

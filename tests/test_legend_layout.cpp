@@ -17,6 +17,7 @@ namespace {
 
 const std::string kDeg = "\xC2\xB0";
 const std::string kMinus = "\xE2\x88\x92";
+const std::string kKm = "\xE2\x80\xAF" "km";  // after a narrow no-break space
 
 // Every character 7 pixels wide (a UTF-8 sequence counts once).
 class FixedMeasure : public TextMeasure {
@@ -287,8 +288,8 @@ TEST(LegendLayout, ScaleBarsAreRoundLengthsNoLongerThanTheMap) {
     const LegendLayout layout = layoutLegend(c.input, measure);
     int bars = 0;
     for (const LegendText& t : layout.texts) {
-      const auto km = t.text.find(" km");
-      if (km == std::string::npos || km + 3 != t.text.size() || t.font != LegendFont::Small) continue;
+      const auto km = t.text.find(kKm);
+      if (km == std::string::npos || km + kKm.size() != t.text.size() || t.font != LegendFont::Small) continue;
       ++bars;
       // 1, 2 or 5 times a power of ten.
       const double length = std::stod(t.text.substr(0, km));
@@ -319,7 +320,7 @@ TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
   for (const char* label : {"137", "138", "139"}) EXPECT_TRUE(has(gale, label + kDeg + "E")) << label;
   for (const char* label : {"4", "5", "6"}) EXPECT_TRUE(has(gale, label + kDeg + "S")) << label;
   EXPECT_TRUE(has(gale, "Scale at 5.0" + kDeg + "S"));  // one bar near the equator
-  EXPECT_TRUE(has(gale, "100 km"));
+  EXPECT_TRUE(has(gale, "100" + kKm));
 
   // Arcadia's ticks read on across 180 in west longitudes.
   input.geometry = areaGeometry({160, 54, 220, 20}, 10);
@@ -341,13 +342,13 @@ TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
   // length with one decimal, as room allows.
   input.geometry = areaGeometry({0, 88, 10, 87}, 1);
   const auto pole = textsOf(layoutLegend(input, measure));
-  EXPECT_TRUE(has(pole, "2.0 km")) << ::testing::PrintToString(pole);
+  EXPECT_TRUE(has(pole, "2.0" + kKm)) << ::testing::PrintToString(pole);
   EXPECT_TRUE(has(pole, "1.0"));
-  EXPECT_FALSE(has(pole, "2 km"));
+  EXPECT_FALSE(has(pole, "2" + kKm));
   EXPECT_FALSE(has(pole, "2"));
   // 500 km in fifths of 100 that have no room for their lengths: halves.
   EXPECT_TRUE(has(arcadia, "250"));
-  EXPECT_TRUE(has(arcadia, "500 km"));
+  EXPECT_TRUE(has(arcadia, "500" + kKm));
 
   // Gale at 100 %: whole degrees on both sides, not half degrees of
   // latitude beside whole degrees of longitude.
