@@ -13,6 +13,7 @@
 
 #include "dem/AtomicFile.h"
 #include "export/MapFile.h"
+#include "render/AreaRenderer.h"
 #include "render/TileRenderer.h"
 #include "tests/RecordingHost.h"
 #include "tests/TestFiles.h"
@@ -124,6 +125,40 @@ TEST(LegendPicture, SavedThroughTheMapWriters) {
   const std::string before = bytesOf(out.file("legend.png"));
   EXPECT_THROW(saveLegendPicture(QImage(), out.file("legend.png")), WriteError);
   EXPECT_EQ(bytesOf(out.file("legend.png")), before);
+}
+
+TEST(LegendPicture, WithTheLegendFontsNoTextTouchesAnotherOrTheMap) {
+  int argc = 3;
+  char name[] = "test", option[] = "-platform", platform[] = "offscreen";
+  char* argv[] = {name, option, platform, nullptr};
+  QGuiApplication app(argc, argv);
+  const LegendTextMeasure measure;
+  auto area = [](AreaBounds bounds, int step) { return MapGeometry::ofArea(layoutArea(bounds, step), step); };
+  struct Case {
+    MapGeometry geometry;
+    int relief;
+  };
+  for (const Case& c : {Case{MapGeometry::ofTile(6, 24), 0}, Case{area({136, -3, 140, -7}, 2), 0},
+                        Case{area({-40, 88, 70, 76}, 13), 0}, Case{area({160, 54, 220, 20}, 10), 0},
+                        Case{area({-150, 30, -120, 2}, 10), 1}, Case{area({137, -4, 138, -5}, 24), 0}}) {
+    LegendInput input;
+    input.title = "Olympus Mons (Mountains and Uplands)";
+    input.geometry = c.geometry;
+    input.reliefShading = c.relief;
+    input.elevations = ElevationRange{-3880, 21120};
+    const LegendLayout layout = layoutLegend(input, measure);
+    SCOPED_TRACE(std::to_string(c.geometry.width()) + " x " + std::to_string(c.geometry.height()));
+    const QRectF map(layout.mapX - 1, layout.mapY - 1, c.geometry.width() + 2, c.geometry.height() + 2);
+    std::vector<QRectF> boxes;
+    for (const LegendText& t : layout.texts) {
+      const QRectF box(t.x, t.y - measure.ascent(t.font), measure.width(t.text, t.font),
+                       measure.ascent(t.font) + measure.descent(t.font));
+      EXPECT_FALSE(box.intersects(map)) << t.text;
+      EXPECT_TRUE(QRectF(0, 0, layout.width, layout.height).contains(box)) << t.text;
+      for (const QRectF& other : boxes) EXPECT_FALSE(box.intersects(other)) << t.text;
+      boxes.push_back(box);
+    }
+  }
 }
 
 }  // namespace
