@@ -18,6 +18,8 @@ namespace {
 constexpr const char* kDegree = "\xC2\xB0";       // UTF-8 degree sign
 constexpr const char* kMinus = "\xE2\x88\x92";    // UTF-8 minus sign
 constexpr const char* kEnDash = "\xE2\x80\x93";   // UTF-8 en dash
+// Between a number and its unit: narrow, and never broken ("100 km").
+constexpr const char* kUnitSpace = "\xE2\x80\xAF";
 
 constexpr int kMargin = 16;
 constexpr double kTick = 5;      // ticks stand this far out of the frame
@@ -66,8 +68,30 @@ std::string shortDegrees(double value) {
   return text;
 }
 
+// Pieces of `word`, whole characters, each as long as fits in `width`
+// (at least one character).
+std::vector<std::string> breakWord(const std::string& word, LegendFont font, double width,
+                                   const TextMeasure& measure) {
+  std::vector<std::string> pieces;
+  std::string piece;
+  std::size_t i = 0;
+  while (i < word.size()) {
+    std::size_t next = i + 1;
+    while (next < word.size() && (static_cast<unsigned char>(word[next]) & 0xC0) == 0x80) ++next;
+    const std::string character = word.substr(i, next - i);
+    if (!piece.empty() && measure.width(piece + character, font) > width) {
+      pieces.push_back(piece);
+      piece.clear();
+    }
+    piece += character;
+    i = next;
+  }
+  if (!piece.empty()) pieces.push_back(piece);
+  return pieces;
+}
+
 // Words of `text` in lines no wider than `width`; a word wider than that
-// has a line of its own.
+// is broken between characters.
 std::vector<std::string> wrap(const std::string& text, LegendFont font, double width, const TextMeasure& measure) {
   std::vector<std::string> lines;
   std::string line;
@@ -79,12 +103,42 @@ std::vector<std::string> wrap(const std::string& text, LegendFont font, double w
     start = end + 1;
     if (word.empty()) continue;
     const std::string longer = line.empty() ? word : line + " " + word;
-    if (!line.empty() && measure.width(longer, font) > width) {
-      lines.push_back(line);
-      line = word;
-    } else {
+    if (measure.width(longer, font) <= width) {
       line = longer;
+      continue;
     }
+    if (!line.empty()) lines.push_back(line);
+    line.clear();
+    std::vector<std::string> pieces = breakWord(word, font, width, measure);
+    line = pieces.back();
+    pieces.pop_back();
+    lines.insert(lines.end(), pieces.begin(), pieces.end());
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// Clauses joined by ", " in lines no wider than `width`, a line breaking
+// between clauses where it can and within one only when it is too wide for
+// a line of its own.
+std::vector<std::string> wrapClauses(const std::vector<std::string>& clauses, LegendFont font, double width,
+                                     const TextMeasure& measure) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (std::size_t i = 0; i < clauses.size(); ++i) {
+    const std::string clause = clauses[i] + (i + 1 < clauses.size() ? "," : "");
+    const std::string longer = line.empty() ? clause : line + " " + clause;
+    if (measure.width(longer, font) <= width) {
+      line = longer;
+      continue;
+    }
+    if (!line.empty()) lines.push_back(line);
+    std::vector<std::string> wrapped = wrap(clause, font, width, measure);
+    line.clear();
+    if (wrapped.empty()) continue;
+    line = wrapped.back();
+    wrapped.pop_back();
+    lines.insert(lines.end(), wrapped.begin(), wrapped.end());
   }
   if (!line.empty()) lines.push_back(line);
   return lines;
@@ -111,9 +165,16 @@ class Builder {
   // Labels that go together (the two ends of a tick line): all of them, or
   // none when one of them would come too near another label.
   bool labels(const std::vector<LegendText>& group) {
+    if (!fits(group)) return false;
+    for (const LegendText& t : group) taken_.push_back(boxOf(t));
+    layout_.texts.insert(layout_.texts.end(), group.begin(), group.end());
+    return true;
+  }
+  // Whether labels() would place the group.
+  bool fits(const std::vector<LegendText>& group) const {
     std::vector<Rect> boxes;
     for (const LegendText& t : group) {
-      const Rect box{t.x, t.y - measure_.ascent(t.font), t.x + width(t.text, t.font), t.y + measure_.descent(t.font)};
+      const Rect box = boxOf(t);
       for (const Rect& taken : taken_) {
         if (box.overlaps(taken, kLabelPadding)) return false;
       }
@@ -122,9 +183,10 @@ class Builder {
       }
       boxes.push_back(box);
     }
-    taken_.insert(taken_.end(), boxes.begin(), boxes.end());
-    layout_.texts.insert(layout_.texts.end(), group.begin(), group.end());
     return true;
+  }
+  Rect boxOf(const LegendText& t) const {
+    return Rect{t.x, t.y - measure_.ascent(t.font), t.x + width(t.text, t.font), t.y + measure_.descent(t.font)};
   }
   // Text that keeps other labels off, placed whatever is near it.
   void mark(const std::string& text, LegendFont font, double x, double y, std::uint32_t colour) {
@@ -154,29 +216,30 @@ struct Tick {
   std::string label;
 };
 
-std::string colouringText(const LegendInput& input) {
-  std::string scheme;
+// The colouring, clause by clause: the scheme, the mode, the relief shading.
+std::vector<std::string> colouringClauses(const LegendInput& input) {
+  std::vector<std::string> clauses;
   if (input.colourScheme == kUserColours) {
-    scheme = "User colours over sixteen altitude bands";
+    clauses.push_back("User colours over sixteen altitude bands");
   } else if (input.colourScheme >= 0 && input.colourScheme < kSchemeCount) {
-    scheme = kSchemeCaptions[static_cast<std::size_t>(input.colourScheme)];
+    clauses.push_back(kSchemeCaptions[static_cast<std::size_t>(input.colourScheme)]);
   } else {
-    scheme = "Colour scheme " + std::to_string(input.colourScheme);
+    clauses.push_back("Colour scheme " + std::to_string(input.colourScheme));
   }
   if (input.shadingMode >= 0 && input.shadingMode < kModeCount) {
-    scheme += std::string(", ") + kModeCaptions[static_cast<std::size_t>(input.shadingMode)];
+    clauses.push_back(kModeCaptions[static_cast<std::size_t>(input.shadingMode)]);
   }
   if (input.reliefShading == 1) {
-    scheme += ", relief shaded (sun at " + fixed(input.sunAzimuth, 0) + kDegree + " azimuth, " +
-              fixed(input.sunAltitude, 0) + kDegree + " altitude)";
+    clauses.push_back("relief shaded (sun at " + fixed(input.sunAzimuth, 0) + kDegree + " azimuth, " +
+                      fixed(input.sunAltitude, 0) + kDegree + " altitude)");
   }
-  return scheme;
+  return clauses;
 }
 
 std::string resolutionText(const MapGeometry& geometry) {
   const double degrees = geometry.transform().pixelHeight;
   return "One pixel: " + shortDegrees(degrees) + kDegree + ", " + fixed(northSouthKilometresPerPixel(geometry), 2) +
-         " km north" + kEnDash + "south";
+         kUnitSpace + "km north" + kEnDash + "south";
 }
 
 // The colour bar with its ticks, captions and the map's lowest and highest
@@ -187,6 +250,10 @@ struct ColourBlock {
   double overhang = 0;  // of the labels left of the bar
 };
 
+// Every label of the colour bar has the same decimals: two for a map whose
+// heights span less than 2 km, one otherwise.
+int barDecimals(const ElevationRange& range) { return range.highest - range.lowest < 2000 ? 2 : 1; }
+
 ColourBlock measureColourBlock(const LegendInput& input, int barWidth, Builder& b) {
   ColourBlock block;
   const double caption = b.height(LegendFont::Label);
@@ -196,8 +263,9 @@ ColourBlock measureColourBlock(const LegendInput& input, int barWidth, Builder& 
     return block;
   }
   const ElevationRange& range = *input.elevations;
-  const double low = b.width(kilometresLabel(range.lowest, 2), LegendFont::Label);
-  const double high = b.width(kilometresLabel(range.highest, 2), LegendFont::Label);
+  const int decimals = barDecimals(range);
+  const double low = b.width(kilometresLabel(range.lowest, decimals), LegendFont::Label);
+  const double high = b.width(kilometresLabel(range.highest, decimals), LegendFont::Label);
   const double lowest = b.width("lowest", LegendFont::Small);
   const double highest = b.width("highest", LegendFont::Small);
   block.overhang = std::max(low, lowest) / 2;
@@ -234,19 +302,20 @@ void placeColourBlock(const LegendInput& input, const ColourBlock& block, double
     b.mark(value, LegendFont::Label, x - b.width(value, LegendFont::Label) / 2, labelBaseline, kInk);
     b.mark(word, LegendFont::Small, x - b.width(word, LegendFont::Small) / 2, smallBaseline, kGreyInk);
   };
+  const int decimals = barDecimals(range);
   if (range.lowest == range.highest) {
-    endMark(barX + barWidth / 2.0, kilometresLabel(range.lowest, 2), "the whole map");
+    endMark(barX + barWidth / 2.0, kilometresLabel(range.lowest, decimals), "the whole map");
     return;
   }
   // On the bar's outline, so that the end columns keep their colours.
-  endMark(barX - 0.5, kilometresLabel(range.lowest, 2), "lowest");
-  endMark(barX + barWidth + 0.5, kilometresLabel(range.highest, 2), "highest");
+  endMark(barX - 0.5, kilometresLabel(range.lowest, decimals), "lowest");
+  endMark(barX + barWidth + 0.5, kilometresLabel(range.highest, decimals), "highest");
 
   // Round kilometres between them, as many as their labels leave room for.
   const double metresPerPixel = double(range.highest - range.lowest) / barWidth;
+  const double needed = b.width(kilometresLabel(-8888, decimals), LegendFont::Label) + kLabelPadding + 2;
   for (double step : kKilometreSteps) {
-    const int decimals = step < 0.1 ? 2 : step < 1 ? 1 : 0;
-    const double needed = b.width(kilometresLabel(-8888, decimals), LegendFont::Label) + 2 * kLabelPadding;
+    if (tickDecimals(step) > decimals) continue;
     if (step * 1000 / metresPerPixel < needed && step != kKilometreSteps[std::size(kKilometreSteps) - 1]) continue;
     const long long stepMetres = std::llround(step * 1000);
     const long long first = static_cast<long long>(std::ceil(double(range.lowest) / double(stepMetres)));
@@ -296,10 +365,17 @@ std::vector<ScaleBar> scaleBars(const MapGeometry& geometry, double centreLatitu
   return bars;
 }
 
-std::string kilometresText(double kilometres) {
-  if (kilometres >= 1) return fixed(kilometres, 0);
-  if (kilometres >= 0.1) return fixed(kilometres, 1);
-  return fixed(kilometres, 2);
+// A bar is cut in fifths for 5 km and the like, in quarters for 1 and 2.
+int scaleParts(double kilometres) {
+  const double lead = kilometres / std::pow(10.0, std::floor(std::log10(kilometres) + 1e-9));
+  return lead > 4 ? 5 : 4;
+}
+
+// A bar's whole length with the decimals its parts need at most ("2.0"
+// for parts of 0.5 km, "0.50" for halves of 0.25).
+std::string scaleLength(const ScaleBar& bar) {
+  const int parts = scaleParts(bar.kilometres);
+  return fixed(bar.kilometres, std::max(tickDecimals(bar.kilometres / parts), tickDecimals(bar.kilometres / 2)));
 }
 
 double scaleBarHeight(Builder& b) {
@@ -309,8 +385,11 @@ double scaleBarHeight(Builder& b) {
 double scaleBlockWidth(const std::vector<ScaleBar>& bars, Builder& b) {
   double width = 0;
   for (const ScaleBar& bar : bars) {
-    const double last = b.width(kilometresText(bar.kilometres) + " km", LegendFont::Small);
-    width = std::max({width, b.width(bar.caption, LegendFont::Label), bar.pixels + last / 2 + 2});
+    // The whole length's number is centred on the bar's end, its unit
+    // after it.
+    const double number = b.width(scaleLength(bar), LegendFont::Small);
+    const double last = b.width(scaleLength(bar) + kUnitSpace + "km", LegendFont::Small) - number / 2;
+    width = std::max({width, b.width(bar.caption, LegendFont::Label), 1 + bar.pixels + last});
   }
   return width;
 }
@@ -321,29 +400,41 @@ void placeScaleBars(const std::vector<ScaleBar>& bars, double left, double top, 
     b.text(bar.caption, LegendFont::Label, left, y + b.ascent(LegendFont::Label), kInk);
     const double barY = std::round(y + b.height(LegendFont::Label) + 4);
     const double barX = std::round(left) + 1;
-    // Parts of a fifth for 5 km and the like, of a quarter for 1 and 2.
-    const double lead = bar.kilometres / std::pow(10.0, std::floor(std::log10(bar.kilometres) + 1e-9));
-    const int parts = lead > 4 ? 5 : 4;
+    const double baseline = barY + kScaleBarHeight + 3 + b.ascent(LegendFont::Small);
+    // The bar's lengths when cut in `parts`: the whole, 0, then those
+    // between (only the middle one when `middleOnly`).
+    auto lengths = [&](int parts, bool middleOnly) {
+      const int decimals = tickDecimals(bar.kilometres / parts);
+      auto at = [&](double x, double kilometres, const std::string& unit) {
+        const std::string number = kilometres == 0 ? std::string("0") : fixed(kilometres, decimals);
+        return LegendText{number + unit, LegendFont::Small, x - b.width(number, LegendFont::Small) / 2, baseline, kInk};
+      };
+      std::vector<LegendText> texts{at(barX + bar.pixels, bar.kilometres, std::string(kUnitSpace) + "km"),
+                                    at(barX, 0, "")};
+      for (int i = 1; i < parts; ++i) {
+        if (middleOnly && 2 * i != parts) continue;
+        texts.push_back(at(barX + std::round(bar.pixels * i / parts), bar.kilometres * i / parts, ""));
+      }
+      return texts;
+    };
+    // Every part labelled if there is room; else fifths become halves and
+    // of quarters only the middle is labelled; else only the two ends.
+    const int natural = scaleParts(bar.kilometres);
+    int parts = natural;
+    if (!b.labels(lengths(natural, false))) {
+      parts = natural == 5 ? 2 : 4;
+      if (!b.labels(lengths(parts, true))) {
+        parts = natural;
+        const std::vector<LegendText> ends = lengths(natural, false);
+        for (std::size_t i = 0; i < 2; ++i) b.label(ends[i].text, ends[i].font, ends[i].x, ends[i].y, ends[i].colour);
+      }
+    }
     b.outline(barX, barY, bar.pixels, kScaleBarHeight, kFrameInk);
     for (int i = 0; i < parts; ++i) {
       const double from = std::round(bar.pixels * i / parts);
       const double to = std::round(bar.pixels * (i + 1) / parts);
       b.box(barX + from, barY, to - from, kScaleBarHeight, i % 2 == 0 ? kFrameInk : kWhite);
     }
-    const double baseline = barY + kScaleBarHeight + 3 + b.ascent(LegendFont::Small);
-    // The whole length first, then 0, then the parts between as room allows.
-    const std::string whole = kilometresText(bar.kilometres) + " km";
-    const double wholeAt = barX + bar.pixels;
-    b.label(whole, LegendFont::Small, wholeAt - b.width(kilometresText(bar.kilometres), LegendFont::Small) / 2,
-            baseline, kInk);
-    b.label("0", LegendFont::Small, barX - b.width("0", LegendFont::Small) / 2, baseline, kInk);
-    std::vector<LegendText> between;
-    for (int i = 1; i < parts; ++i) {
-      const std::string text = kilometresText(bar.kilometres * i / parts);
-      const double x = barX + std::round(bar.pixels * i / parts);
-      between.push_back({text, LegendFont::Small, x - b.width(text, LegendFont::Small) / 2, baseline, kInk});
-    }
-    b.labels(between);
     y += scaleBarHeight(b) + 8;
   }
 }
@@ -555,7 +646,28 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
       break;
     }
   }
-  const double latSpacing = tickSpacing(1 / transform.pixelHeight, std::max(2.5 * labelHeight, 36.0));
+  double latSpacing = tickSpacing(1 / transform.pixelHeight, std::max(2.5 * labelHeight, 36.0));
+  // Labels with decimals on one side only read as a mistake: the finer
+  // side takes the coarser spacing when that still leaves it two ticks.
+  auto tickCount = [](double from, double to, double spacing) { return tickValues(from, to, spacing).size(); };
+  if (tickDecimals(latSpacing) > tickDecimals(lonSpacing) && latSpacing < lonSpacing &&
+      tickCount(south, north, lonSpacing) >= 2) {
+    latSpacing = lonSpacing;
+  } else if (tickDecimals(lonSpacing) > tickDecimals(latSpacing) && lonSpacing < latSpacing &&
+             tickCount(west, east, latSpacing) >= 2) {
+    lonSpacing = latSpacing;
+  }
+  // A map too small for two ticks still shows where it is: one tick, at
+  // the coarsest spacing that puts one on it.
+  auto atLeastOne = [](double from, double to, double spacing) {
+    if (!tickValues(from, to, spacing).empty()) return spacing;
+    for (auto it = std::rbegin(kSpacings); it != std::rend(kSpacings); ++it) {
+      if (*it < spacing && !tickValues(from, to, *it).empty()) return *it;
+    }
+    return spacing;
+  };
+  lonSpacing = atLeastOne(west, east, lonSpacing);
+  latSpacing = atLeastOne(south, north, latSpacing);
   std::vector<Tick> lonTicks;
   for (double value : tickValues(west, east, lonSpacing)) {
     if (const auto at = longitudePosition(g, value)) lonTicks.push_back({*at, longitudeLabel(value, tickDecimals(lonSpacing))});
@@ -577,7 +689,8 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   // Below the map: the colour bar and the scale.
   const ColourBlock colourBlock = measureColourBlock(input, kBarWidth, b);
   const double centreLatitude = (north + south) / 2;
-  std::vector<ScaleBar> bars = scaleBars(g, centreLatitude, kScaleMaxPixels);
+  // No longer than the map is wide.
+  std::vector<ScaleBar> bars = scaleBars(g, centreLatitude, std::min(kScaleMaxPixels, mapWidth));
   const double scaleWidth = scaleBlockWidth(bars, b);
   const double legendStacked = std::max(colourBlock.width, scaleWidth);
 
@@ -588,17 +701,21 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
 
   // Title and the colouring, centred.
   double y = kMargin;
-  auto centredLines = [&](const std::string& text, LegendFont font, std::uint32_t colour, double lineGap) {
-    for (const std::string& line : wrap(text, font, contentWidth, measure)) {
+  auto centredLines = [&](const std::vector<std::string>& lines, LegendFont font, std::uint32_t colour,
+                          double lineGap) {
+    for (const std::string& line : lines) {
       y += measure.ascent(font);
       b.text(line, font, (layout.width - b.width(line, font)) / 2, y, colour);
       y += measure.descent(font) + lineGap;
     }
   };
-  centredLines(input.title.empty() ? std::string("Map of Mars") : input.title, LegendFont::Title, kInk, 2);
+  centredLines(wrap(input.title.empty() ? std::string("Map of Mars") : input.title, LegendFont::Title, contentWidth,
+                    measure),
+               LegendFont::Title, kInk, 2);
   y += 2;
-  centredLines(colouringText(input), LegendFont::Subtitle, kGreyInk, 1);
-  centredLines(resolutionText(g), LegendFont::Subtitle, kGreyInk, 1);
+  centredLines(wrapClauses(colouringClauses(input), LegendFont::Subtitle, contentWidth, measure), LegendFont::Subtitle,
+               kGreyInk, 1);
+  centredLines(wrap(resolutionText(g), LegendFont::Subtitle, contentWidth, measure), LegendFont::Subtitle, kGreyInk, 1);
   y += 8;
 
   // The map in its frame.

@@ -1,30 +1,19 @@
 #include "export/LegendPicture.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QPainter>
-#include <algorithm>
-#include <cctype>
 #include <memory>
 
 #include "dem/AtomicFile.h"
 #include "dem/TileNames.h"
-#include "render/BmpWriter.h"
+#include "export/MapFile.h"
 
 namespace tarvelon {
 
 namespace {
 
 QColor colourOf(std::uint32_t rgb) { return QColor::fromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
-
-bool endsWithPng(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string tail = path.substr(path.size() - 4);
-  std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  return tail == ".png";
-}
 
 // A QGuiApplication for the time a legend is made, when the program has
 // none: fonts need one. It runs on the offscreen platform, so no display is
@@ -138,27 +127,30 @@ void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const 
 }
 
 void saveLegendPicture(const QImage& picture, const std::string& path) {
-  if (endsWithPng(path)) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) throw WriteError("The map could not be encoded as PNG for " + path);
-    AtomicFile file(path);
-    file.write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    file.commit();
-    return;
+  // Through the map writers, as Save Map writes: the same encoders, the
+  // same limits, and a temporary file renamed into place. No world file:
+  // the legend's picture is not a raster of Mars. Rows are converted one
+  // at a time, so a large map is not held twice.
+  const QImage rgb = picture.format() == QImage::Format_RGB32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+  if (rgb.isNull() && !picture.isNull()) {
+    throw WriteError("There is not enough memory for a map of this size with its legend.");
   }
-  const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-  BmpFile file(path, rgb.width(), rgb.height());
-  std::vector<std::uint8_t> row(std::size_t(rgb.width()) * 3);
+  MapFileSpec spec;
+  spec.path = path;
+  spec.format = mapFormatOf(path) == MapFormat::Png ? MapFormat::Png : MapFormat::Bmp;
+  spec.width = rgb.width();
+  spec.height = rgb.height();
+  spec.content = RowSink::Content::Colour;
+  MapFile file(spec);
   for (int y = 0; y < rgb.height(); ++y) {
     const auto* from = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+    std::uint8_t* to = file.rowBuffer(y);
     for (int x = 0; x < rgb.width(); ++x) {
-      row[std::size_t(x) * 3] = std::uint8_t(qBlue(from[x]));
-      row[std::size_t(x) * 3 + 1] = std::uint8_t(qGreen(from[x]));
-      row[std::size_t(x) * 3 + 2] = std::uint8_t(qRed(from[x]));
+      to[std::size_t(x) * 3] = std::uint8_t(qBlue(from[x]));
+      to[std::size_t(x) * 3 + 1] = std::uint8_t(qGreen(from[x]));
+      to[std::size_t(x) * 3 + 2] = std::uint8_t(qRed(from[x]));
     }
-    file.writeRowBytes(row.data(), y);
+    file.rowDone(y);
   }
   file.commit();
 }

@@ -37,8 +37,9 @@ QImage legendPicture(const QImage& map, const LegendInput& input);
 QImage paintLegend(const QImage& map, const LegendLayout& layout);
 
 // Writes the picture as PNG when `path` ends in ".png" (any case), else as
-// a 24-bit BMP, through a temporary file renamed into place. Throws
-// WriteError; an old file of that name then stays as it was.
+// a 24-bit BMP, through the map writers (MapFile, as writeMapFile): a temporary file
+// renamed into place, no world file. Throws WriteError; an old file of that
+// name then stays as it was.
 void saveLegendPicture(const QImage& picture, const std::string& path);
 
 // For tarvelon-render --legend: the finished map `map` of `geometry`

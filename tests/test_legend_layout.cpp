@@ -4,6 +4,8 @@
 // texts off the map.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "export/LegendLayout.h"
 #include "render/AreaRenderer.h"
 #include "render/ColourTable.h"
@@ -15,6 +17,7 @@ namespace {
 
 const std::string kDeg = "\xC2\xB0";
 const std::string kMinus = "\xE2\x88\x92";
+const std::string kKm = "\xE2\x80\xAF" "km";  // after a narrow no-break space
 
 // Every character 7 pixels wide (a UTF-8 sequence counts once).
 class FixedMeasure : public TextMeasure {
@@ -154,21 +157,48 @@ bool has(const std::vector<std::string>& texts, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
+// The maps a legend is looked at for: a whole tile's thumbnail, a crater,
+// the very wide polar strip, an area across 180, a relief-shaded map, the
+// user colours, a map of 5 x 5 pixels with a title of one long word, and a
+// strip near the pole.
+struct LegendCase {
+  const char* name;
+  LegendInput input;
+};
+
+std::vector<LegendCase> legendCases() {
+  auto make = [](const char* name, MapGeometry geometry, ElevationRange range) {
+    LegendInput input;
+    input.title = std::string(name) + " (Individual Craters)";
+    input.geometry = geometry;
+    input.elevations = range;
+    return LegendCase{name, input};
+  };
+  std::vector<LegendCase> cases{
+      make("thumbnail", MapGeometry::ofTile(6, 24), {-4560, 2620}),
+      make("Gale", areaGeometry({136, -3, 140, -7}, 2), {-4500, 435}),
+      make("Olympia", areaGeometry({-40, 88, 70, 76}, 13), {-5420, -2200}),
+      make("Arcadia", areaGeometry({160, 54, 220, 20}, 10), {-5020, -190}),
+      make("Olympus", areaGeometry({-150, 30, -120, 2}, 10), {-3880, 21120}),
+      make("Hellas", areaGeometry({40, -20, 100, -60}, 10), {-7970, 4000}),
+      make("tiny", areaGeometry({137, -4, 138, -5}, 24), {-4400, -2400}),
+      make("pole", areaGeometry({0, 88, 10, 87}, 1), {-3100, -2900}),
+  };
+  cases[4].input.reliefShading = 1;
+  cases[5].input.colourScheme = kUserColours;
+  cases[5].input.bandLimits = buildBandLimits(4000, -4000);
+  cases[6].input.title = "Tile: a_custom_tile_file_name_that_is_far_too_long_to_fit_on_one_line.img";
+  return cases;
+}
+
 TEST(LegendLayout, AWholeLegendFramesTheMapAndKeepsItsTextsApart) {
   const FixedMeasure measure;
-  struct Case {
-    AreaBounds area;
-    int step;
-  };
-  for (const Case& c : {Case{{136, -3, 140, -7}, 2}, Case{{-40, 88, 70, 76}, 13}, Case{{160, 54, 220, 20}, 10}}) {
-    LegendInput input;
-    input.title = "Gale (Individual Craters)";
-    input.geometry = areaGeometry(c.area, c.step);
-    input.elevations = ElevationRange{-4500, 435};
+  for (const LegendCase& c : legendCases()) {
+    const LegendInput& input = c.input;
     const LegendLayout layout = layoutLegend(input, measure);
     const int w = input.geometry.width();
     const int h = input.geometry.height();
-    SCOPED_TRACE(std::to_string(w) + " x " + std::to_string(h));
+    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(w) + " x " + std::to_string(h));
     ASSERT_GE(layout.width, layout.mapX + w + 1);
     ASSERT_GE(layout.height, layout.mapY + h + 1);
     const Box map{double(layout.mapX) - 1, double(layout.mapY) - 1, double(layout.mapX + w + 1),
@@ -185,21 +215,99 @@ TEST(LegendLayout, AWholeLegendFramesTheMapAndKeepsItsTextsApart) {
             << layout.texts[i].text << " / " << layout.texts[j].text;
       }
     }
-    // Nothing painted over the map but the map.
+    // Nothing painted over the map but the map, and every box inside the
+    // picture.
     for (const LegendBox& box : layout.boxes) {
       const Box b{box.x, box.y, box.x + box.width, box.y + box.height};
       EXPECT_FALSE(overlaps(b, Box{map.left + 1, map.top + 1, map.right - 1, map.bottom - 1}));
+      EXPECT_GE(b.left, 0);
+      EXPECT_LE(b.right, layout.width);
+      EXPECT_LE(b.bottom, layout.height);
     }
     EXPECT_FALSE(layout.barColours.empty());
     const auto texts = textsOf(layout);
-    EXPECT_TRUE(has(texts, "Gale (Individual Craters)"));
     EXPECT_TRUE(has(texts, "Elevation (km)"));
-    EXPECT_TRUE(has(texts, kMinus + "4.50"));
-    EXPECT_TRUE(has(texts, "0.44"));
     EXPECT_TRUE(has(texts, "lowest"));
     EXPECT_TRUE(has(texts, "highest"));
     EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
                             [](const std::string& t) { return t.find("Planetary Data System") != std::string::npos; }));
+  }
+}
+
+// The texts of the layout on one baseline.
+std::vector<std::string> textsAt(const LegendLayout& layout, double baseline) {
+  std::vector<std::string> texts;
+  for (const LegendText& t : layout.texts) {
+    if (t.y == baseline) texts.push_back(t.text);
+  }
+  return texts;
+}
+
+double baselineOf(const LegendLayout& layout, const std::string& text) {
+  for (const LegendText& t : layout.texts) {
+    if (t.text == text) return t.y;
+  }
+  ADD_FAILURE() << "no " << text;
+  return -1;
+}
+
+TEST(LegendLayout, TheColourBarsNumbersShareTheirDecimals) {
+  const FixedMeasure measure;
+  LegendInput input;
+  input.geometry = areaGeometry({136, -3, 140, -7}, 2);
+  // A span of 2 km and more: one decimal, the ends rounded as the ticks.
+  input.elevations = ElevationRange{-4500, 435};
+  LegendLayout layout = layoutLegend(input, measure);
+  std::vector<std::string> row = textsAt(layout, baselineOf(layout, kMinus + "4.5"));
+  EXPECT_TRUE(has(row, "0.4"));
+  EXPECT_GE(row.size(), 4u);
+  for (const std::string& label : row) {
+    const auto point = label.find('.');
+    ASSERT_NE(point, std::string::npos) << label;
+    EXPECT_EQ(label.size() - point, 2u) << label;
+  }
+  EXPECT_TRUE(has(row, kMinus + "2.0") || has(row, kMinus + "3.0")) << ::testing::PrintToString(row);
+
+  // Less than 2 km: two decimals, ticks of tenths or more.
+  input.elevations = ElevationRange{-1234, 310};
+  layout = layoutLegend(input, measure);
+  row = textsAt(layout, baselineOf(layout, kMinus + "1.23"));
+  EXPECT_TRUE(has(row, "0.31"));
+  EXPECT_GE(row.size(), 3u);
+  for (const std::string& label : row) EXPECT_EQ(label.size() - label.find('.'), 3u) << label;
+
+  // A flat map: one mark in the middle.
+  input.elevations = ElevationRange{-2000, -2000};
+  EXPECT_TRUE(has(textsOf(layoutLegend(input, measure)), kMinus + "2.00"));
+}
+
+TEST(LegendLayout, ScaleBarsAreRoundLengthsNoLongerThanTheMap) {
+  const FixedMeasure measure;
+  for (const LegendCase& c : legendCases()) {
+    SCOPED_TRACE(c.name);
+    const LegendLayout layout = layoutLegend(c.input, measure);
+    int bars = 0;
+    for (const LegendText& t : layout.texts) {
+      const auto km = t.text.find(kKm);
+      if (km == std::string::npos || km + kKm.size() != t.text.size() || t.font != LegendFont::Small) continue;
+      ++bars;
+      // 1, 2 or 5 times a power of ten.
+      const double length = std::stod(t.text.substr(0, km));
+      const double lead = length / std::pow(10.0, std::floor(std::log10(length) + 1e-9));
+      EXPECT_TRUE(std::fabs(lead - 1) < 1e-9 || std::fabs(lead - 2) < 1e-9 || std::fabs(lead - 5) < 1e-9) << t.text;
+      // Its bar's outline ends under the length's number: the bar no longer
+      // than the map is wide, nor than 200 pixels.
+      const double end = t.x + measure.width(t.text.substr(0, km), t.font) / 2;
+      double widest = 0;
+      for (const LegendBox& box : layout.boxes) {
+        if (box.y < t.y - 30 || box.y > t.y || box.height != 1) continue;
+        if (std::fabs(box.x + box.width - 1 - end) > 1) continue;
+        widest = std::max(widest, box.width - 2);
+      }
+      EXPECT_GT(widest, 0) << t.text;
+      EXPECT_LE(widest, std::min(200, c.input.geometry.width())) << t.text;
+    }
+    EXPECT_GE(bars, 1);
   }
 }
 
@@ -212,7 +320,7 @@ TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
   for (const char* label : {"137", "138", "139"}) EXPECT_TRUE(has(gale, label + kDeg + "E")) << label;
   for (const char* label : {"4", "5", "6"}) EXPECT_TRUE(has(gale, label + kDeg + "S")) << label;
   EXPECT_TRUE(has(gale, "Scale at 5.0" + kDeg + "S"));  // one bar near the equator
-  EXPECT_TRUE(has(gale, "100 km"));
+  EXPECT_TRUE(has(gale, "100" + kKm));
 
   // Arcadia's ticks read on across 180 in west longitudes.
   input.geometry = areaGeometry({160, 54, 220, 20}, 10);
@@ -229,6 +337,53 @@ TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
   EXPECT_TRUE(has(olympia, "Scale east\xE2\x80\x93west at 82.1" + kDeg + "N"));
   EXPECT_TRUE(has(olympia, "Scale north\xE2\x80\x93south"));
   EXPECT_TRUE(has(olympia, "0" + kDeg));
+
+  // A bar of 2 km (near the pole, east-west) in quarters of 0.5: every
+  // length with one decimal, as room allows.
+  input.geometry = areaGeometry({0, 88, 10, 87}, 1);
+  const auto pole = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(pole, "2.0" + kKm)) << ::testing::PrintToString(pole);
+  EXPECT_TRUE(has(pole, "1.0"));
+  EXPECT_FALSE(has(pole, "2" + kKm));
+  EXPECT_FALSE(has(pole, "2"));
+  // 500 km in fifths of 100 that have no room for their lengths: halves.
+  EXPECT_TRUE(has(arcadia, "250"));
+  EXPECT_TRUE(has(arcadia, "500" + kKm));
+
+  // Gale at 100 %: whole degrees on both sides, not half degrees of
+  // latitude beside whole degrees of longitude.
+  input.geometry = areaGeometry({136, -3, 140, -7}, 1);
+  const auto fine = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(fine, "137" + kDeg + "E"));
+  EXPECT_TRUE(has(fine, "5" + kDeg + "S"));
+  EXPECT_FALSE(has(fine, "4.5" + kDeg + "S"));
+
+  // The relief shading's clause stays whole on a line of its own when the
+  // subtitle does not fit on one.
+  input.geometry = areaGeometry({-150, 30, -120, 2}, 10);
+  input.reliefShading = 1;
+  const auto relief = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(relief, "relief shaded (sun at 315" + kDeg + " azimuth, 45" + kDeg + " altitude)"))
+      << ::testing::PrintToString(relief);
+  input.reliefShading = 0;
+
+  // A title word wider than the picture is broken between characters.
+  input.title = "Tile: " + std::string(80, 'x') + ".img";
+  const LegendLayout longTitle = layoutLegend(input, measure);
+  std::string joined;
+  for (const LegendText& t : longTitle.texts) {
+    if (t.font != LegendFont::Title) continue;
+    EXPECT_GE(t.x, 0) << t.text;
+    EXPECT_LE(t.x + measure.width(t.text, t.font), longTitle.width) << t.text;
+    joined += t.text;
+  }
+  EXPECT_EQ(joined, "Tile:" + std::string(80, 'x') + ".img");
+  input.title.clear();
+
+  // A map of 5 x 5 pixels (136.90 .. 137.84 E) still shows where it is.
+  input.geometry = areaGeometry({137, -4, 138, -5}, 24);
+  const auto tiny = textsOf(layoutLegend(input, measure));
+  EXPECT_TRUE(has(tiny, "137" + kDeg + "E")) << ::testing::PrintToString(tiny);
 
   // A map with no elevation says so and has no bar.
   input.elevations.reset();

@@ -6,7 +6,14 @@
 #include <QImage>
 
 #include "export/LegendPicture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "dem/AtomicFile.h"
+#include "export/MapFile.h"
+#include "render/AreaRenderer.h"
 #include "render/TileRenderer.h"
 #include "tests/RecordingHost.h"
 #include "tests/TestFiles.h"
@@ -71,6 +78,87 @@ TEST(LegendPicture, AFinishedTileMapIsSavedInItsLegend) {
   // A map of another size than its geometry is refused; nothing is written.
   EXPECT_THROW(saveRasterWithLegend(Raster(10, 10), geometry, state, out.file("bad.bmp")), WriteError);
   EXPECT_FALSE(std::filesystem::exists(out.file("bad.bmp")));
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(LegendPicture, SavedThroughTheMapWriters) {
+  // A picture with every channel distinct, so that a swapped red and blue
+  // or a row out of place shows.
+  QImage picture(37, 5, QImage::Format_RGB32);
+  Raster raster(37, 5);
+  for (int y = 0; y < 5; ++y) {
+    for (int x = 0; x < 37; ++x) {
+      picture.setPixel(x, y, qRgb(7 * x, 50 * y, 255 - x));
+      raster.set(x, y, std::uint8_t(7 * x), std::uint8_t(50 * y), std::uint8_t(255 - x));
+    }
+  }
+  testing::ScratchDir out;
+  for (const char* name : {"legend.png", "LEGEND.PNG", "legend.bmp"}) {
+    SCOPED_TRACE(name);
+    const std::string path = out.file(name);
+    saveLegendPicture(picture, path);
+    MapFileSpec spec;
+    spec.path = out.file(std::string("map-") + name);
+    spec.format = *mapFormatOf(path);
+    writeMapFile(raster, spec);
+    // The same bytes as Save Map writes, and no world file or .prj: the
+    // framed picture is not a raster of Mars.
+    EXPECT_EQ(bytesOf(path), bytesOf(spec.path));
+    const QImage back(QString::fromStdString(path));
+    ASSERT_EQ(back.size(), picture.size());
+    EXPECT_EQ(back.pixel(36, 4) & 0xFFFFFF, picture.pixel(36, 4) & 0xFFFFFF);
+  }
+  // Three legend files and three maps, nothing beside them (no temporary
+  // files left either).
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.str()), std::filesystem::directory_iterator()), 6);
+
+  // A name with another ending is written as a BMP, as before.
+  saveLegendPicture(picture, out.file("legend.jpeg"));
+  EXPECT_EQ(bytesOf(out.file("legend.jpeg")), bytesOf(out.file("map-legend.bmp")));
+
+  // An unwritable place is a WriteError, and an old file stays as it was.
+  EXPECT_THROW(saveLegendPicture(picture, out.file("no-such-folder/legend.png")), WriteError);
+  const std::string before = bytesOf(out.file("legend.png"));
+  EXPECT_THROW(saveLegendPicture(QImage(), out.file("legend.png")), WriteError);
+  EXPECT_EQ(bytesOf(out.file("legend.png")), before);
+}
+
+TEST(LegendPicture, WithTheLegendFontsNoTextTouchesAnotherOrTheMap) {
+  int argc = 3;
+  char name[] = "test", option[] = "-platform", platform[] = "offscreen";
+  char* argv[] = {name, option, platform, nullptr};
+  QGuiApplication app(argc, argv);
+  const LegendTextMeasure measure;
+  auto area = [](AreaBounds bounds, int step) { return MapGeometry::ofArea(layoutArea(bounds, step), step); };
+  struct Case {
+    MapGeometry geometry;
+    int relief;
+  };
+  for (const Case& c : {Case{MapGeometry::ofTile(6, 24), 0}, Case{area({136, -3, 140, -7}, 2), 0},
+                        Case{area({-40, 88, 70, 76}, 13), 0}, Case{area({160, 54, 220, 20}, 10), 0},
+                        Case{area({-150, 30, -120, 2}, 10), 1}, Case{area({137, -4, 138, -5}, 24), 0}}) {
+    LegendInput input;
+    input.title = "Olympus Mons (Mountains and Uplands)";
+    input.geometry = c.geometry;
+    input.reliefShading = c.relief;
+    input.elevations = ElevationRange{-3880, 21120};
+    const LegendLayout layout = layoutLegend(input, measure);
+    SCOPED_TRACE(std::to_string(c.geometry.width()) + " x " + std::to_string(c.geometry.height()));
+    const QRectF map(layout.mapX - 1, layout.mapY - 1, c.geometry.width() + 2, c.geometry.height() + 2);
+    std::vector<QRectF> boxes;
+    for (const LegendText& t : layout.texts) {
+      const QRectF box(t.x, t.y - measure.ascent(t.font), measure.width(t.text, t.font),
+                       measure.ascent(t.font) + measure.descent(t.font));
+      EXPECT_FALSE(box.intersects(map)) << t.text;
+      EXPECT_TRUE(QRectF(0, 0, layout.width, layout.height).contains(box)) << t.text;
+      for (const QRectF& other : boxes) EXPECT_FALSE(box.intersects(other)) << t.text;
+      boxes.push_back(box);
+    }
+  }
 }
 
 }  // namespace

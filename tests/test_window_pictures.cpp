@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cmath>
 
 #include "render/ColourFunction.h"
@@ -81,6 +82,41 @@ TEST(AnnotatedMap, FortyOneNamesEachByItsFeatureAndNoneOverlapping) {
   EXPECT_LT(layout.tileNumbers[0].top(), 14);
   EXPECT_LT(layout.tileNumbers[15].left() - 1080, 6);
   EXPECT_LT(layout.tileNumbers[15].top() - 536, 6);
+}
+
+TEST(AnnotatedMap, NamesStandWhereTheMapAreaMenuDrawsThem) {
+  const auto& features = assets::annotatedFeatures();
+  auto find = [&](const std::string& name) -> const assets::AnnotatedFeature& {
+    const auto it = std::find_if(features.begin(), features.end(), [&](const auto& f) { return f.name == name; });
+    EXPECT_NE(it, features.end()) << name;
+    return *it;
+  };
+  // Looked up under the menu's own spelling, named as the map spells them.
+  for (const auto& [name, caption] : std::vector<std::pair<std::string, std::string>>{
+           {"Galle", "Galle"}, {"Herschel", "Herschell"}, {"Schiaparelli", "Schiaperelli"},
+           {"Tyrrhena Terra", "Tyrrhenia Terra"}, {"Hellas Planitia", "Hellas"}, {"Olympus Mons", "Olympus Mons"}}) {
+    const auto rows = featuresNamed(caption);
+    ASSERT_EQ(rows.size(), 1u) << caption;
+    const auto& feature = find(name);
+    EXPECT_DOUBLE_EQ(feature.longitude, (rows[0]->west + rows[0]->east) / 2.0) << name;
+    EXPECT_DOUBLE_EQ(feature.latitude, (rows[0]->north + rows[0]->south) / 2.0) << name;
+  }
+  // Arcadia runs from 160 to 220 east: its centre, 190, is 170 W.
+  EXPECT_DOUBLE_EQ(find("Arcadia Planitia").longitude, -170);
+  EXPECT_DOUBLE_EQ(find("Arcadia Planitia").latitude, 37);
+  // The four the gazetteer lacks keep their places.
+  EXPECT_DOUBLE_EQ(find("Lomonosov").latitude, 65.3);
+  EXPECT_DOUBLE_EQ(find("Kunowsky").longitude, -9.7);
+  EXPECT_DOUBLE_EQ(find("Margaritifer Terra").longitude, -25);
+  EXPECT_DOUBLE_EQ(find("Newton").latitude, -40.8);
+  for (const auto& feature : features) {
+    EXPECT_GE(feature.longitude, -180) << feature.name;
+    EXPECT_LE(feature.longitude, 180) << feature.name;
+  }
+  FeatureRow across{FeatureFamily::Craters, 16, "m_c016", "Orcus Patera", 175, 18, 183, 10};
+  EXPECT_DOUBLE_EQ(assets::gazetteerLongitude(across), 179);
+  across.east = 195;
+  EXPECT_DOUBLE_EQ(assets::gazetteerLongitude(across), -175);
 }
 
 TEST(AnnotatedMap, TileLinesNumbersAndNamesAreDrawn) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "select/Gazetteer.h"
 #include "tools/assets/Assets.h"
 #include "tools/assets/Relief.h"
 
@@ -98,62 +99,90 @@ bool overlapsAny(const QRectF& box, const std::vector<QRectF>& taken) {
 }  // namespace
 
 const std::vector<AnnotatedFeature>& annotatedFeatures() {
-  // Centres of the gazetteer's rectangles (west, north, east, south), as
-  // the Map Area menu draws them; Margaritifer Terra, Lomonosov, Kunowsky
-  // and Newton have none and are placed by hand.
-  auto centre = [](const char* name, Kind kind, double west, double north, double east, double south) {
-    double longitude = (west + east) / 2;
-    if (longitude > 180) longitude -= 360;
-    return AnnotatedFeature{name, kind, longitude, (north + south) / 2};
+  // Each name sits at the centre of its gazetteer rectangle (west, north,
+  // east, south), the area the Map Area menu draws for it, found by the
+  // menu's caption; Margaritifer Terra, Lomonosov, Kunowsky and Newton are
+  // not in the gazetteer and are placed by hand.
+  struct Entry {
+    const char* name;
+    Kind kind;
+    const char* caption;  // in the gazetteer, spelt as there; or nullptr
+    double longitude = 0;  // by hand, without a caption
+    double latitude = 0;
   };
-  static const std::vector<AnnotatedFeature> features = {
+  static const Entry kEntries[] = {
       // Plains, regions and volcanoes.
-      centre("Arcadia Planitia", Kind::Region, 160, 54, 220, 20),
-      centre("Amazonis Planitia", Kind::Region, -175, 43, -140, -3),
-      centre("Alba Patera", Kind::Volcano, -131, 49, -93, 16),
-      centre("Olympus Mons", Kind::Volcano, -150, 30, -120, 2),
-      centre("Ascraeus Mons", Kind::Volcano, -114, 17, -99, 5),
-      centre("Pavonis Mons", Kind::Volcano, -118, 5, -108, -4),
-      centre("Arsia Mons", Kind::Volcano, -127, -2, -114, -17),
-      centre("Daedalia Planum", Kind::Region, -150, -3, -105, -45),
-      centre("Acidalia Planitia", Kind::Region, -60, 58, 0, 32),
-      centre("Chryse Planitia", Kind::Region, -55, 41, -27, 10),
-      {"Margaritifer Terra", Kind::Region, -25.0, -4.9},
-      centre("Argyre Planitia", Kind::Region, -62, -32, -26, -65),
-      centre("Arabia Terra", Kind::Region, -28, 59, 59, 15),
-      centre("Syrtis Major Planitia", Kind::Region, 50, 30, 80, -10),
-      centre("Isidis Planitia", Kind::Region, 75, 28, 100, 0),
-      centre("Utopia Planitia", Kind::Region, 60, 60, 150, 10),
-      centre("Elysium Mons", Kind::Volcano, 125, 35, 165, 10),
-      centre("Elysium Planitia", Kind::Region, 85, 28, 155, -3),
-      centre("Tyrrhena Terra", Kind::Region, 70, 3, 105, -29),
-      centre("Hellas Planitia", Kind::Region, 40, -20, 100, -60),
-      centre("Noachis Terra", Kind::Region, -32, -20, 32, -60),
-      centre("Promethei Terra", Kind::Region, 85, -30, 130, -60),
-      centre("Terra Cimmeria", Kind::Region, 125, -12, 180, -58),
+      {"Arcadia Planitia", Kind::Region, "Arcadia"},
+      {"Amazonis Planitia", Kind::Region, "Amazonis"},
+      {"Alba Patera", Kind::Volcano, "Alba Patera"},
+      {"Olympus Mons", Kind::Volcano, "Olympus Mons"},
+      {"Ascraeus Mons", Kind::Volcano, "Ascraeus Mons"},
+      {"Pavonis Mons", Kind::Volcano, "Pavonis Mons"},
+      {"Arsia Mons", Kind::Volcano, "Arsia Mons"},
+      {"Daedalia Planum", Kind::Region, "Daedalia Planum"},
+      {"Acidalia Planitia", Kind::Region, "Acidalia"},
+      {"Chryse Planitia", Kind::Region, "Chryse"},
+      {"Margaritifer Terra", Kind::Region, nullptr, -25.0, -4.9},
+      {"Argyre Planitia", Kind::Region, "Argyre"},
+      {"Arabia Terra", Kind::Region, "Arabia Terra"},
+      {"Syrtis Major Planitia", Kind::Region, "Syrtis Major"},
+      {"Isidis Planitia", Kind::Region, "Isidis"},
+      {"Utopia Planitia", Kind::Region, "Utopia"},
+      {"Elysium Mons", Kind::Volcano, "Elysium Mons"},
+      {"Elysium Planitia", Kind::Region, "Elysium"},
+      {"Tyrrhena Terra", Kind::Region, "Tyrrhenia Terra"},
+      {"Hellas Planitia", Kind::Region, "Hellas"},
+      {"Noachis Terra", Kind::Region, "Noachis Terra"},
+      {"Promethei Terra", Kind::Region, "Promethei Terra"},
+      {"Terra Cimmeria", Kind::Region, "Terra Cimmeria"},
       // Craters.
-      {"Lomonosov", Kind::Crater, -9.3, 65.3},
-      {"Kunowsky", Kind::Crater, -9.7, 56.8},
-      centre("Lyot", Kind::Crater, 25, 53, 34, 47),
-      centre("Cassini", Kind::Crater, 26, 29, 38, 18),
-      centre("Tikhonravov", Kind::Crater, 32, 17, 40, 9),
-      centre("Schiaparelli", Kind::Crater, 7, 6, 25, -12),
-      centre("Huygens", Kind::Crater, 51, -9, 60, -18),
-      centre("Herschel", Kind::Crater, 125, -11, 135, -19),
-      {"Newton", Kind::Crater, -158.1, -40.8},
-      centre("Copernicus", Kind::Crater, -175, -45, -165, -55),
-      centre("Lowell", Kind::Crater, -85, -50, -78, -54),
-      centre("Galle", Kind::Crater, -35, -46, -25, -55),
-      centre("Darwin", Kind::Crater, -23, -55, -16, -60),
+      {"Lomonosov", Kind::Crater, nullptr, -9.3, 65.3},
+      {"Kunowsky", Kind::Crater, nullptr, -9.7, 56.8},
+      {"Lyot", Kind::Crater, "Lyot"},
+      {"Cassini", Kind::Crater, "Cassini"},
+      {"Tikhonravov", Kind::Crater, "Tikhonravov"},
+      {"Schiaparelli", Kind::Crater, "Schiaperelli"},
+      {"Huygens", Kind::Crater, "Huygens"},
+      {"Herschel", Kind::Crater, "Herschell"},
+      {"Newton", Kind::Crater, nullptr, -158.1, -40.8},
+      {"Copernicus", Kind::Crater, "Copernicus"},
+      {"Lowell", Kind::Crater, "Lowell"},
+      {"Galle", Kind::Crater, "Galle"},
+      {"Darwin", Kind::Crater, "Darwin"},
       // Valleys.
-      centre("Kasei Vallis", Kind::Valley, -82, 29, -53, -2),
-      centre("Ares Vallis", Kind::Valley, -40, 22, -13, -5),
-      centre("Valles Marineris", Kind::Valley, -120, 5, -20, -25),
-      centre("Nirgal Vallis", Kind::Valley, -47, -24, -36, -33),
-      centre("Niger Vallis", Kind::Valley, 80, -32, 98, -47),
+      {"Kasei Valles", Kind::Valley, "Kasei Valles"},
+      {"Ares Vallis", Kind::Valley, "Ares Vallis"},
+      {"Valles Marineris", Kind::Valley, "Valles Marineris"},
+      {"Nirgal Vallis", Kind::Valley, "Nirgal Vallis"},
+      {"Niger Vallis", Kind::Valley, "Niger Vallis"},
   };
+  static const std::vector<AnnotatedFeature> features = [] {
+    std::vector<AnnotatedFeature> list;
+    for (const Entry& entry : kEntries) {
+      if (entry.caption == nullptr) {
+        list.push_back({entry.name, entry.kind, entry.longitude, entry.latitude});
+        continue;
+      }
+      const std::vector<const FeatureRow*> rows = featuresNamed(entry.caption);
+      if (rows.size() != 1) {
+        throw std::logic_error(std::string("the gazetteer has ") + std::to_string(rows.size()) + " features called " +
+                               entry.caption);
+      }
+      list.push_back({entry.name, entry.kind, gazetteerLongitude(*rows.front()), gazetteerLatitude(*rows.front())});
+    }
+    return list;
+  }();
   return features;
 }
+
+double gazetteerLongitude(const FeatureRow& row) {
+  // East may pass 180 (Arcadia: 160 .. 220); the centre is then west of it.
+  double longitude = (row.west + row.east) / 2.0;
+  if (longitude > 180) longitude -= 360;
+  return longitude;
+}
+
+double gazetteerLatitude(const FeatureRow& row) { return (row.north + row.south) / 2.0; }
 
 QFont annotatedLabelFont() {
   QFont font;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <vector>
 
+#include "select/Gazetteer.h"
 #include "tools/DemoTerrain.h"
 
 namespace tarvelon::assets {
@@ -35,8 +36,14 @@ struct AnnotatedFeature {
   double latitude;
 };
 
-// The 41 features written on the map.
+// The 41 features written on the map. Throws std::logic_error when the
+// gazetteer lacks one of the names it is looked up by.
 const std::vector<AnnotatedFeature>& annotatedFeatures();
+
+// The centre of a gazetteer rectangle, as a label's place: the longitude in
+// -180 .. 180 also for a rectangle that runs past 180.
+double gazetteerLongitude(const FeatureRow& row);
+double gazetteerLatitude(const FeatureRow& row);
 
 struct PlacedLabel {
   QString text;
