@@ -24,6 +24,8 @@
 #include "app/FolderPanel.h"
 #include "app/LegendSave.h"
 #include "app/MapImage.h"
+#include "app/MapSave.h"
+#include "app/MenuSet.h"
 #include "app/Settings.h"
 #include "app/ViewSettings.h"
 #include "dem/AtomicFile.h"
@@ -115,7 +117,8 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   buildWindow();
   buildMenus();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
-  fillMenuItems();
+  checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
+  checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
   state_.reliefShading = readViewSettings(viewSettingsFile().toStdString()).reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   // Nothing can be drawn until a map exists, nor any tile chosen before the
@@ -229,84 +232,30 @@ void TMainForm::layoutMapArea() {
 }
 
 void TMainForm::buildMenus() {
-  QMenuBar* bar = menuBar();
-  for (const MenuEntry& entry : mainMenuEntries()) {
-    entries_.insert(entry.name, &entry);
-    QMenu* holder = entry.parent.isEmpty() ? nullptr : menus_.value(entry.parent);
-    QAction* made = nullptr;
-    switch (entry.kind) {
-      case MenuEntry::Kind::Menu: {
-        auto* m = holder != nullptr ? holder->addMenu(entry.caption) : bar->addMenu(entry.caption);
-        m->setObjectName(entry.name);
-        menus_.insert(entry.name, m);
-        made = m->menuAction();
-        // A category submenu shows a check mark when one of its features is drawn.
-        made->setCheckable(entry.checkable);
-        if (entry.command != nullptr) {
-          connect(m, &QMenu::aboutToShow, this, [this, &entry, made] { runEntry(entry, made); });
-        }
-        break;
-      }
-      case MenuEntry::Kind::Item: {
-        QString text = entry.caption;
-        if (!entry.shortcut.isEmpty()) {
-          text += QLatin1Char('\t') + QKeySequence(entry.shortcut).toString(QKeySequence::NativeText);
-        }
-        made = holder != nullptr ? holder->addAction(text) : bar->addAction(text);
-        made->setCheckable(entry.checkable);
-        connect(made, &QAction::triggered, this, [this, &entry, made] {
-          // A checkable action turns its own check mark over when chosen; the
-          // commands set the check marks themselves.
-          if (made->isCheckable()) {
-            const QSignalBlocker block(made);
-            made->setChecked(!made->isChecked());
-          }
-          runEntry(entry, made);
-        });
-        break;
-      }
-      case MenuEntry::Kind::Separator:
-        made = holder != nullptr ? holder->addSeparator() : bar->addSeparator();
-        break;
-      case MenuEntry::Kind::Status:
-        made = bar->addAction(QString());
-        break;
-    }
-    made->setObjectName(entry.name);
-    actions_.insert(entry.name, made);
-
-    if (!entry.shortcut.isEmpty()) {
-      const QKeySequence key(entry.shortcut);
-      shortcutNames_.insert(key.toString(QKeySequence::PortableText), entry.name);
-      auto* shortcut = new QShortcut(key, this);
-      // The keys work from the side windows too (modal dialogs still block them).
-      shortcut->setContext(Qt::ApplicationShortcut);
-      shortcut->setAutoRepeat(false);
-      const QString name = entry.name;
-      connect(shortcut, &QShortcut::activated, this, [this, name] { runShortcut(name); });
-    }
-  }
-  legend_ = actions_.value(QStringLiteral("legend"));
-  prcent_ = actions_.value(QStringLiteral("prcent"));
+  menus_ = std::make_unique<MenuSet>(menuBar(), this, [this](const MenuEntry& entry, QAction* item) {
+    runGuarded([this, &entry, item] { (this->*entry.command)(item); });
+  });
+  legend_ = action(QStringLiteral("legend"));
+  prcent_ = action(QStringLiteral("prcent"));
   // A map that can be saved can be saved with its legend.
   QAction* saveMap = action(QStringLiteral("m_SaveMap"));
   QAction* saveLegend = action(QStringLiteral("m_SaveLegend"));
   connect(saveMap, &QAction::changed, saveLegend, [saveMap, saveLegend] { saveLegend->setEnabled(saveMap->isEnabled()); });
 }
 
-void TMainForm::fillMenuItems() {
-  for (const MenuItemGroup& group : kMenuItemGroups) {
-    for (int k = 0; k < group.count; ++k) menuItems_[group.base + k] = action(menuItemName(group, k));
-    if (group.base == kSchemeItemBase) checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
-    if (group.base == kModeItemBase) checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
-  }
-}
+QAction* TMainForm::menuItem(int i) const { return menus_->item(i); }
 
-QAction* TMainForm::menuItem(int i) const { return i >= 0 && i < kMenuItemCount ? menuItems_[i] : nullptr; }
+QAction* TMainForm::action(const QString& name) const { return menus_->action(name); }
 
-QAction* TMainForm::action(const QString& name) const { return actions_.value(name); }
+QMenu* TMainForm::menu(const QString& name) const { return menus_->menu(name); }
 
-QMenu* TMainForm::menu(const QString& name) const { return menus_.value(name); }
+bool TMainForm::activateShortcut(const QKeySequence& key) { return menus_->activateShortcut(key); }
+
+void TMainForm::openMenu(const QString& name) { menus_->openMenu(name); }
+
+void TMainForm::checkOnly(int base, int count, int number) { menus_->checkOnly(base, count, number); }
+
+int TMainForm::checkedNumber(int base, int count) const { return menus_->checkedNumber(base, count); }
 
 QString TMainForm::legendText() const { return legend_->text().replace(QStringLiteral("&&"), QStringLiteral("&")); }
 
@@ -320,55 +269,6 @@ void TMainForm::runGuarded(const std::function<void()>& command) {
   } catch (...) {
     dialogs_.error(QStringLiteral("An unexpected error ended the command."));
   }
-}
-
-void TMainForm::runEntry(const MenuEntry& entry, QAction* item) {
-  if (entry.command == nullptr) return;
-  runGuarded([this, &entry, item] { (this->*entry.command)(item); });
-}
-
-void TMainForm::runShortcut(const QString& name) {
-  const MenuEntry* entry = entries_.value(name);
-  if (entry == nullptr) return;
-  // The menus that hold the entry, outermost first (a menu's own shortcut
-  // counts as opening it).
-  std::vector<const MenuEntry*> menus;
-  if (entry->kind == MenuEntry::Kind::Menu) menus.push_back(entry);
-  for (const MenuEntry* up = entries_.value(entry->parent); up != nullptr; up = entries_.value(up->parent)) {
-    menus.insert(menus.begin(), up);
-  }
-  for (const MenuEntry* m : menus) {
-    if (!action(m->name)->isEnabled()) return;
-  }
-  for (const MenuEntry* m : menus) runEntry(*m, action(m->name));
-  if (entry->kind != MenuEntry::Kind::Item) return;
-  QAction* item = action(entry->name);
-  if (item->isEnabled()) runEntry(*entry, item);
-}
-
-bool TMainForm::activateShortcut(const QKeySequence& key) {
-  const QString name = shortcutNames_.value(key.toString(QKeySequence::PortableText));
-  if (name.isEmpty()) return false;
-  runShortcut(name);
-  return true;
-}
-
-void TMainForm::openMenu(const QString& name) {
-  const MenuEntry* entry = entries_.value(name);
-  if (entry != nullptr && entry->kind == MenuEntry::Kind::Menu) runEntry(*entry, action(name));
-}
-
-void TMainForm::checkOnly(int base, int count, int number) {
-  for (int k = 0; k < count; ++k) {
-    if (QAction* item = menuItems_[base + k]) item->setChecked(k == number);
-  }
-}
-
-int TMainForm::checkedNumber(int base, int count) const {
-  for (int k = 0; k < count; ++k) {
-    if (menuItems_[base + k] != nullptr && menuItems_[base + k]->isChecked()) return k;
-  }
-  return -1;
 }
 
 // ---------------------------------------------------------------------------
@@ -659,10 +559,10 @@ void TMainForm::clearMapCheckMarks() {
     if (QAction* item = action(QString::fromLatin1(category))) item->setChecked(false);
   }
   for (int i = kTileItemBase; i < kTileItemBase + kTileCount; ++i) {
-    if (menuItems_[i] != nullptr) menuItems_[i]->setChecked(false);
+    if (QAction* it = menuItem(i)) it->setChecked(false);
   }
   for (int i = kFeatureItemBase; i < kMenuItemCount; ++i) {
-    if (menuItems_[i] != nullptr) menuItems_[i]->setChecked(false);
+    if (QAction* it = menuItem(i)) it->setChecked(false);
   }
 }
 
@@ -789,15 +689,15 @@ void TMainForm::m_areaClick(QAction*) {
   checkOnly(kResolutionItemBase, kResolutionCount, 4);
   // Every resolution is open to area maps, also to the redraw that a scheme
   // or mode change makes before the Resolution menu is next opened.
-  for (int k = 0; k < kResolutionCount; ++k) menuItems_[kResolutionItemBase + k]->setEnabled(true);
+  for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
 }
 
 void TMainForm::m_sizeClick(QAction*) {
   if (state_.mapKind == 0) {
-    for (int k = 0; k < kResolutionCount; ++k) menuItems_[kResolutionItemBase + k]->setEnabled(true);
+    for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
   } else if (state_.mapKind == 1) {
-    menuItems_[kResolutionItemBase + 6]->setEnabled(false);
-    menuItems_[kResolutionItemBase + 7]->setEnabled(false);
+    menuItem(kResolutionItemBase + 6)->setEnabled(false);
+    menuItem(kResolutionItemBase + 7)->setEnabled(false);
   }
 }
 
@@ -916,67 +816,27 @@ void TMainForm::drawFoundFeature(const QString& component) {
   // As if the feature were chosen from its submenu: the Map Area menu's own
   // command first, then the item's.
   QAction* item = action(component);
-  const MenuEntry* entry = entries_.value(component);
+  const MenuEntry* entry = menus_->entry(component);
   if (item == nullptr || entry == nullptr || drawing_) return;
   m_areaClick();
-  runEntry(*entry, item);
+  menus_->run(*entry, item);
 }
 
 // ---------------------------------------------------------------------------
 // Save Map
 
-std::string TMainForm::saveName() const {
-  // A tile map has no name of its own; it is offered under its tile file's
-  // name rather than as ".bmp", which would be a hidden file here.
-  if (state_.mapName.empty() && state_.mapKind == 1 && !state_.tilePath.empty()) {
-    return QFileInfo(fromStd(state_.tilePath)).completeBaseName().toStdString();
-  }
-  return state_.mapName;
-}
-
-void TMainForm::m_SaveMapClick(QAction*) { BMPSave(saveName()); }
+void TMainForm::m_SaveMapClick(QAction*) { BMPSave(mapSaveName(state_)); }
 
 void TMainForm::m_SaveLegendClick(QAction*) {
-  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, saveName(), incompleteMap_);
+  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, mapSaveName(state_), incompleteMap_);
 }
 
 const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? keptMap_ : dmap_->picture(); }
 
+// While the annotated tile map covers the user's map, the user's map is
+// saved, placed where the readout knew it lay.
 void TMainForm::BMPSave(const std::string& name) {
-  if (userMap().isNull()) {
-    dialogs_.information(QStringLiteral("There is no map on the screen to save."));
-    return;
-  }
-  if (!incompleteMap_.isEmpty() &&
-      !dialogs_.question(QStringLiteral("This map is incomplete: %1.\n\nSave it anyway?").arg(incompleteMap_))) {
-    return;
-  }
-  SaveFileRequest request;
-  request.title = QStringLiteral("Save Map");
-  // The format follows the name's extension; a name typed without one
-  // takes that of the filter chosen.
-  request.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png);;GeoTIFF Image (*.tif *.tiff)");
-  request.defaultSuffix = QStringLiteral("bmp");
-  request.fileName = fromStd(defaultMapFileName(name));
-  const std::optional<QString> chosen = dialogs_.saveFileName(request);
-  if (!chosen || chosen->isEmpty()) return;
-  const std::string path = chosen->toStdString();
-  const std::optional<MapFormat> format = mapFormatOf(path);
-  if (!format) {
-    dialogs_.information(QStringLiteral("Maps are saved as BMP (.bmp), PNG (.png) or GeoTIFF (.tif) files: ") +
-                         QFileInfo(*chosen).fileName() + QStringLiteral(" has none of these extensions."));
-    return;
-  }
-  if (QFileInfo::exists(*chosen) && !dialogs_.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
-  MapFileSpec spec;
-  spec.path = path;
-  spec.format = *format;
-  // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys.
-  const Raster raster = MapImage::rasterOf(userMap());
-  if (shownGeometry_ && shownGeometry_->width() == raster.width && shownGeometry_->height() == raster.height) {
-    spec.georeference = shownGeometry_->transform();
-  }
-  writeMapFile(raster, spec);
+  saveMap(dialogs_, userMap(), readout_->shownMap().userMapGeometry(), incompleteMap_, name);
 }
 
 // ---------------------------------------------------------------------------
@@ -1106,7 +966,8 @@ void TMainForm::showAnnotatedMap() {
   keptPanelSize_ = dmap2_->size();
   state_.annotatedShown = 1;
   item->setChecked(true);
-  sizeMap(kAnnotatedMapWidth, kAnnotatedMapHeight);
+  sizeImage(kAnnotatedMapWidth, kAnnotatedMapHeight);
+  readout_->pictureCovered();
   dmap_->showImage(mars_);
 }
 
@@ -1115,6 +976,7 @@ void TMainForm::endAnnotatedView() {
   state_.annotatedShown = 0;
   action(QStringLiteral("m_h003"))->setChecked(false);
   dmap_->showImage(keptMap_);
+  readout_->coverRemoved();
   dmap_->resize(keptImageSize_);
   dmap2_->resize(keptPanelSize_);
   layoutMapArea();
@@ -1141,35 +1003,35 @@ void TMainForm::setPercent(const std::string& text) {
   setStatusCaption(prcent_, text);
 }
 
-void TMainForm::sizeMap(int width, int height) {
+void TMainForm::sizeImage(int width, int height) {
   dmap_->resize(width, height);
   dmap2_->resize(width + kPanelMargin, height + kPanelMargin);
   layoutMapArea();
-  readout_->drawStarted(geometryOfDraw(state_, width, height));
 }
 
-void TMainForm::clearMap() {
-  dmap_->clearPicture();
-  shownGeometry_.reset();
+void TMainForm::sizeMap(int width, int height) {
+  sizeImage(width, height);
+  // The renderer places its map next (placeMap).
+  readout_->drawStarted(std::nullopt);
 }
+
+void TMainForm::clearMap() { dmap_->clearPicture(); }
 
 void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) {
   dmap_->showRows(raster, firstRow, endRow);
   readout_->rowsShown(firstRow, endRow);
-  shownGeometry_ = drawnGeometry_;
 }
 
 void TMainForm::showRaster(const Raster& raster) {
   dmap_->showRaster(raster);
   readout_->rasterShown();
-  shownGeometry_ = drawnGeometry_;
 }
 
 void TMainForm::rowsFinished(int firstRow, int endRow) {
   readout_->rowsFinished(firstRow, endRow, state_.drawInBackground == 0);
 }
 
-void TMainForm::placeMap(const MapGeometry& geometry) { drawnGeometry_ = geometry; }
+void TMainForm::placeMap(const MapGeometry& geometry) { readout_->placeDraw(geometry); }
 
 void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
 

@@ -40,6 +40,7 @@ class FeatureFinder;
 class FolderPanel;
 class HelpWindow;
 class MapImage;
+class MenuSet;
 
 inline constexpr const char* kMainCaption = "Tarvelon - version 0.57";
 
@@ -241,9 +242,6 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
 
   void buildWindow();
   void buildMenus();
-  void fillMenuItems();
-  void runEntry(const MenuEntry& entry, QAction* action);
-  void runShortcut(const QString& name);
 
   void drawFeature(FeatureFamily family, QAction* item);
   void drawCustomArea(int west, int north, int east, int south);
@@ -271,26 +269,19 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   int checkedNumber(int base, int count) const;
   void setStatusCaption(QAction* item, const std::string& text);
   void layoutMapArea();
-  std::string saveName() const;
+  // dmap to width x height, dmap2 around it.
+  void sizeImage(int width, int height);
   QString viewSettingsFile() const;
 
   QString startDir_;
   DialogHost& dialogs_;
   MapViewState state_;
-  std::array<QAction*, kMenuItemCount> menuItems_{};
-  QHash<QString, QAction*> actions_;
-  QHash<QString, QMenu*> menus_;
-  QHash<QString, const MenuEntry*> entries_;
-  QHash<QString, QString> shortcutNames_;  // portable key text -> component name
+  std::unique_ptr<MenuSet> menus_;
 
   QScrollArea* scroll_ = nullptr;
   QWidget* mapArea_ = nullptr;
   QFrame* dmap2_ = nullptr;
   MapImage* dmap_ = nullptr;
-  // Where the map being drawn lies, and where the picture shown lies, for
-  // Save Map's georeference.
-  std::optional<MapGeometry> drawnGeometry_;
-  std::optional<MapGeometry> shownGeometry_;
   FolderPanel* findloc_ = nullptr;
   CustomAreaPanel* getArea_ = nullptr;
   FeatureFinder* finder_ = nullptr;
