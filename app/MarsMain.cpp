@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "app/CursorReadout.h"
+#include "app/DataFolderSetup.h"
 #include "app/DialogHost.h"
 #include "app/FolderPanel.h"
 #include "app/LegendSave.h"
@@ -61,12 +62,6 @@ constexpr int kImageOffset = 6;   // dmap within dmap2
 constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
-
-QString joinedLines(const std::vector<std::string>& lines) {
-  QString text;
-  for (const std::string& line : lines) text += QLatin1Char('\n') + fromStd(line);
-  return text;
-}
 
 }  // namespace
 
@@ -126,11 +121,9 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(false);
 
-  if (QFileInfo::exists(settingsFile())) {
-    load();
-  } else {
-    startFirstRun();
-  }
+  setup_ = std::make_unique<DataFolderSetup>(startDir_, state_, dialogs_, static_cast<DataFolderHost&>(*this), mapArea_,
+                                             QPoint(kMapLeft, kMapTop));
+  setup_->start();
 }
 
 TMainForm::~TMainForm() = default;
@@ -170,8 +163,6 @@ QImage TMainForm::annotatedMapPicture(QString& problem) {
 QStringList TMainForm::helpFilePlaces() const {
   return tarvelon::helpFilePlaces(QStringList{startDir_} + helpSearchDirs_);
 }
-
-QString TMainForm::settingsFile() const { return QString::fromStdString(settingsPath(startDir_.toStdString())); }
 
 QString TMainForm::viewSettingsFile() const {
   return QString::fromStdString(viewSettingsPath(startDir_.toStdString()));
@@ -227,7 +218,7 @@ void TMainForm::buildWindow() {
 
 void TMainForm::layoutMapArea() {
   QRect bounds = dmap2_->geometry();
-  if (findloc_ != nullptr && !findloc_->isHidden()) bounds |= findloc_->geometry();
+  if (findloc() != nullptr && !findloc()->isHidden()) bounds |= findloc()->geometry();
   mapArea_->setFixedSize(bounds.right() + 1, bounds.bottom() + 1);
 }
 
@@ -274,188 +265,38 @@ void TMainForm::runGuarded(const std::function<void()>& command) {
 // ---------------------------------------------------------------------------
 // Start-up, data folder and settings
 
-void TMainForm::load() {
-  setWindowTitle(QString::fromLatin1(kMainCaption));
-  switch (readSettingsFile()) {
-    case SettingsOutcome::Ended:
-      return;
-    case SettingsOutcome::FirstRun:
-      startFirstRun();
-      return;
-    case SettingsOutcome::Ok:
-      break;
-  }
-  prepareDataFolder();
-}
-
-TMainForm::SettingsOutcome TMainForm::readSettingsFile() {
-  const SettingsRead read = readSettings(settingsFile().toStdString());
-  if (read.status == SettingsRead::Status::Missing) return SettingsOutcome::FirstRun;
-  if (read.status == SettingsRead::Status::Unusable) {
-    dialogs_.error(fromStd(read.problem) +
-                   QStringLiteral("\n\nTarvelon will ask for the folder of the MEGDR128 files again."));
-    return SettingsOutcome::FirstRun;
-  }
-  state_.demFolder = read.settings.demFolder;
-  state_.colourScheme = read.settings.colourScheme;
-  state_.shadingMode = read.settings.shadingMode;
-  if (!QFileInfo(fromStd(state_.demFolder)).isDir()) {
-    dialogs_.error(QStringLiteral("It appears that the location of the\n"
-                                  "MOLA MEGDR128 files has changed\n"
-                                  "\n"
-                                  "Restart Tarvelon\n"
-                                  "to redefine this folder"));
-    const std::string path = settingsFile().toStdString();
-    std::error_code removeError;
-    std::filesystem::remove(path, removeError);
-    std::error_code ignored;
-    if (!removeError || !std::filesystem::exists(path, ignored)) {
-      endProgram();
-      return SettingsOutcome::Ended;
-    }
-    // Ending now would bring the same box back at every start.
-    dialogs_.error(fromStd("The settings file " + quote(path) + " could not be deleted (" + removeError.message() +
-                           "), so it cannot be replaced either.\n\nChoose the folder of the MEGDR128 files now; "
-                           "Tarvelon uses it for this run only."));
-    state_.demFolder.clear();
-    checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
-    checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
-    return SettingsOutcome::FirstRun;
-  }
+void TMainForm::showColouring() {
   checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
   checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
-  return SettingsOutcome::Ok;
 }
 
-bool TMainForm::prepareDataFolder() {
-  const TileListing listing = listTileFolder(state_.demFolder);
-  const QString folder = fromStd(quote(state_.demFolder));
-  if (!listing.readable || !listing.complete()) {
-    folderReady_ = false;
-    const QString problem =
-        !listing.readable
-            ? QStringLiteral("The data folder %1 cannot be read: %2.").arg(folder, fromStd(listing.problem))
-            : QStringLiteral("The folder %1 holds %2 of the 16 MEGDR128 files Tarvelon needs.").arg(folder).arg(
-                  listing.found()) +
-                  joinedLines(listingNotes(listing));
-    dialogs_.error(problem + QStringLiteral("\n\nPlease choose the folder of the MEGDR128 files again."));
-    startFirstRun();
-    return false;
-  }
-  state_.tileNames = listing.tiles;
-  const auto notes = listingNotes(listing);
-  if (!notes.empty()) dialogs_.information(QStringLiteral("In the data folder %1:").arg(folder) + joinedLines(notes));
-  folderReady_ = true;
+int TMainForm::schemeToKeep() const {
+  return schemeToStore(state_.colourScheme, state_.drawnScheme, checkedNumber(kSchemeItemBase, kSchemeCount));
+}
+
+void TMainForm::dataFolderOpened() {
   getArea_->resetHalves();
   dmap2_->resize(496, 241);
   layoutMapArea();
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(true);
-  return true;
 }
 
-bool TMainForm::writeSettingsFile() {
-  Settings settings;
-  settings.demFolder = state_.demFolder;
-  settings.colourScheme =
-      schemeToStore(state_.colourScheme, state_.drawnScheme, checkedNumber(kSchemeItemBase, kSchemeCount));
-  settings.shadingMode = state_.shadingMode;
-  try {
-    writeSettings(settingsFile().toStdString(), settings);
-    return true;
-  } catch (const WriteError& error) {
-    dialogs_.error(QStringLiteral("Tarvelon could not save its settings:\n%1").arg(fromStd(displaySafe(error.what()))));
-    return false;
-  }
-}
+void TMainForm::panelChanged() { layoutMapArea(); }
 
-void TMainForm::startFirstRun() {
-  folderReady_ = false;
-  dialogs_.information(QStringLiteral("You must now define the default Folder\n"
-                                      "where Tarvelon can\n"
-                                      "locate the 16 MOLA MEGDR128 files that\n"
-                                      "it requires to create maps of Mars."));
-  if (findloc_ == nullptr) {
-    findloc_ = new FolderPanel(startDir_, mapArea_);
-    findloc_->move(kMapLeft, kMapTop);
-    connect(findloc_, &FolderPanel::folderClicked, this,
-            [this](const QString& path) { runGuarded([this, path] { Dir002Click(path); }); });
-    connect(findloc_, &FolderPanel::confirmClicked, this, [this] { runGuarded([this] { setfolderClick(); }); });
-  }
-  folderChosen_ = false;
-  panelListing_ = TileListing{};
-  megdrList_.clear();
-  findloc_->show();
-  findloc_->raise();
-  layoutMapArea();
-}
+void TMainForm::runCommand(const std::function<void()>& command) { runGuarded(command); }
 
-void TMainForm::endProgram() {
-  // Start-up goes no further; the program does not show the window.
-  startUpEnded_ = true;
-}
-
-void TMainForm::setPanelListing(TileListing listing) {
-  panelListing_ = std::move(listing);
-  megdrList_.clear();
-  for (const std::string& name : panelListing_.tileFiles()) megdrList_ << fromStd(name);
-}
-
-void TMainForm::Dir002Click(const QString& path) {
-  state_.demFolder = path.toStdString();
-  folderChosen_ = true;
-  setPanelListing(listTileFolder(state_.demFolder));
-}
-
-void TMainForm::setfolderClick() {
-  if (!folderChosen_) {
-    dialogs_.message(QStringLiteral("Please click the folder that holds the 16 MEGDR128 files first."));
-    return;
-  }
-  // The tiles missing, what is wrong with the folder: true when it holds all sixteen.
-  auto folderComplete = [this] {
-    if (!panelListing_.readable) {
-      dialogs_.error(QStringLiteral("The folder %1 cannot be read: %2.")
-                         .arg(fromStd(quote(state_.demFolder)), fromStd(panelListing_.problem)));
-      return false;
-    }
-    const auto n = megdrList_.size();
-    if (n == 0 && panelListing_.matching.empty() && panelListing_.odd.empty()) {
-      dialogs_.message(QStringLiteral("Empty Folder!"));
-      return false;
-    }
-    if (n < 16) {
-      dialogs_.message(QString::number(16 - n) + QStringLiteral(" of the 16 required DEM Files are missing!") +
-                       joinedLines(listingNotes(panelListing_)));
-      return false;
-    }
-    return true;
-  };
-  if (!folderComplete()) return;
-  if (!megdrList_.front().contains(QStringLiteral("megt"), Qt::CaseSensitive)) {
-    dialogs_.information(QStringLiteral("The folder selected does not contain MOLA DEM files\n\nPlease try again."));
-    return;
-  }
-  // The folder is listed afresh: its files may have changed since the click.
-  setPanelListing(listTileFolder(state_.demFolder));
-  if (!folderComplete()) return;
-  const bool written = writeSettingsFile();
-  if (written) {
-    dialogs_.message(QStringLiteral("Congratulations\n\nYou have successfully initialised\nyour MEGDR128 Data Folder."));
-  }
-  findloc_->hide();
-  layoutMapArea();
-  if (written) {
-    load();
-  } else {
-    // The folder is used for this run; the next start asks again.
-    prepareDataFolder();
-  }
-}
+bool TMainForm::startUpEnded() const { return setup_->ended(); }
+bool TMainForm::dataFolderReady() const { return setup_->ready(); }
+FolderPanel* TMainForm::findloc() const { return setup_ != nullptr ? setup_->panel() : nullptr; }
+const QStringList& TMainForm::megdrList() const { return setup_->megdrList(); }
+QString TMainForm::settingsFile() const { return setup_->settingsFile(); }
+void TMainForm::Dir002Click(const QString& path) { setup_->folderClicked(path); }
+void TMainForm::setfolderClick() { setup_->confirmClicked(); }
 
 void TMainForm::m_endClick(QAction*) {
   // Without a confirmed data folder there is nothing worth keeping.
-  if (folderReady_) writeSettingsFile();
+  if (setup_->ready()) setup_->writeSettingsFile();
   close();
 }
 
@@ -611,7 +452,7 @@ void TMainForm::reportStop() {
 
 void TMainForm::gettile(QAction* item) {
   // One draw at a time: a tile chosen while a map is drawn is refused.
-  if (drawing_ || !folderReady_) return;
+  if (drawing_ || !setup_->ready()) return;
   const int n = itemNumber(item);
   if (n < 0 || n >= kTileCount) return;
   state_.mapKind = 1;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "app/DataFolderSetup.h"
 #include "app/MainMenu.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
@@ -35,6 +36,7 @@ namespace tarvelon {
 
 class CursorReadout;
 class CustomAreaPanel;
+class DataFolderSetup;
 class DialogHost;
 class FeatureFinder;
 class FolderPanel;
@@ -58,7 +60,7 @@ inline constexpr const char* kSourcingNote =
     "https://pds-geosciences.wustl.edu/missions/mgs/megdr.html\n\n"
     "See the Help File for further details.\n";
 
-class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
+class TMainForm : public QMainWindow, public DrawHost, public StretchHost, private DataFolderHost {
   Q_OBJECT
 
  public:
@@ -70,7 +72,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
 
   // Start-up ended the program: the settings file named a data folder that
   // is gone. The window must not be shown.
-  bool startUpEnded() const { return startUpEnded_; }
+  bool startUpEnded() const;
 
   // The windows created after the main window.
   void setColourKey(TVertKey* key) { colourKey_ = key; }
@@ -111,14 +113,14 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   CursorReadout* readout() const { return readout_; }
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
-  FolderPanel* findloc() const { return findloc_; }
+  FolderPanel* findloc() const;
   // The custom area panel (hidden until "Custom Area").
   CustomAreaPanel* getArea() const { return getArea_; }
   // "Find a Feature...", once it has been opened.
   FeatureFinder* featureFinder() const { return finder_; }
   // MEGDRList: the names of the tile files in the folder last clicked on
   // the panel, one per tile found, in ascending order.
-  const QStringList& megdrList() const { return megdrList_; }
+  const QStringList& megdrList() const;
 
   QString legendText() const;
   QString percentText() const;
@@ -129,7 +131,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   // True while a renderer runs.
   bool drawing() const { return drawing_; }
   // True once a data folder with sixteen tiles is in use.
-  bool dataFolderReady() const { return folderReady_; }
+  bool dataFolderReady() const;
 
   // What a shortcut key does: runs the open commands of the menus that
   // hold the entry, outermost first, then the item's command; nothing when
@@ -232,7 +234,6 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
 
  private:
   void chooseColouring(QAction* item, int& value, int drawn, int itemBase, int itemCount);
-  enum class SettingsOutcome { Ok, FirstRun, Ended };
   struct DrawOutcome {
     bool refused = false;  // the renderer drew nothing (it told the user why)
     bool stopped = false;
@@ -248,13 +249,13 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   void drawFoundFeature(const QString& component);
   void closeLocationMap();
 
-  void load();
-  SettingsOutcome readSettingsFile();
-  bool prepareDataFolder();
-  bool writeSettingsFile();
-  void startFirstRun();
-  void endProgram();
-  void setPanelListing(TileListing listing);
+  // DataFolderHost
+  void showColouring() override;
+  int schemeToKeep() const override;
+  void dataFolderOpened() override;
+  void panelChanged() override;
+  void runCommand(const std::function<void()>& command) override;
+
   // A draw was stopped: the status says where, and the map counts as
   // incomplete.
   void reportStop();
@@ -282,7 +283,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QWidget* mapArea_ = nullptr;
   QFrame* dmap2_ = nullptr;
   MapImage* dmap_ = nullptr;
-  FolderPanel* findloc_ = nullptr;
+  std::unique_ptr<DataFolderSetup> setup_;
   CustomAreaPanel* getArea_ = nullptr;
   FeatureFinder* finder_ = nullptr;
   QPointer<TLocationMap> locationMap_;
@@ -304,12 +305,6 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QImage keptMap_;
   QSize keptImageSize_;
   QSize keptPanelSize_;
-
-  QStringList megdrList_;
-  TileListing panelListing_;  // the folder last clicked on the panel
-  bool folderChosen_ = false;
-  bool folderReady_ = false;
-  bool startUpEnded_ = false;
 
   bool drawing_ = false;
   bool stopPressed_ = false;
