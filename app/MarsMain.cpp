@@ -3,26 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 #include "app/CursorReadout.h"
 #include "app/DataFolderSetup.h"
 #include "app/DialogHost.h"
 #include "app/FolderPanel.h"
+#include "app/HelpMenu.h"
 #include "app/LegendSave.h"
 #include "app/MapImage.h"
 #include "app/MapSave.h"
@@ -33,8 +28,6 @@
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
-#include "export/MapFile.h"
-#include "render/BmpWriter.h"
 #include "render/DrawSync.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
@@ -43,7 +36,6 @@
 #include "select/FeatureFinder.h"
 #include "select/LocMap.h"
 #include "windows/HelpWindow.h"
-#include "windows/JpegDecoder.h"
 #include "windows/KeyMain.h"
 #include "windows/Stretch.h"
 #include "windows/about.h"
@@ -135,30 +127,7 @@ void TMainForm::setStretchColours(TStretchColours* dialog) {
 
 QIcon TMainForm::programIcon() { return QIcon(QString::fromLatin1(kIconResource)); }
 
-QImage TMainForm::annotatedMapPicture(QString& problem) {
-  QFile file(QString::fromLatin1(kAnnotatedMapResource));
-  if (!file.open(QIODevice::ReadOnly)) {
-    problem = QStringLiteral("The annotated map of Mars is missing from this build of Tarvelon.");
-    return {};
-  }
-  const QByteArray bytes = file.readAll();
-  const DecodedJpeg decoded =
-      decodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
-  if (!decoded.ok) {
-    problem = QStringLiteral("The annotated map of Mars cannot be decoded: %1.").arg(fromStd(decoded.error));
-    return {};
-  }
-  if (decoded.width != kAnnotatedMapWidth || decoded.height != kAnnotatedMapHeight) {
-    problem = QStringLiteral("The annotated map of Mars is %1 x %2 pixels instead of %3 x %4.")
-                  .arg(decoded.width)
-                  .arg(decoded.height)
-                  .arg(kAnnotatedMapWidth)
-                  .arg(kAnnotatedMapHeight);
-    return {};
-  }
-  const QImage rgb(decoded.rgb.data(), decoded.width, decoded.height, decoded.width * 3, QImage::Format_RGB888);
-  return rgb.convertToFormat(QImage::Format_RGB32);  // a deep copy: the decoded bytes go
-}
+QImage TMainForm::annotatedMapPicture(QString& problem) { return tarvelon::annotatedMapPicture(problem); }
 
 QStringList TMainForm::helpFilePlaces() const {
   return tarvelon::helpFilePlaces(QStringList{startDir_} + helpSearchDirs_);
@@ -753,29 +722,7 @@ void TMainForm::m_h000Click(QAction*) {
   aboutBox_->activateWindow();
 }
 
-void TMainForm::m_h001Click(QAction*) {
-  const QStringList places = helpFilePlaces();
-  const QString found = findHelpFile(places);
-  if (found.isEmpty()) {
-    dialogs_.error(QStringLiteral("Tarvelon cannot find its help file %1.\n\nIt looks for it in:\n%2")
-                       .arg(QString::fromLatin1(kHelpFileName), places.join(QLatin1Char('\n'))));
-    return;
-  }
-  if (help_ == nullptr) {
-    help_ = std::make_unique<HelpWindow>();
-    help_->setWindowIcon(windowIcon());
-  }
-  // Opened afresh every time: the file may have been replaced meanwhile.
-  QString problem;
-  if (!help_->openFile(found, problem)) {
-    dialogs_.error(QStringLiteral("Tarvelon cannot show its help.\n\n") + problem);
-    return;
-  }
-  help_->showDefaultTopic();
-  help_->show();
-  help_->raise();
-  help_->activateWindow();
-}
+void TMainForm::m_h001Click(QAction*) { showProgramHelp(help_, helpFilePlaces(), windowIcon(), dialogs_); }
 
 void TMainForm::m_h003Click(QAction*) {
   QAction* item = action(QStringLiteral("m_h003"));

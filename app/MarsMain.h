@@ -3,19 +3,18 @@
 // maps on screen.
 #pragma once
 
-#include <QHash>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <functional>
 #include <optional>
 #include <memory>
 #include <string>
 
 #include "app/DataFolderSetup.h"
+#include "app/HelpMenu.h"
 #include "app/MainMenu.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
@@ -36,7 +35,6 @@ namespace tarvelon {
 
 class CursorReadout;
 class CustomAreaPanel;
-class DataFolderSetup;
 class DialogHost;
 class FeatureFinder;
 class FolderPanel;
@@ -46,19 +44,8 @@ class MenuSet;
 
 inline constexpr const char* kMainCaption = "Tarvelon - version 0.57";
 
-// The annotated tile map and the program icon, built into the program.
-inline constexpr const char* kAnnotatedMapResource = ":/tarvelon/annotated-tiles.jpg";
+// The program icon, built into the program.
 inline constexpr const char* kIconResource = ":/tarvelon/tarvelon-64.png";
-inline constexpr int kAnnotatedMapWidth = 1440;
-inline constexpr int kAnnotatedMapHeight = 720;
-
-// Where the MEGDR128 tiles can be had (Help > "Sourcing the MEGDR128 MOLA
-// DEM Tiles").
-inline constexpr const char* kSourcingNote =
-    "The MEGDR128 128 pixel/degree MOLA Digital Elevation Model\n"
-    "files may be downloaded from:\n\n"
-    "https://pds-geosciences.wustl.edu/missions/mgs/megdr.html\n\n"
-    "See the Help File for further details.\n";
 
 class TMainForm : public QMainWindow, public DrawHost, public StretchHost, private DataFolderHost {
   Q_OBJECT
