@@ -5,7 +5,6 @@
 
 #include "app/DialogHost.h"
 #include "app/MapImage.h"
-#include "dem/TileNames.h"
 #include "render/BmpWriter.h"
 #include "render/MapGeometry.h"
 

@@ -104,8 +104,7 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   buildWindow();
   buildMenus();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
-  checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
-  checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
+  showColouring();
   state_.reliefShading = readViewSettings(viewSettingsFile().toStdString()).reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   // Nothing can be drawn until a map exists, nor any tile chosen before the
