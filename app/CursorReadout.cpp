@@ -61,6 +61,11 @@ void CursorReadout::drawStarted(std::optional<MapGeometry> geometry) {
   refresh();
 }
 
+void CursorReadout::placeDraw(const MapGeometry& geometry) {
+  shown_.placeDraw(geometry);
+  refresh();
+}
+
 void CursorReadout::noteColouring() {
   colouring_ = MapColouring{state_.colourScheme, state_.shadingMode, state_.bandLimits, state_.reliefShading};
 }
@@ -94,6 +99,16 @@ void CursorReadout::pictureCleared() {
 
 void CursorReadout::otherPictureShown() {
   shown_.otherPictureShown();
+  refresh();
+}
+
+void CursorReadout::pictureCovered() {
+  shown_.cover();
+  refresh();
+}
+
+void CursorReadout::coverRemoved() {
+  shown_.uncover();
   refresh();
 }
 

@@ -43,12 +43,16 @@ class CursorReadout : public QLabel {
 
   // What the picture shows; each call brings the text up to date.
   void drawStarted(std::optional<MapGeometry> geometry);
+  void placeDraw(const MapGeometry& geometry);
   void rowsShown(int firstRow, int endRow);
   void rowsFinished(int firstRow, int endRow, bool direct);
   void rasterShown();
   void drawEnded();
   void pictureCleared();
   void otherPictureShown();
+  // The annotated tile map covers the picture, and gives it back.
+  void pictureCovered();
+  void coverRemoved();
   const ShownMap& shownMap() const { return shown_; }
   // The colouring of the rows last drawn into the picture.
   const MapColouring& colouring() const { return colouring_; }

@@ -1,15 +1,14 @@
 #include "app/LegendSave.h"
 
 #include <QApplication>
-#include <QFileInfo>
 
 #include "app/CursorReadout.h"
 #include "app/DialogHost.h"
 #include "app/MapImage.h"
+#include "app/MapSave.h"
 #include "app/ShownMap.h"
 #include "dem/TileNames.h"
 #include "export/LegendPicture.h"
-#include "render/BmpWriter.h"
 
 namespace tarvelon {
 
@@ -28,38 +27,30 @@ class BusyCursor {
 
 void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const MapViewState& state, DialogHost& dialogs,
                        const std::string& name, const QString& incomplete) {
-  if (!dmap.hasPicture()) {
-    dialogs.information(QStringLiteral("There is no map on the screen to save."));
-    return;
-  }
   const ShownMap& shown = readout.shownMap();
   const MapGeometry* geometry = shown.geometry();
-  if (geometry == nullptr || geometry->width() != dmap.picture().width() ||
-      geometry->height() != dmap.picture().height()) {
+  MapSaveDialog dialog;
+  dialog.title = QStringLiteral("Save Map with Legend");
+  dialog.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png)");
+  dialog.formats = {MapFormat::Bmp, MapFormat::Png};
+  dialog.wrongExtension = [](const QString&) {
+    return QStringLiteral("A map with its legend is saved as a BMP (.bmp) or PNG (.png) file.\n\n"
+                          "Please give the file name one of these endings.");
+  };
+  // Only a map placed on Mars has a legend.
+  dialog.canSave = [&] {
+    if (geometry != nullptr && geometry->width() == dmap.picture().width() &&
+        geometry->height() == dmap.picture().height()) {
+      return true;
+    }
     dialogs.information(state.annotatedShown == 1
                             ? QStringLiteral("The annotated tile map has no legend. Save it with Save Map.")
                             : QStringLiteral("This picture is not a map Tarvelon can place on Mars, so it has no "
                                              "legend. Save it with Save Map."));
-    return;
-  }
-  if (!incomplete.isEmpty() &&
-      !dialogs.question(QStringLiteral("This map is incomplete: %1.\n\nSave it anyway?").arg(incomplete))) {
-    return;
-  }
-  SaveFileRequest request;
-  request.title = QStringLiteral("Save Map with Legend");
-  request.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png)");
-  request.defaultSuffix = QStringLiteral("bmp");
-  request.fileName = QString::fromStdString(defaultMapFileName(name));
-  const std::optional<QString> chosen = dialogs.saveFileName(request);
-  if (!chosen || chosen->isEmpty()) return;
-  const QString suffix = QFileInfo(*chosen).suffix().toLower();
-  if (suffix != QStringLiteral("bmp") && suffix != QStringLiteral("png")) {
-    dialogs.information(QStringLiteral("A map with its legend is saved as a BMP (.bmp) or PNG (.png) file.\n\n"
-                                       "Please give the file name one of these endings."));
-    return;
-  }
-  if (QFileInfo::exists(*chosen) && !dialogs.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
+    return false;
+  };
+  const std::optional<ChosenMapFile> chosen = chooseMapFile(dialogs, dmap.picture(), incomplete, name, dialog);
+  if (!chosen) return;
 
   const BusyCursor busy;
   LegendInput input;
@@ -75,7 +66,7 @@ void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const
   input.elevations = measureElevations(
       *geometry, [&shown](int y) { return shown.rowDrawn(y); },
       [&state](int tile) { return tilePath(state.demFolder, state.tileNames[static_cast<std::size_t>(tile)]); });
-  saveLegendPicture(legendPicture(dmap.picture(), input), chosen->toStdString());
+  saveLegendPicture(legendPicture(dmap.picture(), input), chosen->path);
 }
 
 }  // namespace tarvelon

@@ -3,35 +3,31 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFrame>
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
-#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 
 #include "app/CursorReadout.h"
+#include "app/DataFolderSetup.h"
 #include "app/DialogHost.h"
 #include "app/FolderPanel.h"
+#include "app/HelpMenu.h"
 #include "app/LegendSave.h"
 #include "app/MapImage.h"
+#include "app/MapSave.h"
+#include "app/MenuSet.h"
 #include "app/Settings.h"
 #include "app/ViewSettings.h"
 #include "dem/AtomicFile.h"
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
-#include "export/MapFile.h"
-#include "render/BmpWriter.h"
 #include "render/DrawSync.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
@@ -40,7 +36,6 @@
 #include "select/FeatureFinder.h"
 #include "select/LocMap.h"
 #include "windows/HelpWindow.h"
-#include "windows/JpegDecoder.h"
 #include "windows/KeyMain.h"
 #include "windows/Stretch.h"
 #include "windows/about.h"
@@ -59,12 +54,6 @@ constexpr int kImageOffset = 6;   // dmap within dmap2
 constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
-
-QString joinedLines(const std::vector<std::string>& lines) {
-  QString text;
-  for (const std::string& line : lines) text += QLatin1Char('\n') + fromStd(line);
-  return text;
-}
 
 }  // namespace
 
@@ -115,7 +104,7 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   buildWindow();
   buildMenus();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
-  fillMenuItems();
+  showColouring();
   state_.reliefShading = readViewSettings(viewSettingsFile().toStdString()).reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   // Nothing can be drawn until a map exists, nor any tile chosen before the
@@ -123,11 +112,9 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(false);
 
-  if (QFileInfo::exists(settingsFile())) {
-    load();
-  } else {
-    startFirstRun();
-  }
+  setup_ = std::make_unique<DataFolderSetup>(startDir_, state_, dialogs_, static_cast<DataFolderHost&>(*this), mapArea_,
+                                             QPoint(kMapLeft, kMapTop));
+  setup_->start();
 }
 
 TMainForm::~TMainForm() = default;
@@ -139,36 +126,11 @@ void TMainForm::setStretchColours(TStretchColours* dialog) {
 
 QIcon TMainForm::programIcon() { return QIcon(QString::fromLatin1(kIconResource)); }
 
-QImage TMainForm::annotatedMapPicture(QString& problem) {
-  QFile file(QString::fromLatin1(kAnnotatedMapResource));
-  if (!file.open(QIODevice::ReadOnly)) {
-    problem = QStringLiteral("The annotated map of Mars is missing from this build of Tarvelon.");
-    return {};
-  }
-  const QByteArray bytes = file.readAll();
-  const DecodedJpeg decoded =
-      decodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
-  if (!decoded.ok) {
-    problem = QStringLiteral("The annotated map of Mars cannot be decoded: %1.").arg(fromStd(decoded.error));
-    return {};
-  }
-  if (decoded.width != kAnnotatedMapWidth || decoded.height != kAnnotatedMapHeight) {
-    problem = QStringLiteral("The annotated map of Mars is %1 x %2 pixels instead of %3 x %4.")
-                  .arg(decoded.width)
-                  .arg(decoded.height)
-                  .arg(kAnnotatedMapWidth)
-                  .arg(kAnnotatedMapHeight);
-    return {};
-  }
-  const QImage rgb(decoded.rgb.data(), decoded.width, decoded.height, decoded.width * 3, QImage::Format_RGB888);
-  return rgb.convertToFormat(QImage::Format_RGB32);  // a deep copy: the decoded bytes go
-}
+QImage TMainForm::annotatedMapPicture(QString& problem) { return tarvelon::annotatedMapPicture(problem); }
 
 QStringList TMainForm::helpFilePlaces() const {
   return tarvelon::helpFilePlaces(QStringList{startDir_} + helpSearchDirs_);
 }
-
-QString TMainForm::settingsFile() const { return QString::fromStdString(settingsPath(startDir_.toStdString())); }
 
 QString TMainForm::viewSettingsFile() const {
   return QString::fromStdString(viewSettingsPath(startDir_.toStdString()));
@@ -224,89 +186,35 @@ void TMainForm::buildWindow() {
 
 void TMainForm::layoutMapArea() {
   QRect bounds = dmap2_->geometry();
-  if (findloc_ != nullptr && !findloc_->isHidden()) bounds |= findloc_->geometry();
+  if (findloc() != nullptr && !findloc()->isHidden()) bounds |= findloc()->geometry();
   mapArea_->setFixedSize(bounds.right() + 1, bounds.bottom() + 1);
 }
 
 void TMainForm::buildMenus() {
-  QMenuBar* bar = menuBar();
-  for (const MenuEntry& entry : mainMenuEntries()) {
-    entries_.insert(entry.name, &entry);
-    QMenu* holder = entry.parent.isEmpty() ? nullptr : menus_.value(entry.parent);
-    QAction* made = nullptr;
-    switch (entry.kind) {
-      case MenuEntry::Kind::Menu: {
-        auto* m = holder != nullptr ? holder->addMenu(entry.caption) : bar->addMenu(entry.caption);
-        m->setObjectName(entry.name);
-        menus_.insert(entry.name, m);
-        made = m->menuAction();
-        // A category submenu shows a check mark when one of its features is drawn.
-        made->setCheckable(entry.checkable);
-        if (entry.command != nullptr) {
-          connect(m, &QMenu::aboutToShow, this, [this, &entry, made] { runEntry(entry, made); });
-        }
-        break;
-      }
-      case MenuEntry::Kind::Item: {
-        QString text = entry.caption;
-        if (!entry.shortcut.isEmpty()) {
-          text += QLatin1Char('\t') + QKeySequence(entry.shortcut).toString(QKeySequence::NativeText);
-        }
-        made = holder != nullptr ? holder->addAction(text) : bar->addAction(text);
-        made->setCheckable(entry.checkable);
-        connect(made, &QAction::triggered, this, [this, &entry, made] {
-          // A checkable action turns its own check mark over when chosen; the
-          // commands set the check marks themselves.
-          if (made->isCheckable()) {
-            const QSignalBlocker block(made);
-            made->setChecked(!made->isChecked());
-          }
-          runEntry(entry, made);
-        });
-        break;
-      }
-      case MenuEntry::Kind::Separator:
-        made = holder != nullptr ? holder->addSeparator() : bar->addSeparator();
-        break;
-      case MenuEntry::Kind::Status:
-        made = bar->addAction(QString());
-        break;
-    }
-    made->setObjectName(entry.name);
-    actions_.insert(entry.name, made);
-
-    if (!entry.shortcut.isEmpty()) {
-      const QKeySequence key(entry.shortcut);
-      shortcutNames_.insert(key.toString(QKeySequence::PortableText), entry.name);
-      auto* shortcut = new QShortcut(key, this);
-      // The keys work from the side windows too (modal dialogs still block them).
-      shortcut->setContext(Qt::ApplicationShortcut);
-      shortcut->setAutoRepeat(false);
-      const QString name = entry.name;
-      connect(shortcut, &QShortcut::activated, this, [this, name] { runShortcut(name); });
-    }
-  }
-  legend_ = actions_.value(QStringLiteral("legend"));
-  prcent_ = actions_.value(QStringLiteral("prcent"));
+  menus_ = std::make_unique<MenuSet>(menuBar(), this, [this](const MenuEntry& entry, QAction* item) {
+    runGuarded([this, &entry, item] { (this->*entry.command)(item); });
+  });
+  legend_ = action(QStringLiteral("legend"));
+  prcent_ = action(QStringLiteral("prcent"));
   // A map that can be saved can be saved with its legend.
   QAction* saveMap = action(QStringLiteral("m_SaveMap"));
   QAction* saveLegend = action(QStringLiteral("m_SaveLegend"));
   connect(saveMap, &QAction::changed, saveLegend, [saveMap, saveLegend] { saveLegend->setEnabled(saveMap->isEnabled()); });
 }
 
-void TMainForm::fillMenuItems() {
-  for (const MenuItemGroup& group : kMenuItemGroups) {
-    for (int k = 0; k < group.count; ++k) menuItems_[group.base + k] = action(menuItemName(group, k));
-    if (group.base == kSchemeItemBase) checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
-    if (group.base == kModeItemBase) checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
-  }
-}
+QAction* TMainForm::menuItem(int i) const { return menus_->item(i); }
 
-QAction* TMainForm::menuItem(int i) const { return i >= 0 && i < kMenuItemCount ? menuItems_[i] : nullptr; }
+QAction* TMainForm::action(const QString& name) const { return menus_->action(name); }
 
-QAction* TMainForm::action(const QString& name) const { return actions_.value(name); }
+QMenu* TMainForm::menu(const QString& name) const { return menus_->menu(name); }
 
-QMenu* TMainForm::menu(const QString& name) const { return menus_.value(name); }
+bool TMainForm::activateShortcut(const QKeySequence& key) { return menus_->activateShortcut(key); }
+
+void TMainForm::openMenu(const QString& name) { menus_->openMenu(name); }
+
+void TMainForm::checkOnly(int base, int count, int number) { menus_->checkOnly(base, count, number); }
+
+int TMainForm::checkedNumber(int base, int count) const { return menus_->checkedNumber(base, count); }
 
 QString TMainForm::legendText() const { return legend_->text().replace(QStringLiteral("&&"), QStringLiteral("&")); }
 
@@ -322,240 +230,41 @@ void TMainForm::runGuarded(const std::function<void()>& command) {
   }
 }
 
-void TMainForm::runEntry(const MenuEntry& entry, QAction* item) {
-  if (entry.command == nullptr) return;
-  runGuarded([this, &entry, item] { (this->*entry.command)(item); });
-}
-
-void TMainForm::runShortcut(const QString& name) {
-  const MenuEntry* entry = entries_.value(name);
-  if (entry == nullptr) return;
-  // The menus that hold the entry, outermost first (a menu's own shortcut
-  // counts as opening it).
-  std::vector<const MenuEntry*> menus;
-  if (entry->kind == MenuEntry::Kind::Menu) menus.push_back(entry);
-  for (const MenuEntry* up = entries_.value(entry->parent); up != nullptr; up = entries_.value(up->parent)) {
-    menus.insert(menus.begin(), up);
-  }
-  for (const MenuEntry* m : menus) {
-    if (!action(m->name)->isEnabled()) return;
-  }
-  for (const MenuEntry* m : menus) runEntry(*m, action(m->name));
-  if (entry->kind != MenuEntry::Kind::Item) return;
-  QAction* item = action(entry->name);
-  if (item->isEnabled()) runEntry(*entry, item);
-}
-
-bool TMainForm::activateShortcut(const QKeySequence& key) {
-  const QString name = shortcutNames_.value(key.toString(QKeySequence::PortableText));
-  if (name.isEmpty()) return false;
-  runShortcut(name);
-  return true;
-}
-
-void TMainForm::openMenu(const QString& name) {
-  const MenuEntry* entry = entries_.value(name);
-  if (entry != nullptr && entry->kind == MenuEntry::Kind::Menu) runEntry(*entry, action(name));
-}
-
-void TMainForm::checkOnly(int base, int count, int number) {
-  for (int k = 0; k < count; ++k) {
-    if (QAction* item = menuItems_[base + k]) item->setChecked(k == number);
-  }
-}
-
-int TMainForm::checkedNumber(int base, int count) const {
-  for (int k = 0; k < count; ++k) {
-    if (menuItems_[base + k] != nullptr && menuItems_[base + k]->isChecked()) return k;
-  }
-  return -1;
-}
-
 // ---------------------------------------------------------------------------
 // Start-up, data folder and settings
 
-void TMainForm::load() {
-  setWindowTitle(QString::fromLatin1(kMainCaption));
-  switch (readSettingsFile()) {
-    case SettingsOutcome::Ended:
-      return;
-    case SettingsOutcome::FirstRun:
-      startFirstRun();
-      return;
-    case SettingsOutcome::Ok:
-      break;
-  }
-  prepareDataFolder();
-}
-
-TMainForm::SettingsOutcome TMainForm::readSettingsFile() {
-  const SettingsRead read = readSettings(settingsFile().toStdString());
-  if (read.status == SettingsRead::Status::Missing) return SettingsOutcome::FirstRun;
-  if (read.status == SettingsRead::Status::Unusable) {
-    dialogs_.error(fromStd(read.problem) +
-                   QStringLiteral("\n\nTarvelon will ask for the folder of the MEGDR128 files again."));
-    return SettingsOutcome::FirstRun;
-  }
-  state_.demFolder = read.settings.demFolder;
-  state_.colourScheme = read.settings.colourScheme;
-  state_.shadingMode = read.settings.shadingMode;
-  if (!QFileInfo(fromStd(state_.demFolder)).isDir()) {
-    dialogs_.error(QStringLiteral("It appears that the location of the\n"
-                                  "MOLA MEGDR128 files has changed\n"
-                                  "\n"
-                                  "Restart Tarvelon\n"
-                                  "to redefine this folder"));
-    const std::string path = settingsFile().toStdString();
-    std::error_code removeError;
-    std::filesystem::remove(path, removeError);
-    std::error_code ignored;
-    if (!removeError || !std::filesystem::exists(path, ignored)) {
-      endProgram();
-      return SettingsOutcome::Ended;
-    }
-    // Ending now would bring the same box back at every start.
-    dialogs_.error(fromStd("The settings file " + quote(path) + " could not be deleted (" + removeError.message() +
-                           "), so it cannot be replaced either.\n\nChoose the folder of the MEGDR128 files now; "
-                           "Tarvelon uses it for this run only."));
-    state_.demFolder.clear();
-    checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
-    checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
-    return SettingsOutcome::FirstRun;
-  }
+void TMainForm::showColouring() {
   checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
   checkOnly(kModeItemBase, kModeCount, state_.shadingMode);
-  return SettingsOutcome::Ok;
 }
 
-bool TMainForm::prepareDataFolder() {
-  const TileListing listing = listTileFolder(state_.demFolder);
-  const QString folder = fromStd(quote(state_.demFolder));
-  if (!listing.readable || !listing.complete()) {
-    folderReady_ = false;
-    const QString problem =
-        !listing.readable
-            ? QStringLiteral("The data folder %1 cannot be read: %2.").arg(folder, fromStd(listing.problem))
-            : QStringLiteral("The folder %1 holds %2 of the 16 MEGDR128 files Tarvelon needs.").arg(folder).arg(
-                  listing.found()) +
-                  joinedLines(listingNotes(listing));
-    dialogs_.error(problem + QStringLiteral("\n\nPlease choose the folder of the MEGDR128 files again."));
-    startFirstRun();
-    return false;
-  }
-  state_.tileNames = listing.tiles;
-  const auto notes = listingNotes(listing);
-  if (!notes.empty()) dialogs_.information(QStringLiteral("In the data folder %1:").arg(folder) + joinedLines(notes));
-  folderReady_ = true;
+int TMainForm::schemeToKeep() const {
+  return schemeToStore(state_.colourScheme, state_.drawnScheme, checkedNumber(kSchemeItemBase, kSchemeCount));
+}
+
+void TMainForm::dataFolderOpened() {
   getArea_->resetHalves();
   dmap2_->resize(496, 241);
   layoutMapArea();
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(true);
-  return true;
 }
 
-bool TMainForm::writeSettingsFile() {
-  Settings settings;
-  settings.demFolder = state_.demFolder;
-  settings.colourScheme =
-      schemeToStore(state_.colourScheme, state_.drawnScheme, checkedNumber(kSchemeItemBase, kSchemeCount));
-  settings.shadingMode = state_.shadingMode;
-  try {
-    writeSettings(settingsFile().toStdString(), settings);
-    return true;
-  } catch (const WriteError& error) {
-    dialogs_.error(QStringLiteral("Tarvelon could not save its settings:\n%1").arg(fromStd(displaySafe(error.what()))));
-    return false;
-  }
-}
+void TMainForm::panelChanged() { layoutMapArea(); }
 
-void TMainForm::startFirstRun() {
-  folderReady_ = false;
-  dialogs_.information(QStringLiteral("You must now define the default Folder\n"
-                                      "where Tarvelon can\n"
-                                      "locate the 16 MOLA MEGDR128 files that\n"
-                                      "it requires to create maps of Mars."));
-  if (findloc_ == nullptr) {
-    findloc_ = new FolderPanel(startDir_, mapArea_);
-    findloc_->move(kMapLeft, kMapTop);
-    connect(findloc_, &FolderPanel::folderClicked, this,
-            [this](const QString& path) { runGuarded([this, path] { Dir002Click(path); }); });
-    connect(findloc_, &FolderPanel::confirmClicked, this, [this] { runGuarded([this] { setfolderClick(); }); });
-  }
-  folderChosen_ = false;
-  panelListing_ = TileListing{};
-  megdrList_.clear();
-  findloc_->show();
-  findloc_->raise();
-  layoutMapArea();
-}
+void TMainForm::runCommand(const std::function<void()>& command) { runGuarded(command); }
 
-void TMainForm::endProgram() {
-  // Start-up goes no further; the program does not show the window.
-  startUpEnded_ = true;
-}
-
-void TMainForm::setPanelListing(TileListing listing) {
-  panelListing_ = std::move(listing);
-  megdrList_.clear();
-  for (const std::string& name : panelListing_.tileFiles()) megdrList_ << fromStd(name);
-}
-
-void TMainForm::Dir002Click(const QString& path) {
-  state_.demFolder = path.toStdString();
-  folderChosen_ = true;
-  setPanelListing(listTileFolder(state_.demFolder));
-}
-
-void TMainForm::setfolderClick() {
-  if (!folderChosen_) {
-    dialogs_.message(QStringLiteral("Please click the folder that holds the 16 MEGDR128 files first."));
-    return;
-  }
-  // The tiles missing, what is wrong with the folder: true when it holds all sixteen.
-  auto folderComplete = [this] {
-    if (!panelListing_.readable) {
-      dialogs_.error(QStringLiteral("The folder %1 cannot be read: %2.")
-                         .arg(fromStd(quote(state_.demFolder)), fromStd(panelListing_.problem)));
-      return false;
-    }
-    const auto n = megdrList_.size();
-    if (n == 0 && panelListing_.matching.empty() && panelListing_.odd.empty()) {
-      dialogs_.message(QStringLiteral("Empty Folder!"));
-      return false;
-    }
-    if (n < 16) {
-      dialogs_.message(QString::number(16 - n) + QStringLiteral(" of the 16 required DEM Files are missing!") +
-                       joinedLines(listingNotes(panelListing_)));
-      return false;
-    }
-    return true;
-  };
-  if (!folderComplete()) return;
-  if (!megdrList_.front().contains(QStringLiteral("megt"), Qt::CaseSensitive)) {
-    dialogs_.information(QStringLiteral("The folder selected does not contain MOLA DEM files\n\nPlease try again."));
-    return;
-  }
-  // The folder is listed afresh: its files may have changed since the click.
-  setPanelListing(listTileFolder(state_.demFolder));
-  if (!folderComplete()) return;
-  const bool written = writeSettingsFile();
-  if (written) {
-    dialogs_.message(QStringLiteral("Congratulations\n\nYou have successfully initialised\nyour MEGDR128 Data Folder."));
-  }
-  findloc_->hide();
-  layoutMapArea();
-  if (written) {
-    load();
-  } else {
-    // The folder is used for this run; the next start asks again.
-    prepareDataFolder();
-  }
-}
+bool TMainForm::startUpEnded() const { return setup_->ended(); }
+bool TMainForm::dataFolderReady() const { return setup_->ready(); }
+FolderPanel* TMainForm::findloc() const { return setup_ != nullptr ? setup_->panel() : nullptr; }
+const QStringList& TMainForm::megdrList() const { return setup_->megdrList(); }
+QString TMainForm::settingsFile() const { return setup_->settingsFile(); }
+void TMainForm::Dir002Click(const QString& path) { setup_->folderClicked(path); }
+void TMainForm::setfolderClick() { setup_->confirmClicked(); }
 
 void TMainForm::m_endClick(QAction*) {
   // Without a confirmed data folder there is nothing worth keeping.
-  if (folderReady_) writeSettingsFile();
+  if (setup_->ready()) setup_->writeSettingsFile();
   close();
 }
 
@@ -659,10 +368,10 @@ void TMainForm::clearMapCheckMarks() {
     if (QAction* item = action(QString::fromLatin1(category))) item->setChecked(false);
   }
   for (int i = kTileItemBase; i < kTileItemBase + kTileCount; ++i) {
-    if (menuItems_[i] != nullptr) menuItems_[i]->setChecked(false);
+    if (QAction* it = menuItem(i)) it->setChecked(false);
   }
   for (int i = kFeatureItemBase; i < kMenuItemCount; ++i) {
-    if (menuItems_[i] != nullptr) menuItems_[i]->setChecked(false);
+    if (QAction* it = menuItem(i)) it->setChecked(false);
   }
 }
 
@@ -711,7 +420,7 @@ void TMainForm::reportStop() {
 
 void TMainForm::gettile(QAction* item) {
   // One draw at a time: a tile chosen while a map is drawn is refused.
-  if (drawing_ || !folderReady_) return;
+  if (drawing_ || !setup_->ready()) return;
   const int n = itemNumber(item);
   if (n < 0 || n >= kTileCount) return;
   state_.mapKind = 1;
@@ -789,15 +498,15 @@ void TMainForm::m_areaClick(QAction*) {
   checkOnly(kResolutionItemBase, kResolutionCount, 4);
   // Every resolution is open to area maps, also to the redraw that a scheme
   // or mode change makes before the Resolution menu is next opened.
-  for (int k = 0; k < kResolutionCount; ++k) menuItems_[kResolutionItemBase + k]->setEnabled(true);
+  for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
 }
 
 void TMainForm::m_sizeClick(QAction*) {
   if (state_.mapKind == 0) {
-    for (int k = 0; k < kResolutionCount; ++k) menuItems_[kResolutionItemBase + k]->setEnabled(true);
+    for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
   } else if (state_.mapKind == 1) {
-    menuItems_[kResolutionItemBase + 6]->setEnabled(false);
-    menuItems_[kResolutionItemBase + 7]->setEnabled(false);
+    menuItem(kResolutionItemBase + 6)->setEnabled(false);
+    menuItem(kResolutionItemBase + 7)->setEnabled(false);
   }
 }
 
@@ -916,67 +625,27 @@ void TMainForm::drawFoundFeature(const QString& component) {
   // As if the feature were chosen from its submenu: the Map Area menu's own
   // command first, then the item's.
   QAction* item = action(component);
-  const MenuEntry* entry = entries_.value(component);
+  const MenuEntry* entry = menus_->entry(component);
   if (item == nullptr || entry == nullptr || drawing_) return;
   m_areaClick();
-  runEntry(*entry, item);
+  menus_->run(*entry, item);
 }
 
 // ---------------------------------------------------------------------------
 // Save Map
 
-std::string TMainForm::saveName() const {
-  // A tile map has no name of its own; it is offered under its tile file's
-  // name rather than as ".bmp", which would be a hidden file here.
-  if (state_.mapName.empty() && state_.mapKind == 1 && !state_.tilePath.empty()) {
-    return QFileInfo(fromStd(state_.tilePath)).completeBaseName().toStdString();
-  }
-  return state_.mapName;
-}
-
-void TMainForm::m_SaveMapClick(QAction*) { BMPSave(saveName()); }
+void TMainForm::m_SaveMapClick(QAction*) { BMPSave(mapSaveName(state_)); }
 
 void TMainForm::m_SaveLegendClick(QAction*) {
-  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, saveName(), incompleteMap_);
+  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, mapSaveName(state_), incompleteMap_);
 }
 
 const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? keptMap_ : dmap_->picture(); }
 
+// While the annotated tile map covers the user's map, the user's map is
+// saved, placed where the readout knew it lay.
 void TMainForm::BMPSave(const std::string& name) {
-  if (userMap().isNull()) {
-    dialogs_.information(QStringLiteral("There is no map on the screen to save."));
-    return;
-  }
-  if (!incompleteMap_.isEmpty() &&
-      !dialogs_.question(QStringLiteral("This map is incomplete: %1.\n\nSave it anyway?").arg(incompleteMap_))) {
-    return;
-  }
-  SaveFileRequest request;
-  request.title = QStringLiteral("Save Map");
-  // The format follows the name's extension; a name typed without one
-  // takes that of the filter chosen.
-  request.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png);;GeoTIFF Image (*.tif *.tiff)");
-  request.defaultSuffix = QStringLiteral("bmp");
-  request.fileName = fromStd(defaultMapFileName(name));
-  const std::optional<QString> chosen = dialogs_.saveFileName(request);
-  if (!chosen || chosen->isEmpty()) return;
-  const std::string path = chosen->toStdString();
-  const std::optional<MapFormat> format = mapFormatOf(path);
-  if (!format) {
-    dialogs_.information(QStringLiteral("Maps are saved as BMP (.bmp), PNG (.png) or GeoTIFF (.tif) files: ") +
-                         QFileInfo(*chosen).fileName() + QStringLiteral(" has none of these extensions."));
-    return;
-  }
-  if (QFileInfo::exists(*chosen) && !dialogs_.question(QStringLiteral("File exists - Overwrite (Y/N)"))) return;
-  MapFileSpec spec;
-  spec.path = path;
-  spec.format = *format;
-  // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys.
-  const Raster raster = MapImage::rasterOf(userMap());
-  if (shownGeometry_ && shownGeometry_->width() == raster.width && shownGeometry_->height() == raster.height) {
-    spec.georeference = shownGeometry_->transform();
-  }
-  writeMapFile(raster, spec);
+  saveMap(dialogs_, userMap(), readout_->shownMap().userMapGeometry(), incompleteMap_, name);
 }
 
 // ---------------------------------------------------------------------------
@@ -1052,29 +721,7 @@ void TMainForm::m_h000Click(QAction*) {
   aboutBox_->activateWindow();
 }
 
-void TMainForm::m_h001Click(QAction*) {
-  const QStringList places = helpFilePlaces();
-  const QString found = findHelpFile(places);
-  if (found.isEmpty()) {
-    dialogs_.error(QStringLiteral("Tarvelon cannot find its help file %1.\n\nIt looks for it in:\n%2")
-                       .arg(QString::fromLatin1(kHelpFileName), places.join(QLatin1Char('\n'))));
-    return;
-  }
-  if (help_ == nullptr) {
-    help_ = std::make_unique<HelpWindow>();
-    help_->setWindowIcon(windowIcon());
-  }
-  // Opened afresh every time: the file may have been replaced meanwhile.
-  QString problem;
-  if (!help_->openFile(found, problem)) {
-    dialogs_.error(QStringLiteral("Tarvelon cannot show its help.\n\n") + problem);
-    return;
-  }
-  help_->showDefaultTopic();
-  help_->show();
-  help_->raise();
-  help_->activateWindow();
-}
+void TMainForm::m_h001Click(QAction*) { showProgramHelp(help_, helpFilePlaces(), windowIcon(), dialogs_); }
 
 void TMainForm::m_h003Click(QAction*) {
   QAction* item = action(QStringLiteral("m_h003"));
@@ -1106,7 +753,8 @@ void TMainForm::showAnnotatedMap() {
   keptPanelSize_ = dmap2_->size();
   state_.annotatedShown = 1;
   item->setChecked(true);
-  sizeMap(kAnnotatedMapWidth, kAnnotatedMapHeight);
+  sizeImage(kAnnotatedMapWidth, kAnnotatedMapHeight);
+  readout_->pictureCovered();
   dmap_->showImage(mars_);
 }
 
@@ -1115,6 +763,7 @@ void TMainForm::endAnnotatedView() {
   state_.annotatedShown = 0;
   action(QStringLiteral("m_h003"))->setChecked(false);
   dmap_->showImage(keptMap_);
+  readout_->coverRemoved();
   dmap_->resize(keptImageSize_);
   dmap2_->resize(keptPanelSize_);
   layoutMapArea();
@@ -1141,35 +790,35 @@ void TMainForm::setPercent(const std::string& text) {
   setStatusCaption(prcent_, text);
 }
 
-void TMainForm::sizeMap(int width, int height) {
+void TMainForm::sizeImage(int width, int height) {
   dmap_->resize(width, height);
   dmap2_->resize(width + kPanelMargin, height + kPanelMargin);
   layoutMapArea();
-  readout_->drawStarted(geometryOfDraw(state_, width, height));
 }
 
-void TMainForm::clearMap() {
-  dmap_->clearPicture();
-  shownGeometry_.reset();
+void TMainForm::sizeMap(int width, int height) {
+  sizeImage(width, height);
+  // The renderer places its map next (placeMap).
+  readout_->drawStarted(std::nullopt);
 }
+
+void TMainForm::clearMap() { dmap_->clearPicture(); }
 
 void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) {
   dmap_->showRows(raster, firstRow, endRow);
   readout_->rowsShown(firstRow, endRow);
-  shownGeometry_ = drawnGeometry_;
 }
 
 void TMainForm::showRaster(const Raster& raster) {
   dmap_->showRaster(raster);
   readout_->rasterShown();
-  shownGeometry_ = drawnGeometry_;
 }
 
 void TMainForm::rowsFinished(int firstRow, int endRow) {
   readout_->rowsFinished(firstRow, endRow, state_.drawInBackground == 0);
 }
 
-void TMainForm::placeMap(const MapGeometry& geometry) { drawnGeometry_ = geometry; }
+void TMainForm::placeMap(const MapGeometry& geometry) { readout_->placeDraw(geometry); }
 
 void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
 

@@ -3,18 +3,18 @@
 // maps on screen.
 #pragma once
 
-#include <QHash>
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <functional>
 #include <optional>
 #include <memory>
 #include <string>
 
+#include "app/DataFolderSetup.h"
+#include "app/HelpMenu.h"
 #include "app/MainMenu.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
@@ -40,24 +40,14 @@ class FeatureFinder;
 class FolderPanel;
 class HelpWindow;
 class MapImage;
+class MenuSet;
 
 inline constexpr const char* kMainCaption = "Tarvelon - version 0.57";
 
-// The annotated tile map and the program icon, built into the program.
-inline constexpr const char* kAnnotatedMapResource = ":/tarvelon/annotated-tiles.jpg";
+// The program icon, built into the program.
 inline constexpr const char* kIconResource = ":/tarvelon/tarvelon-64.png";
-inline constexpr int kAnnotatedMapWidth = 1440;
-inline constexpr int kAnnotatedMapHeight = 720;
 
-// Where the MEGDR128 tiles can be had (Help > "Sourcing the MEGDR128 MOLA
-// DEM Tiles").
-inline constexpr const char* kSourcingNote =
-    "The MEGDR128 128 pixel/degree MOLA Digital Elevation Model\n"
-    "files may be downloaded from:\n\n"
-    "https://pds-geosciences.wustl.edu/missions/mgs/megdr.html\n\n"
-    "See the Help File for further details.\n";
-
-class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
+class TMainForm : public QMainWindow, public DrawHost, public StretchHost, private DataFolderHost {
   Q_OBJECT
 
  public:
@@ -69,7 +59,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
 
   // Start-up ended the program: the settings file named a data folder that
   // is gone. The window must not be shown.
-  bool startUpEnded() const { return startUpEnded_; }
+  bool startUpEnded() const;
 
   // The windows created after the main window.
   void setColourKey(TVertKey* key) { colourKey_ = key; }
@@ -110,14 +100,14 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   CursorReadout* readout() const { return readout_; }
   QFrame* dmap2() const { return dmap2_; }
   // The folder panel, once a first run has created it.
-  FolderPanel* findloc() const { return findloc_; }
+  FolderPanel* findloc() const;
   // The custom area panel (hidden until "Custom Area").
   CustomAreaPanel* getArea() const { return getArea_; }
   // "Find a Feature...", once it has been opened.
   FeatureFinder* featureFinder() const { return finder_; }
   // MEGDRList: the names of the tile files in the folder last clicked on
   // the panel, one per tile found, in ascending order.
-  const QStringList& megdrList() const { return megdrList_; }
+  const QStringList& megdrList() const;
 
   QString legendText() const;
   QString percentText() const;
@@ -128,7 +118,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   // True while a renderer runs.
   bool drawing() const { return drawing_; }
   // True once a data folder with sixteen tiles is in use.
-  bool dataFolderReady() const { return folderReady_; }
+  bool dataFolderReady() const;
 
   // What a shortcut key does: runs the open commands of the menus that
   // hold the entry, outermost first, then the item's command; nothing when
@@ -231,7 +221,6 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
 
  private:
   void chooseColouring(QAction* item, int& value, int drawn, int itemBase, int itemCount);
-  enum class SettingsOutcome { Ok, FirstRun, Ended };
   struct DrawOutcome {
     bool refused = false;  // the renderer drew nothing (it told the user why)
     bool stopped = false;
@@ -241,22 +230,19 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
 
   void buildWindow();
   void buildMenus();
-  void fillMenuItems();
-  void runEntry(const MenuEntry& entry, QAction* action);
-  void runShortcut(const QString& name);
 
   void drawFeature(FeatureFamily family, QAction* item);
   void drawCustomArea(int west, int north, int east, int south);
   void drawFoundFeature(const QString& component);
   void closeLocationMap();
 
-  void load();
-  SettingsOutcome readSettingsFile();
-  bool prepareDataFolder();
-  bool writeSettingsFile();
-  void startFirstRun();
-  void endProgram();
-  void setPanelListing(TileListing listing);
+  // DataFolderHost
+  void showColouring() override;
+  int schemeToKeep() const override;
+  void dataFolderOpened() override;
+  void panelChanged() override;
+  void runCommand(const std::function<void()>& command) override;
+
   // A draw was stopped: the status says where, and the map counts as
   // incomplete.
   void reportStop();
@@ -271,27 +257,20 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   int checkedNumber(int base, int count) const;
   void setStatusCaption(QAction* item, const std::string& text);
   void layoutMapArea();
-  std::string saveName() const;
+  // dmap to width x height, dmap2 around it.
+  void sizeImage(int width, int height);
   QString viewSettingsFile() const;
 
   QString startDir_;
   DialogHost& dialogs_;
   MapViewState state_;
-  std::array<QAction*, kMenuItemCount> menuItems_{};
-  QHash<QString, QAction*> actions_;
-  QHash<QString, QMenu*> menus_;
-  QHash<QString, const MenuEntry*> entries_;
-  QHash<QString, QString> shortcutNames_;  // portable key text -> component name
+  std::unique_ptr<MenuSet> menus_;
 
   QScrollArea* scroll_ = nullptr;
   QWidget* mapArea_ = nullptr;
   QFrame* dmap2_ = nullptr;
   MapImage* dmap_ = nullptr;
-  // Where the map being drawn lies, and where the picture shown lies, for
-  // Save Map's georeference.
-  std::optional<MapGeometry> drawnGeometry_;
-  std::optional<MapGeometry> shownGeometry_;
-  FolderPanel* findloc_ = nullptr;
+  std::unique_ptr<DataFolderSetup> setup_;
   CustomAreaPanel* getArea_ = nullptr;
   FeatureFinder* finder_ = nullptr;
   QPointer<TLocationMap> locationMap_;
@@ -313,12 +292,6 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost {
   QImage keptMap_;
   QSize keptImageSize_;
   QSize keptPanelSize_;
-
-  QStringList megdrList_;
-  TileListing panelListing_;  // the folder last clicked on the panel
-  bool folderChosen_ = false;
-  bool folderReady_ = false;
-  bool startUpEnded_ = false;
 
   bool drawing_ = false;
   bool stopPressed_ = false;

@@ -71,6 +71,18 @@ void ShownMap::drawStarted(std::optional<MapGeometry> geometry) {
   drawFinished_.assign(drawGeometry_ ? static_cast<std::size_t>(drawGeometry_->height()) : 0, false);
 }
 
+void ShownMap::placeDraw(const MapGeometry& geometry) {
+  if (!drawing_) return;
+  drawGeometry_ = geometry;
+  finishedReported_ = false;
+  drawFinished_.assign(static_cast<std::size_t>(geometry.height()), false);
+  if (drawShown_) {
+    // Rows shown before the map was placed belong to it after all.
+    drawShown_ = false;
+    showDraw();
+  }
+}
+
 void ShownMap::showDraw() {
   if (drawShown_) return;
   drawShown_ = true;
@@ -136,6 +148,24 @@ void ShownMap::pictureCleared() {
 void ShownMap::otherPictureShown() {
   pictureCleared();
   picture_ = Picture::Other;
+}
+
+void ShownMap::cover() {
+  covered_ = Shown{picture_, geometry_, drawnRows_};
+  otherPictureShown();
+}
+
+void ShownMap::uncover() {
+  if (!covered_) return;
+  picture_ = covered_->picture;
+  geometry_ = std::move(covered_->geometry);
+  drawnRows_ = std::move(covered_->drawnRows);
+  covered_.reset();
+}
+
+const MapGeometry* ShownMap::userMapGeometry() const {
+  if (!covered_) return geometry();
+  return covered_->picture == Picture::Map ? &*covered_->geometry : nullptr;
 }
 
 ShownMap::Point ShownMap::at(int x, int y) const {

@@ -50,6 +50,9 @@ class ShownMap {
   // drawing it. The picture keeps what it shows until the draw gives it
   // rows.
   void drawStarted(std::optional<MapGeometry> geometry);
+  // The draw's map lies at `geometry`: the renderer tells it after sizing
+  // the map and before showing any row. Nothing outside a draw.
+  void placeDraw(const MapGeometry& geometry);
   // The picture shows rows firstRow .. endRow - 1 of the draw's raster.
   // One row shown alone is a row just drawn; of a longer run only the rows
   // the draw has finished count as drawn.
@@ -67,11 +70,18 @@ class ShownMap {
   void pictureCleared();
   // The picture is something other than a renderer's map.
   void otherPictureShown();
+  // Another picture (the annotated tile map) covers this one for a while;
+  // what this one showed is kept until uncover() gives it back.
+  void cover();
+  void uncover();
 
   Point at(int x, int y) const;
 
   // The geometry of the map shown, when it is known.
   const MapGeometry* geometry() const { return picture_ == Picture::Map ? &*geometry_ : nullptr; }
+  // The geometry of the user's map: the picture shown, or the one under the
+  // picture that covers it.
+  const MapGeometry* userMapGeometry() const;
   bool rowDrawn(int y) const { return y >= 0 && y < static_cast<int>(drawnRows_.size()) && drawnRows_[y]; }
   bool drawing() const { return drawing_; }
 
@@ -79,9 +89,17 @@ class ShownMap {
   enum class Picture { None, Other, Unknown, Map };
   void showDraw();
 
+  // What a picture shows.
+  struct Shown {
+    Picture picture = Picture::None;
+    std::optional<MapGeometry> geometry;
+    std::vector<bool> drawnRows;
+  };
+
   Picture picture_ = Picture::None;
   std::optional<MapGeometry> geometry_;  // of the picture
   std::vector<bool> drawnRows_;          // of the picture
+  std::optional<Shown> covered_;         // the picture under the one shown
 
   bool drawing_ = false;
   bool drawShown_ = false;  // the picture shows the running draw's raster

@@ -108,6 +108,53 @@ TEST(ShownMap, ARowCountsAsDrawnOnceTheRendererHasDrawnItIntoThePicture) {
   EXPECT_EQ(shown.at(0, 0).place, Place::UnknownMap);
 }
 
+TEST(ShownMap, TheMapPlacedByTheRendererIsTheOneShown) {
+  // Sized without a geometry, then placed: the rows shown are the placed map's.
+  ShownMap shown;
+  const MapGeometry tile = MapGeometry::ofTile(5, 24);
+  shown.drawStarted(std::nullopt);
+  shown.placeDraw(tile);
+  shown.rowsShown(0, 1);
+  shown.rowsFinished(0, 1, true);
+  shown.drawEnded();
+  ASSERT_NE(shown.geometry(), nullptr);
+  EXPECT_EQ(shown.geometry()->transform(), tile.transform());
+  EXPECT_EQ(shown.at(3, 0), (ShownMap::Point{Place::Sample, {5, 0, 72}}));
+  // Outside a draw a placement changes nothing.
+  shown.placeDraw(MapGeometry::ofTile(6, 24));
+  EXPECT_EQ(shown.at(3, 0).sample.tile, 5);
+}
+
+TEST(ShownMap, APictureCoveringTheMapGivesItBackAsItWas) {
+  ShownMap shown;
+  const MapGeometry tile = MapGeometry::ofTile(5, 24);
+  shown.drawStarted(tile);
+  shown.rowsShown(0, 1);
+  shown.rowsShown(1, 2);
+  shown.drawEnded();
+
+  shown.cover();
+  EXPECT_EQ(shown.at(3, 0).place, Place::OtherPicture);
+  EXPECT_EQ(shown.geometry(), nullptr);
+  ASSERT_NE(shown.userMapGeometry(), nullptr);
+  EXPECT_EQ(shown.userMapGeometry()->height(), tile.height());
+  // The covering picture shown again (as the window does) changes nothing under it.
+  shown.otherPictureShown();
+  shown.uncover();
+  EXPECT_EQ(shown.at(3, 1).place, Place::Sample);
+  EXPECT_EQ(shown.at(3, 2).place, Place::NotDrawn);
+  EXPECT_EQ(shown.userMapGeometry(), shown.geometry());
+  shown.uncover();  // nothing covered: nothing changes
+  EXPECT_EQ(shown.at(3, 1).place, Place::Sample);
+
+  // Over no map, there is no map under it either.
+  shown.pictureCleared();
+  shown.cover();
+  EXPECT_EQ(shown.userMapGeometry(), nullptr);
+  shown.uncover();
+  EXPECT_EQ(shown.at(0, 0).place, Place::NoMap);
+}
+
 TEST(ShownMap, ADrawSwitchedToTheScreenPartWayShowsOnlyTheRowsItDrawsThere) {
   // The area renderer starts a fresh screen raster when background drawing
   // is switched off during a draw: the rows above stay blank.
