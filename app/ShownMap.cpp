@@ -15,35 +15,6 @@ namespace {
 
 constexpr const char* kDegree = "\xC2\xB0";  // UTF-8
 
-std::optional<MapGeometry> ofSize(MapGeometry geometry, int width, int height) {
-  if (geometry.width() != width || geometry.height() != height) return std::nullopt;
-  return geometry;
-}
-
-std::optional<MapGeometry> tileGeometry(const MapViewState& state, int width, int height) {
-  if (state.tilePath.empty()) return std::nullopt;
-  for (int t = 0; t < kTileCount; ++t) {
-    const std::string& name = state.tileNames[static_cast<std::size_t>(t)];
-    if (!name.empty() && tilePath(state.demFolder, name) == state.tilePath) {
-      return ofSize(MapGeometry::ofTile(t, state.sampleStep), width, height);
-    }
-  }
-  return std::nullopt;
-}
-
-std::optional<MapGeometry> areaGeometry(const MapViewState& state, int width, int height) {
-  const AreaBounds area{state.areaWest, state.areaNorth, state.areaEast, state.areaSouth};
-  TileBox box;
-  if (area.west >= area.east || area.south >= area.north || tileAt(area.west, area.north, box) == kNoTile) {
-    return std::nullopt;
-  }
-  try {
-    return ofSize(MapGeometry::ofArea(layoutArea(area, state.sampleStep), state.sampleStep), width, height);
-  } catch (const std::invalid_argument&) {
-    return std::nullopt;  // not an area the renderer lays out
-  }
-}
-
 // A value to a hundredth, with its hemisphere letter; no "-0.00".
 std::string hemisphereText(double value, char positive, char negative) {
   const long long hundredths = std::llround(value * 100);
@@ -54,14 +25,6 @@ std::string hemisphereText(double value, char positive, char negative) {
 }
 
 }  // namespace
-
-std::optional<MapGeometry> geometryOfDraw(const MapViewState& state, int width, int height) {
-  if (state.sampleStep < 1 || state.sampleStep > kLargestStep) return std::nullopt;
-  std::optional<MapGeometry> tile = tileGeometry(state, width, height);
-  std::optional<MapGeometry> area = areaGeometry(state, width, height);
-  if (tile && area) return state.mapKind == 1 ? tile : area;
-  return tile ? tile : area;
-}
 
 void ShownMap::drawStarted(std::optional<MapGeometry> geometry) {
   drawGeometry_ = std::move(geometry);

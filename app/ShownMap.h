@@ -13,13 +13,6 @@
 
 namespace tarvelon {
 
-// The geometry of the map a renderer has just sized to width x height,
-// from the state it draws with: the whole tile at `tilePath`, or the area
-// in `areaWest` .. `areaSouth`, at `sampleStep`. Whichever of the two has
-// that size; `mapKind` decides between them should both. Nothing when
-// neither has it.
-std::optional<MapGeometry> geometryOfDraw(const MapViewState& state, int width, int height);
-
 // How a map was coloured.
 struct MapColouring {
   int colourScheme = 1;

@@ -14,37 +14,6 @@ namespace {
 
 using Place = ShownMap::Place;
 
-MapViewState stateWithTiles() {
-  MapViewState state;
-  state.demFolder = "/data";
-  for (int t = 0; t < kTileCount; ++t) state.tileNames[t] = "tile" + std::to_string(t) + ".img";
-  return state;
-}
-
-TEST(ShownMap, TheDrawnMapsGeometryComesFromTheStateAndTheSize) {
-  MapViewState state = stateWithTiles();
-  state.tilePath = "/data/tile7.img";
-  state.sampleStep = 24;
-  state.mapKind = 1;
-  const auto tile = geometryOfDraw(state, 480, 235);
-  ASSERT_TRUE(tile);
-  EXPECT_EQ(tile->sampleAt(0, 0), (SampleSource{7, 0, 0}));
-  EXPECT_FALSE(geometryOfDraw(state, 481, 235));  // not what the tile renderer sizes
-
-  // The area renderer leaves its bounds in the state, whatever mapKind says.
-  state.areaWest = 160;
-  state.areaNorth = 54;
-  state.areaEast = 220;
-  state.areaSouth = 20;
-  state.sampleStep = 10;
-  const auto arcadia = geometryOfDraw(state, 767, 435);
-  ASSERT_TRUE(arcadia);
-  EXPECT_EQ(arcadia->sampleAt(0, 0), (SampleSource{3, 4352, 8959}));
-  EXPECT_FALSE(geometryOfDraw(state, 10, 10));
-  state.sampleStep = 0;
-  EXPECT_FALSE(geometryOfDraw(state, 767, 435));
-}
-
 TEST(ShownMap, ARowCountsAsDrawnOnceTheRendererHasDrawnItIntoThePicture) {
   ShownMap shown;
   EXPECT_EQ(shown.at(0, 0).place, Place::NoMap);
