@@ -53,19 +53,14 @@ void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const
   if (!chosen) return;
 
   const BusyCursor busy;
-  LegendInput input;
-  input.title = state.mapTitle;
-  input.geometry = *geometry;
+  // As the map on screen was coloured, whatever the menus say now.
+  MapViewState drawn = state;
   const MapColouring& colouring = readout.colouring();
-  input.colourScheme = colouring.colourScheme;
-  input.shadingMode = colouring.shadingMode;
-  input.bandLimits = colouring.bandLimits;
-  input.reliefShading = colouring.reliefShading;
-  input.sunAzimuth = state.sunAzimuth;
-  input.sunAltitude = state.sunAltitude;
-  input.elevations = measureElevations(
-      *geometry, [&shown](int y) { return shown.rowDrawn(y); },
-      [&state](int tile) { return tilePath(state.demFolder, state.tileNames[static_cast<std::size_t>(tile)]); });
+  drawn.colourScheme = colouring.colourScheme;
+  drawn.shadingMode = colouring.shadingMode;
+  drawn.bandLimits = colouring.bandLimits;
+  drawn.reliefShading = colouring.reliefShading;
+  const LegendInput input = legendInputFor(drawn, *geometry, [&shown](int y) { return shown.rowDrawn(y); });
   saveLegendPicture(legendPicture(dmap.picture(), input), chosen->path);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "dem/TileFile.h"
+#include "dem/TileNames.h"
 #include "render/ColourTable.h"
 #include "render/Hillshade.h"
 #include "render/Rounding.h"
@@ -776,6 +777,23 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   }
   layout.height = static_cast<int>(std::ceil(y)) + kMargin;
   return layout;
+}
+
+LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geometry,
+                           const std::function<bool(int y)>& rowDrawn) {
+  LegendInput input;
+  input.title = colouring.mapTitle;
+  input.geometry = geometry;
+  input.colourScheme = colouring.colourScheme;
+  input.shadingMode = colouring.shadingMode;
+  input.bandLimits = colouring.bandLimits;
+  input.reliefShading = colouring.reliefShading;
+  input.sunAzimuth = colouring.sunAzimuth;
+  input.sunAltitude = colouring.sunAltitude;
+  input.elevations = measureElevations(geometry, rowDrawn, [&colouring](int tile) {
+    return tilePath(colouring.demFolder, colouring.tileNames[static_cast<std::size_t>(tile)]);
+  });
+  return input;
 }
 
 }  // namespace tarvelon

@@ -12,6 +12,7 @@
 
 #include "render/ColourFunction.h"
 #include "render/MapGeometry.h"
+#include "render/MapViewState.h"
 
 namespace tarvelon {
 
@@ -130,5 +131,12 @@ std::vector<std::uint32_t> colourBar(const ElevationRange& range, int width, int
 std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
                                                 const std::function<bool(int y)>& rowDrawn,
                                                 const std::function<std::string(int tile)>& pathOfTile);
+
+// What the legend of a map shows: the map of `geometry` coloured as
+// `colouring` says (scheme, mode, bands, relief shading and its sun),
+// titled with its mapTitle, with the elevations of the rows rowDrawn(y)
+// measured from the tiles of its demFolder. Throws TileError.
+LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geometry,
+                           const std::function<bool(int y)>& rowDrawn);
 
 }  // namespace tarvelon

@@ -109,18 +109,7 @@ void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const 
                      std::to_string(geometry.width()) + " x " + std::to_string(geometry.height()));
   }
   const FontsApplication fonts;
-  LegendInput input;
-  input.title = state.mapTitle;
-  input.geometry = geometry;
-  input.colourScheme = state.colourScheme;
-  input.shadingMode = state.shadingMode;
-  input.bandLimits = state.bandLimits;
-  input.reliefShading = state.reliefShading;
-  input.sunAzimuth = state.sunAzimuth;
-  input.sunAltitude = state.sunAltitude;
-  input.elevations = measureElevations(
-      geometry, [](int) { return true; },
-      [&state](int tile) { return tilePath(state.demFolder, state.tileNames[static_cast<std::size_t>(tile)]); });
+  const LegendInput input = legendInputFor(state, geometry, [](int) { return true; });
   const QImage image(map.pixels.data(), map.width, map.height, static_cast<qsizetype>(map.rowBytes()),
                      QImage::Format_BGR888);
   saveLegendPicture(legendPicture(image.convertToFormat(QImage::Format_RGB32), input), path);
