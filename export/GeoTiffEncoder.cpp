@@ -3,6 +3,7 @@
 #include <geotiff/geotiff.h>
 #include <geotiff/geovalues.h>
 #include <geotiff/xtiffio.h>
+#include <dlfcn.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -40,6 +41,46 @@ void quietTiff() {
   });
 }
 
+// libgeotiff, loaded when the first GeoTIFF is written: linked, it and
+// what it needs (PROJ, and through it curl and TLS) would be loaded at every
+// start of the programs, at some milliseconds each time.
+struct GeoTiffLibrary {
+  TIFF* (*clientOpen)(const char*, const char*, thandle_t, TIFFReadWriteProc, TIFFReadWriteProc, TIFFSeekProc,
+                      TIFFCloseProc, TIFFSizeProc, TIFFMapFileProc, TIFFUnmapFileProc) = nullptr;
+  void (*close)(TIFF*) = nullptr;
+  GTIF* (*newKeys)(void*) = nullptr;
+  int (*setKey)(GTIF*, geokey_t, tagtype_t, int, ...) = nullptr;
+  int (*writeKeys)(GTIF*) = nullptr;
+  void (*freeKeys)(GTIF*) = nullptr;
+  std::string problem;  // why it could not be loaded
+};
+
+template <typename Function>
+void find(void* library, const char* name, Function& function, std::string& problem) {
+  function = reinterpret_cast<Function>(::dlsym(library, name));
+  if (function == nullptr && problem.empty()) problem = std::string(name) + " is not in " + TARVELON_GEOTIFF_LIBRARY;
+}
+
+const GeoTiffLibrary& geoTiff() {
+  static const GeoTiffLibrary loaded = [] {
+    GeoTiffLibrary library;
+    void* handle = ::dlopen(TARVELON_GEOTIFF_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+      const char* why = ::dlerror();
+      library.problem = why != nullptr ? why : "cannot load " TARVELON_GEOTIFF_LIBRARY;
+      return library;
+    }
+    find(handle, "XTIFFClientOpen", library.clientOpen, library.problem);
+    find(handle, "XTIFFClose", library.close, library.problem);
+    find(handle, "GTIFNew", library.newKeys, library.problem);
+    find(handle, "GTIFKeySet", library.setKey, library.problem);
+    find(handle, "GTIFWriteKeys", library.writeKeys, library.problem);
+    find(handle, "GTIFFree", library.freeKeys, library.problem);
+    return library;
+  }();
+  return loaded;
+}
+
 // Rows per strip: about 256 KB, as GIS readers like strips.
 constexpr std::size_t kStripBytes = std::size_t(256) << 10;
 // Elevations outside the colour range are not terrain: they are written as
@@ -48,7 +89,8 @@ constexpr std::int16_t kNoData = -32768;
 
 class GeoTiffEncoder : public RowEncoder {
  public:
-  explicit GeoTiffEncoder(const MapFileSpec& spec) : out_(spec.path), spec_(spec) {
+  explicit GeoTiffEncoder(const MapFileSpec& spec) : out_(spec.path), spec_(spec), geo_(geoTiff()) {
+    if (!geo_.problem.empty()) fail("GeoTIFF files need libgeotiff (" + geo_.problem + ")");
     quietTiff();
     stride_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
     rowsPerStrip_ = static_cast<int>(std::clamp<std::size_t>(kStripBytes / stride_, 1, std::size_t(spec.height)));
@@ -61,7 +103,7 @@ class GeoTiffEncoder : public RowEncoder {
     out_.file().allocate(static_cast<std::int64_t>(data + (big_ ? 16 : 8)));
 
     lastTiffError.clear();
-    tif_ = XTIFFClientOpen(spec.path.c_str(), big_ ? "w8" : "w", this, &read, &write, &seek, &close, &size, &map,
+    tif_ = geo_.clientOpen(spec.path.c_str(), big_ ? "w8" : "w", this, &read, &write, &seek, &close, &size, &map,
                            &unmap);
     if (tif_ == nullptr) fail("cannot start the TIFF file");
     // GDAL's nodata tag is not one of libtiff's own: an ASCII number.
@@ -85,7 +127,7 @@ class GeoTiffEncoder : public RowEncoder {
   }
   ~GeoTiffEncoder() override {
     // Unfinished: the temporary file goes with out_.
-    if (tif_ != nullptr) XTIFFClose(tif_);
+    if (tif_ != nullptr) geo_.close(tif_);
   }
 
   std::size_t stride() const override { return stride_; }
@@ -112,7 +154,7 @@ class GeoTiffEncoder : public RowEncoder {
     tif_ = nullptr;
     // Writes the directory; false when a write failed.
     const bool written = TIFFFlush(tif) != 0;
-    XTIFFClose(tif);
+    geo_.close(tif);
     if (!written || !writeProblem_.empty()) fail("cannot write the TIFF directory");
     out_.flush();
     out_.file().finish(false);
@@ -140,21 +182,21 @@ class GeoTiffEncoder : public RowEncoder {
     const double tiepoint[6] = {0, 0, 0, t.west, t.north, 0};
     TIFFSetField(tif_, TIFFTAG_GEOPIXELSCALE, 3, scale);
     TIFFSetField(tif_, TIFFTAG_GEOTIEPOINTS, 6, tiepoint);
-    GTIF* keys = GTIFNew(tif_);
+    GTIF* keys = geo_.newKeys(tif_);
     if (keys == nullptr) fail("cannot set the GeoTIFF keys");
-    GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic);
-    GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea);
-    GTIFKeySet(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, KvUserDefined);
-    GTIFKeySet(keys, GeogCitationGeoKey, TYPE_ASCII, 0, "GCS_Mars_2000_Sphere");
-    GTIFKeySet(keys, GeogGeodeticDatumGeoKey, TYPE_SHORT, 1, KvUserDefined);
-    GTIFKeySet(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree);
-    GTIFKeySet(keys, GeogEllipsoidGeoKey, TYPE_SHORT, 1, KvUserDefined);
-    GTIFKeySet(keys, GeogSemiMajorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
-    GTIFKeySet(keys, GeogSemiMinorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
-    GTIFKeySet(keys, GeogPrimeMeridianGeoKey, TYPE_SHORT, 1, KvUserDefined);
-    GTIFKeySet(keys, GeogPrimeMeridianLongGeoKey, TYPE_DOUBLE, 1, 0.0);
-    const bool written = GTIFWriteKeys(keys) != 0;
-    GTIFFree(keys);
+    geo_.setKey(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic);
+    geo_.setKey(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea);
+    geo_.setKey(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    geo_.setKey(keys, GeogCitationGeoKey, TYPE_ASCII, 0, "GCS_Mars_2000_Sphere");
+    geo_.setKey(keys, GeogGeodeticDatumGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    geo_.setKey(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree);
+    geo_.setKey(keys, GeogEllipsoidGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    geo_.setKey(keys, GeogSemiMajorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
+    geo_.setKey(keys, GeogSemiMinorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
+    geo_.setKey(keys, GeogPrimeMeridianGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    geo_.setKey(keys, GeogPrimeMeridianLongGeoKey, TYPE_DOUBLE, 1, 0.0);
+    const bool written = geo_.writeKeys(keys) != 0;
+    geo_.freeKeys(keys);
     if (!written) fail("cannot write the GeoTIFF keys");
   }
 
@@ -196,6 +238,7 @@ class GeoTiffEncoder : public RowEncoder {
 
   FileOutput out_;
   MapFileSpec spec_;
+  const GeoTiffLibrary& geo_;
   TIFF* tif_ = nullptr;
   bool big_ = false;
   std::size_t stride_ = 0;

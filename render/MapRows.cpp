@@ -36,8 +36,12 @@ void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t*
 }
 
 namespace {
-// Rows read ahead of the lighting thread at most.
-constexpr std::size_t kRowsAhead = 8;
+// Rows held for the lighting thread: the row it lights, the one above,
+// and those read ahead of it.
+constexpr int kRowsAhead = 16;
+// A thread that has to wait for the other sleeps until it is this many
+// rows further on.
+constexpr int kRowsPerWake = 6;
 }  // namespace
 
 MapRows::MapRows(RowSink::Content content, bool shaded, int width, int height, int rowsDrawn,
@@ -141,7 +145,11 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     // row above one to be lit.
     const int needed = std::min(y - static_cast<int>(rows_.size()) + 2, height_);
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return rowsLit_ >= needed || error_; });
+    if (rowsLit_ < needed && !error_) {
+      // The lighting thread can light every row read but the last.
+      wantLit_ = std::max(needed, std::min(needed + kRowsPerWake, read_ - 1));
+      changed_.wait(lock, [&] { return rowsLit_ >= needed || error_; });
+    }
     if (error_) std::rethrow_exception(error_);
   }
   ReadRow& read = readRow(y);
@@ -172,11 +180,16 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     progress.colour = colourSamples(samples, rowSamples_, colours, progress.colour, read.entries.data());
   }
   if (parallel_) {
+    bool wake = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       read_ = y + 1;
+      if (wantRead_ > 0 && read_ >= wantRead_) {
+        wantRead_ = 0;
+        wake = true;
+      }
     }
-    changed_.notify_all();
+    if (wake) changed_.notify_all();
     return;
   }
   // Lit rows wait for the row below them.
@@ -210,16 +223,25 @@ void MapRows::runLighting(RowTarget* target) {
       bool below = false;
       {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return cancelled_ || ended_ || read_ >= r + 2; });
+        if (!(cancelled_ || ended_ || read_ >= r + 2)) {
+          // The reader can fill every row but the two this one still needs.
+          wantRead_ = std::min(r + 2 + kRowsPerWake, r + kRowsAhead - 1);
+          changed_.wait(lock, [&] { return cancelled_ || ended_ || read_ >= r + 2; });
+        }
         if (cancelled_ || read_ <= r) return;
         below = read_ >= r + 2;
       }
       emit(r, r >= 1 ? &readRow(r - 1) : nullptr, readRow(r), below ? &readRow(r + 1) : nullptr, *target, light);
+      bool wake = false;
       {
         std::lock_guard<std::mutex> lock(mutex_);
         rowsLit_ = r + 1;
+        if (wantLit_ > 0 && rowsLit_ >= wantLit_) {
+          wantLit_ = 0;
+          wake = true;
+        }
       }
-      changed_.notify_all();
+      if (wake) changed_.notify_all();
     }
   } catch (...) {
     std::lock_guard<std::mutex> lock(mutex_);

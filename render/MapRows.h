@@ -133,6 +133,11 @@ class MapRows {
   std::condition_variable changed_;
   int read_ = 0;  // rows 0 .. read_ - 1 are in rows_
   int rowsLit_ = 0;  // rows 0 .. rowsLit_ - 1 are in the target
+  // A thread that waits says how far the other must get before waking it
+  // (0: nobody waits), so that each sleeps once for several rows rather
+  // than once a row.
+  int wantRead_ = 0;
+  int wantLit_ = 0;
   bool ended_ = false;
   bool cancelled_ = false;
   std::exception_ptr error_;

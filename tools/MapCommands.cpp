@@ -1,10 +1,8 @@
 // tarvelon-render tile and area: maps drawn to a BMP, PNG or GeoTIFF file,
 // streamed to it row by row, with their place on Mars; or held, and saved
 // framed with a legend.
+#include <dlfcn.h>
 #include <unistd.h>
-
-#include <QString>
-#include <QtGlobal>
 
 #include <algorithm>
 #include <charconv>
@@ -20,13 +18,13 @@
 #include "dem/AtomicFile.h"
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
-#include "export/LegendPicture.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
 #include "render/MapGeometry.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
 #include "tools/Commands.h"
+#include "tools/LegendModule.h"
 #include "tools/Progress.h"
 
 namespace tarvelon::cli {
@@ -340,6 +338,24 @@ class RasterRows : public RowSink {
   int done_ = 0;
 };
 
+}  // namespace
+
+SaveRasterWithLegend loadLegendModule() {
+  std::error_code ec;
+  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const std::string path = (tool.parent_path() / kLegendModuleName).string();
+  void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  const char* problem = module == nullptr ? ::dlerror() : nullptr;
+  void* save = module != nullptr ? ::dlsym(module, "tarvelonSaveRasterWithLegend") : nullptr;
+  if (save == nullptr) {
+    throw CommandError("--legend needs the legend module " + quote(path) +
+                       (problem != nullptr ? " (" + displaySafe(problem) + ")" : std::string(", which is not one")));
+  }
+  return reinterpret_cast<SaveRasterWithLegend>(save);
+}
+
+namespace {
+
 // Draws the map of `geometry` with `draw` and saves it to `path`: streamed
 // into its file, or held and framed with its legend.
 int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometry& geometry, const std::string& path,
@@ -352,19 +368,13 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
                          std::to_string(kMaxAreaPixels / 1000000) + " million pixels; this one would be " +
                          std::to_string(width) + " x " + std::to_string(height) + ". Choose a larger --step.");
     }
-    // Found unwritable now rather than after the draw.
+    // Found missing or unwritable now rather than after the draw.
+    const SaveRasterWithLegend saveWithLegend = loadLegendModule();
     { const AtomicFile probe(path); }
     RasterRows rows(width, height);
     FileHost host(MapRows{rows, width, height, [&rows] { return rows.done(); }});
     if (!draw(state, host)) throw CommandError("nothing was drawn");
-    // The legend's fonts start Qt, whose notes on its own set-up (such as
-    // "XDG_RUNTIME_DIR not set") mean nothing to a user of the tool.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-      if (type == QtCriticalMsg || type == QtFatalMsg) {
-        std::fprintf(stderr, "tarvelon-render: %s\n", displaySafe(text.toStdString()).c_str());
-      }
-    });
-    saveRasterWithLegend(rows.raster, geometry, state, path);
+    saveWithLegend(rows.raster, geometry, state, path);
     report(host, state, width, height, path);
     std::fflush(stdout);
     return 0;

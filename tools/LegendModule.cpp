@@ -1,0 +1,24 @@
+// The legend of tarvelon-render --legend, in a module of its own that the
+// tool loads only for a map that has one: Qt, which paints the legend's
+// text, then costs nothing to every other start of the tool.
+#include <QString>
+#include <QtGlobal>
+#include <cstdio>
+#include <string>
+
+#include "dem/MessageText.h"
+#include "export/LegendPicture.h"
+#include "tools/LegendModule.h"
+
+extern "C" __attribute__((visibility("default"))) void tarvelonSaveRasterWithLegend(
+    const tarvelon::Raster& map, const tarvelon::MapGeometry& geometry, const tarvelon::MapViewState& state,
+    const std::string& path) {
+  // Qt's notes on its own set-up (such as "XDG_RUNTIME_DIR not set") mean
+  // nothing to a user of the tool.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+      std::fprintf(stderr, "tarvelon-render: %s\n", tarvelon::displaySafe(text.toStdString()).c_str());
+    }
+  });
+  tarvelon::saveRasterWithLegend(map, geometry, state, path);
+}
