@@ -76,6 +76,9 @@ keep() { t[$1]+="$2 "; }
 for ((i = 1; i <= runs; i++)); do
   for format in bmp png; do
     rm -f "$work"/*.bmp "$work"/*.png "$work"/*.bpw "$work"/*.pgw "$work"/*.prj "$work"/*.aux.xml
+    # Each contender starts with the disk idle, not writing back the
+    # gigabytes the one before it left in the page cache.
+    sync
     start=$(now)
     /usr/bin/time -f "%M" -o "$work/rss" "$render" area -180 88 180 -88 --step 1 --scheme "$scheme" --mode "$mode" \
       --data "$data" -o "$work/tarvelon.$format" > "$work/render.out" 2> /dev/null
@@ -84,10 +87,21 @@ for ((i = 1; i <= runs; i++)); do
     size=$(stat -c %s "$work/tarvelon.$format")
     rm -f "$work/tarvelon.$format"
 
+    sync
     start=$(now)
     gdaldem color-relief -q -of "${format^^}" "$work/mars.vrt" "$work/colours.txt" "$work/gdal.$format"
     keep "gdal-$format" "$(since "$start")"
     gsize=$(stat -c %s "$work/gdal.$format")
+    rm -f "$work/gdal.$format"
+
+    # The floor: reading the sixteen tiles and writing as many bytes as
+    # tarvelon-render wrote.
+    sync
+    start=$(now)
+    cat "$data"/megt*.img > /dev/null
+    dd if=/dev/zero of="$work/dd.$format" bs=8M count=$(((size + 8388607) / 8388608)) status=none
+    keep "io-$format" "$(since "$start")"
+    rm -f "$work/dd.$format"
     echo "run $i $format: tarvelon-render $size bytes, gdaldem $gsize bytes" >&2
   done
 done
@@ -99,8 +113,10 @@ echo "runs: $runs of each, in turn; medians (all runs in brackets)"
 for format in bmp png; do
   echo "  tarvelon-render area -180 88 180 -88 --step 1 -> ${format^^}   $(m render-$format) s   (${t[render-$format]})"
   echo "  gdaldem color-relief over the VRT -> ${format^^}             $(m gdal-$format) s   (${t[gdal-$format]})"
-  awk -v r="$(m render-$format)" -v g="$(m gdal-$format)" -v f="${format^^}" \
-    'BEGIN { printf "  gdaldem / tarvelon-render, %s                          %.1f   (aim: at least 5)\n", f, g / r }'
+  echo "  cat tiles + dd of tarvelon-render's ${format^^} size               $(m io-$format) s   (${t[io-$format]})"
+  awk -v r="$(m render-$format)" -v g="$(m gdal-$format)" -v io="$(m io-$format)" -v f="${format^^}" \
+    'BEGIN { printf "  gdaldem / tarvelon-render, %s                          %.1f   (aim: at least 5)\n", f, g / r
+             printf "  tarvelon-render / (read + write), %s                   %.2f\n", f, r / io }'
 done
 echo "  peak resident set of tarvelon-render                      $((rss_max / 1024)) MB   (goal: below 64 MB)"
 echo "  load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
