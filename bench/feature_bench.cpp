@@ -18,35 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "app/DialogHost.h"
 #include "app/MapImage.h"
 #include "app/MarsMain.h"
+#include "bench/WindowBench.h"
 
-namespace {
-
-class PrintingDialogs : public tarvelon::DialogHost {
- public:
-  void information(const QString& text) override { print("information", text); }
-  void error(const QString& text) override { print("error", text); }
-  void message(const QString& text) override { print("message", text); }
-  bool question(const QString& text) override {
-    print("question", text);
-    return false;
-  }
-  std::optional<QString> saveFileName(const tarvelon::SaveFileRequest&) override { return std::nullopt; }
-
- private:
-  static void print(const char* kind, const QString& text) {
-    std::fprintf(stderr, "[%s] %s\n", kind, qPrintable(text));
-  }
-};
-
-double median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-}  // namespace
+using tarvelon::bench::median;
+using tarvelon::bench::PrintingDialogs;
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -105,4 +105,18 @@ inline void writeSettingsFile(const ScratchDir& startDir, const std::string& fol
             folder + "\r\n" + std::to_string(scheme) + "\r\n" + std::to_string(mode) + "\r\n");
 }
 
+// A main window started in a folder of its own, whose settings file names
+// `folder`, answering its dialogs through `dialogs`.
+struct StartedWindow {
+  ScratchDir startDir;
+  FakeDialogs dialogs;
+  std::unique_ptr<TestMainForm> form;
+};
+inline std::unique_ptr<StartedWindow> startWindow(const std::string& folder, int scheme = 1, int mode = 1) {
+  auto s = std::make_unique<StartedWindow>();
+  writeSettingsFile(s->startDir, folder, scheme, mode);
+  s->form = std::make_unique<TestMainForm>(QString::fromStdString(s->startDir.str()), s->dialogs);
+  return s;
+}
+
 }  // namespace tarvelon::testing

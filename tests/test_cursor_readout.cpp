@@ -38,17 +38,8 @@ class CursorReadoutTest : public QObject {
  private:
   std::unique_ptr<DataFolder> data_;
 
-  struct Started {
-    ScratchDir startDir;
-    FakeDialogs dialogs;
-    std::unique_ptr<TestMainForm> form;
-  };
-  std::unique_ptr<Started> start() {
-    auto s = std::make_unique<Started>();
-    writeSettingsFile(s->startDir, data_->str());
-    s->form = std::make_unique<TestMainForm>(QString::fromStdString(s->startDir.str()), s->dialogs);
-    return s;
-  }
+  using Started = StartedWindow;
+  std::unique_ptr<Started> start() { return startWindow(data_->str()); }
   QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
 
  private slots:

@@ -45,17 +45,8 @@ class MainWindowTest : public QObject {
 
   // A main window started in a fresh folder with a settings file naming the
   // data folder.
-  struct Started {
-    ScratchDir startDir;
-    FakeDialogs dialogs;
-    std::unique_ptr<TestMainForm> form;
-  };
-  std::unique_ptr<Started> startWithSettings(int scheme = 1, int mode = 1) {
-    auto s = std::make_unique<Started>();
-    writeSettingsFile(s->startDir, data_->str(), scheme, mode);
-    s->form = std::make_unique<TestMainForm>(QString::fromStdString(s->startDir.str()), s->dialogs);
-    return s;
-  }
+  using Started = StartedWindow;
+  std::unique_ptr<Started> startWithSettings(int scheme = 1, int mode = 1) { return startWindow(data_->str(), scheme, mode); }
   QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
 
  private slots:
