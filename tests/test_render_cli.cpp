@@ -618,6 +618,22 @@ TEST_F(RenderCliMaps, ALegendFramesTheMapPixelForPixel) {
       << huge.err;
 }
 
+TEST_F(RenderCliMaps, AnInstalledToolFindsItsLegendModule) {
+  // Installed, the module is no longer beside the tool but in the library
+  // folder.
+  const std::string prefix = dir.file("installed");
+  const Outcome installed = runCommand(quote(TARVELON_CMAKE) + " --install " + quote(TARVELON_BUILD_DIR) +
+                                       " --prefix " + quote(prefix));
+  ASSERT_EQ(installed.exitCode, 0) << installed.err;
+  const std::string tool = prefix + "/bin/tarvelon-render";
+  ASSERT_TRUE(fs::exists(tool));
+  EXPECT_FALSE(fs::exists(prefix + "/bin/tarvelon-legend.so"));
+  const Outcome r = runCommand("cd " + quote(work()) + " && " + quote(tool) + " tile 7 --step 24 --legend --data " +
+                               quote(data()) + " -o legend.png");
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(testing::readPng(work("legend.png")));
+}
+
 TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
   // Across the 180 degree meridian and the tile row at 44 N.
   const AreaBounds area{170, 46, 190, 42};

@@ -1,6 +1,7 @@
 #include "tools/Cli.h"
 
 #include <cstdio>
+#include <filesystem>
 
 #include "dem/MessageText.h"
 #include "dem/WholeNumber.h"
@@ -79,6 +80,12 @@ TileNames tileNamesOf(const std::string& folder) {
   }
   if (!notes.empty()) std::fprintf(stderr, "tarvelon-render: in the data folder %s:%s\n", quote(folder).c_str(), notes.c_str());
   return listing.tiles;
+}
+
+std::string besideTool(const std::string& relative) {
+  std::error_code ec;
+  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return (tool.parent_path() / relative).lexically_normal().string();
 }
 
 }  // namespace tarvelon::cli

@@ -51,4 +51,8 @@ int parseInteger(const std::string& text, const std::string& what, int min, int 
 // are reported on standard error.
 TileNames tileNamesOf(const std::string& folder);
 
+// `relative` taken from the folder the running tool is in: where its
+// module and, once installed, its data are found.
+std::string besideTool(const std::string& relative);
+
 }  // namespace tarvelon::cli

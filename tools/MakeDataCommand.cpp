@@ -79,9 +79,12 @@ int runMakeData(Args& args) {
 
   // Check everything before writing anything.
   std::error_code ec;
+  // The grid in the source tree, or once installed, in the data folder.
   std::string gridPath = from.value_or(TARVELON_SHIPPED_GRID);
+  if (!from && !fs::exists(gridPath, ec)) gridPath = besideTool(TARVELON_INSTALLED_GRID);
   if (!from && !fs::exists(gridPath, ec)) {
-    throw CommandError("the global grid that ships with Tarvelon is not at " + gridPath +
+    throw CommandError("the global grid that ships with Tarvelon is neither at " +
+                       std::string(TARVELON_SHIPPED_GRID) + " nor at " + gridPath +
                        "; give a global MOLA grid with --from GLOBAL.img");
   }
   const demo::GlobalGrid grid = demo::loadGlobalGrid(gridPath);

@@ -341,9 +341,12 @@ class RasterRows : public RowSink {
 }  // namespace
 
 SaveRasterWithLegend loadLegendModule() {
+  // Beside the tool in the build tree, in the library folder once installed.
+  std::string path = besideTool(kLegendModuleName);
   std::error_code ec;
-  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", ec);
-  const std::string path = (tool.parent_path() / kLegendModuleName).string();
+  if (!std::filesystem::exists(path, ec)) {
+    path = besideTool(std::string(TARVELON_INSTALLED_MODULE_DIR) + "/" + kLegendModuleName);
+  }
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   const char* problem = module == nullptr ? ::dlerror() : nullptr;
   void* save = module != nullptr ? ::dlsym(module, "tarvelonSaveRasterWithLegend") : nullptr;
