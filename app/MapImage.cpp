@@ -23,6 +23,7 @@ void MapImage::repaintChanged() {
 void MapImage::clearPicture() {
   changed_ = QRect();
   emit pictureCleared();
+  mask_.clear();
   if (picture_.isNull()) return;
   picture_ = QImage();
   update();
@@ -35,12 +36,24 @@ void MapImage::copyRows(const Raster& raster, int firstRow, int endRow) {
     auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(y));
     for (int x = 0; x < width; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
   }
+  // The mask follows the rows; a raster without one shows samples in all.
+  if (raster.mask.empty() && mask_.empty()) return;
+  if (mask_.empty()) mask_.assign(std::size_t(width) * std::size_t(raster.height), 255);
+  const std::size_t begin = std::size_t(firstRow) * std::size_t(width);
+  const std::size_t end = std::size_t(endRow) * std::size_t(width);
+  if (raster.mask.empty()) {
+    std::fill(mask_.begin() + std::ptrdiff_t(begin), mask_.begin() + std::ptrdiff_t(end), std::uint8_t(255));
+  } else {
+    std::copy(raster.mask.begin() + std::ptrdiff_t(begin), raster.mask.begin() + std::ptrdiff_t(end),
+              mask_.begin() + std::ptrdiff_t(begin));
+  }
 }
 
 void MapImage::showRows(const Raster& raster, int firstRow, int endRow) {
   if (raster.empty()) return;
   if (picture_.isNull() || picture_.width() != raster.width || picture_.height() != raster.height) {
     picture_ = QImage(raster.width, raster.height, QImage::Format_RGB32);
+    mask_.clear();
     if (picture_.isNull()) return;  // out of memory: nothing to show
     picture_.fill(Qt::white);
     update();
@@ -64,6 +77,7 @@ void MapImage::showRaster(const Raster& raster) {
   }
   if (picture_.isNull() || picture_.width() != raster.width || picture_.height() != raster.height) {
     picture_ = QImage(raster.width, raster.height, QImage::Format_RGB32);
+    mask_.clear();
     if (picture_.isNull()) return;
   }
   copyRows(raster, 0, raster.height);
@@ -71,11 +85,19 @@ void MapImage::showRaster(const Raster& raster) {
   update();
 }
 
-void MapImage::showImage(const QImage& image) {
+void MapImage::showImage(const QImage& image, std::vector<std::uint8_t> mask) {
   changed_ = QRect();
   picture_ = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_RGB32);
+  const bool fits = mask.size() == std::size_t(picture_.width()) * std::size_t(picture_.height());
+  mask_ = fits ? std::move(mask) : std::vector<std::uint8_t>();
   emit imageShown();
   update();
+}
+
+Raster MapImage::toRaster() const {
+  Raster raster = rasterOf(picture_);
+  raster.mask = mask_;
+  return raster;
 }
 
 Raster MapImage::rasterOf(const QImage& image) {

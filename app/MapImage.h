@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
+#include <vector>
 
 #include "render/Raster.h"
 
@@ -26,13 +28,17 @@ class MapImage : public QWidget {
   void showRows(const Raster& raster, int firstRow, int endRow);
   // The picture becomes a copy of `raster`.
   void showRaster(const Raster& raster);
-  // The picture becomes a copy of `image`.
-  void showImage(const QImage& image);
+  // The picture becomes a copy of `image`, with `mask` (see mask()).
+  void showImage(const QImage& image, std::vector<std::uint8_t> mask = {});
 
   bool hasPicture() const { return !picture_.isNull(); }
   const QImage& picture() const { return picture_; }
-  // The picture as a 24-bit raster (empty when there is none).
-  Raster toRaster() const { return rasterOf(picture_); }
+  // Which pixels of the picture show a sample, as the rasters shown said
+  // (Raster::mask); empty when all of them do.
+  const std::vector<std::uint8_t>& mask() const { return mask_; }
+  // The picture as a 24-bit raster, with its mask (empty when there is no
+  // picture).
+  Raster toRaster() const;
   // Any picture as a 24-bit raster.
   static Raster rasterOf(const QImage& picture);
 
@@ -53,6 +59,7 @@ class MapImage : public QWidget {
   void repaintChanged();
 
   QImage picture_;  // Format_RGB32, or null
+  std::vector<std::uint8_t> mask_;
   QRect changed_;   // rows copied since the last repaint
   QElapsedTimer sinceRepaint_;
   QTimer repaintTimer_;

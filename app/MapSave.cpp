@@ -50,8 +50,8 @@ std::optional<ChosenMapFile> chooseMapFile(DialogHost& dialogs, const QImage& pi
   return ChosenMapFile{path, *format};
 }
 
-void saveMap(DialogHost& dialogs, const QImage& picture, const MapGeometry* geometry, const QString& incomplete,
-             const std::string& name) {
+void saveMap(DialogHost& dialogs, const QImage& picture, const std::vector<std::uint8_t>& mask,
+             const MapGeometry* geometry, const QString& incomplete, const std::string& name) {
   MapSaveDialog dialog;
   dialog.title = QStringLiteral("Save Map");
   dialog.filter = QStringLiteral("BMP Image (*.bmp);;PNG Image (*.png);;GeoTIFF Image (*.tif *.tiff)");
@@ -66,10 +66,12 @@ void saveMap(DialogHost& dialogs, const QImage& picture, const MapGeometry* geom
   spec.path = chosen->path;
   spec.format = chosen->format;
   // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys.
-  const Raster raster = MapImage::rasterOf(picture);
+  Raster raster = MapImage::rasterOf(picture);
+  if (mask.size() == std::size_t(raster.width) * std::size_t(raster.height)) raster.mask = mask;
   if (geometry != nullptr && geometry->width() == raster.width && geometry->height() == raster.height) {
     spec.georeference = geometry->transform();
   }
+  spec.transparency = true;
   writeMapFile(raster, spec);
 }
 

@@ -47,10 +47,11 @@ std::optional<ChosenMapFile> chooseMapFile(DialogHost& dialogs, const QImage& pi
                                            const std::string& name, const MapSaveDialog& dialog);
 
 // File > "Save Map": `picture` as a BMP, PNG or GeoTIFF; placed on Mars (a
-// world file and .prj, or the GeoTIFF keys) when `geometry` is that of a
-// map of the picture's size. Throws WriteError when the file cannot be
-// written; the old file, if any, stays.
-void saveMap(DialogHost& dialogs, const QImage& picture, const MapGeometry* geometry, const QString& incomplete,
-             const std::string& name);
+// world file, .prj and .aux.xml, or the GeoTIFF keys) when `geometry` is
+// that of a map of the picture's size. A PNG or GeoTIFF is transparent
+// where `mask` (MapImage::mask) says no sample lies behind a pixel. Throws
+// WriteError when the file cannot be written; the old file, if any, stays.
+void saveMap(DialogHost& dialogs, const QImage& picture, const std::vector<std::uint8_t>& mask,
+             const MapGeometry* geometry, const QString& incomplete, const std::string& name);
 
 }  // namespace tarvelon

@@ -645,7 +645,8 @@ const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? k
 // While the annotated tile map covers the user's map, the user's map is
 // saved, placed where the readout knew it lay.
 void TMainForm::BMPSave(const std::string& name) {
-  saveMap(dialogs_, userMap(), readout_->shownMap().userMapGeometry(), incompleteMap_, name);
+  const std::vector<std::uint8_t>& mask = state_.annotatedShown == 1 ? keptMask_ : dmap_->mask();
+  saveMap(dialogs_, userMap(), mask, readout_->shownMap().userMapGeometry(), incompleteMap_, name);
 }
 
 // ---------------------------------------------------------------------------
@@ -749,6 +750,7 @@ void TMainForm::showAnnotatedMap() {
     }
   }
   keptMap_ = dmap_->picture();
+  keptMask_ = dmap_->mask();
   keptImageSize_ = dmap_->size();
   keptPanelSize_ = dmap2_->size();
   state_.annotatedShown = 1;
@@ -762,7 +764,8 @@ void TMainForm::endAnnotatedView() {
   if (state_.annotatedShown != 1) return;
   state_.annotatedShown = 0;
   action(QStringLiteral("m_h003"))->setChecked(false);
-  dmap_->showImage(keptMap_);
+  dmap_->showImage(keptMap_, std::move(keptMask_));
+  keptMask_.clear();
   readout_->coverRemoved();
   dmap_->resize(keptImageSize_);
   dmap2_->resize(keptPanelSize_);

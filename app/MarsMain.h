@@ -290,6 +290,7 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   // and the sizes of dmap and dmap2 while it covers them.
   QImage mars_;
   QImage keptMap_;
+  std::vector<std::uint8_t> keptMask_;  // and which of its pixels show a sample
   QSize keptImageSize_;
   QSize keptPanelSize_;
 

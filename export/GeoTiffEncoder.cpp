@@ -85,7 +85,7 @@ const GeoTiffLibrary& geoTiff() {
 constexpr std::size_t kStripBytes = std::size_t(256) << 10;
 // Elevations outside the colour range are not terrain: they are written as
 // this value and marked as nodata.
-constexpr std::int16_t kNoData = -32768;
+constexpr std::int16_t kNoData = RowSink::kNoElevation;
 
 class GeoTiffEncoder : public RowEncoder {
  public:
@@ -93,8 +93,11 @@ class GeoTiffEncoder : public RowEncoder {
     if (!geo_.problem.empty()) fail("GeoTIFF files need libgeotiff (" + geo_.problem + ")");
     quietTiff();
     stride_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
-    rowsPerStrip_ = static_cast<int>(std::clamp<std::size_t>(kStripBytes / stride_, 1, std::size_t(spec.height)));
-    const std::uint64_t data = std::uint64_t(stride_) * std::uint64_t(spec.height);
+    alpha_ = hasAlpha(spec);
+    // A row in the file: with an alpha byte after each pixel's colour.
+    fileStride_ = alpha_ ? stride_ + std::size_t(spec.width) : stride_;
+    rowsPerStrip_ = static_cast<int>(std::clamp<std::size_t>(kStripBytes / fileStride_, 1, std::size_t(spec.height)));
+    const std::uint64_t data = std::uint64_t(fileStride_) * std::uint64_t(spec.height);
     const std::uint64_t strips = (std::uint64_t(spec.height) + rowsPerStrip_ - 1) / rowsPerStrip_;
     // Past 4 GB of pixels, strip offsets and tables: a BigTIFF.
     big_ = data + 16 * strips + (1 << 20) > 0xFFFFFFFFull;
@@ -114,7 +117,11 @@ class GeoTiffEncoder : public RowEncoder {
     const bool elevation = spec.content == RowSink::Content::Elevation;
     TIFFSetField(tif_, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(spec.width));
     TIFFSetField(tif_, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(spec.height));
-    TIFFSetField(tif_, TIFFTAG_SAMPLESPERPIXEL, colour ? 3 : 1);
+    TIFFSetField(tif_, TIFFTAG_SAMPLESPERPIXEL, (colour ? 3 : 1) + (alpha_ ? 1 : 0));
+    if (alpha_) {
+      const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
+      TIFFSetField(tif_, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
     TIFFSetField(tif_, TIFFTAG_BITSPERSAMPLE, elevation ? 16 : 8);
     TIFFSetField(tif_, TIFFTAG_SAMPLEFORMAT, elevation ? SAMPLEFORMAT_INT : SAMPLEFORMAT_UINT);
     TIFFSetField(tif_, TIFFTAG_PHOTOMETRIC, colour ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK);
@@ -133,13 +140,18 @@ class GeoTiffEncoder : public RowEncoder {
   std::size_t stride() const override { return stride_; }
   int blockRowMultiple() const override { return rowsPerStrip_; }
 
-  void writeBlock(int firstRow, int rows, const std::uint8_t* data) override {
+  void writeBlock(int firstRow, int rows, const std::uint8_t* data, const std::uint8_t* mask) override {
     for (int done = 0; done < rows; done += rowsPerStrip_) {
       const int count = std::min(rowsPerStrip_, rows - done);
       const std::uint8_t* strip = data + std::size_t(done) * stride_;
-      const std::size_t bytes = std::size_t(count) * stride_;
-      scratch_.assign(strip, strip + bytes);
-      prepare(scratch_.data(), count);
+      const std::size_t bytes = std::size_t(count) * fileStride_;
+      if (alpha_) {
+        const std::uint8_t* alpha = mask != nullptr ? mask + std::size_t(done) * std::size_t(spec_.width) : nullptr;
+        withAlpha(strip, alpha, count);
+      } else {
+        scratch_.assign(strip, strip + bytes);
+        prepare(scratch_.data(), count);
+      }
       const auto number = static_cast<std::uint32_t>((firstRow + done) / rowsPerStrip_);
       lastTiffError.clear();
       if (TIFFWriteEncodedStrip(tif_, number, scratch_.data(), static_cast<tmsize_t>(bytes)) < 0) {
@@ -162,6 +174,25 @@ class GeoTiffEncoder : public RowEncoder {
   void publish() override { out_.file().publish(); }
 
  private:
+  // Rows of `count` pixels' colour (blue, green, red) or grey with the
+  // mask's alpha after each, into scratch_.
+  void withAlpha(const std::uint8_t* strip, const std::uint8_t* mask, int rows) {
+    const std::size_t pixels = std::size_t(rows) * std::size_t(spec_.width);
+    const bool colour = spec_.content == RowSink::Content::Colour;
+    scratch_.resize(pixels * (colour ? 4 : 2));
+    std::uint8_t* to = scratch_.data();
+    for (std::size_t i = 0; i < pixels; ++i) {
+      if (colour) {
+        *to++ = strip[3 * i + 2];
+        *to++ = strip[3 * i + 1];
+        *to++ = strip[3 * i];
+      } else {
+        *to++ = strip[i];
+      }
+      *to++ = mask != nullptr ? mask[i] : 255;
+    }
+  }
+
   // Blue, green, red rows become red, green, blue; elevations outside the
   // colour range become nodata.
   void prepare(std::uint8_t* strip, int rows) const {
@@ -186,14 +217,18 @@ class GeoTiffEncoder : public RowEncoder {
     if (keys == nullptr) fail("cannot set the GeoTIFF keys");
     geo_.setKey(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic);
     geo_.setKey(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea);
+    // A user-defined CRS whose citation names each part, as GDAL writes
+    // ESRI:104971: GDAL then reads the named Mars 2000 sphere, the same CRS
+    // as the .prj of a BMP or PNG.
     geo_.setKey(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, KvUserDefined);
-    geo_.setKey(keys, GeogCitationGeoKey, TYPE_ASCII, 0, "GCS_Mars_2000_Sphere");
+    geo_.setKey(keys, GeogCitationGeoKey, TYPE_ASCII, 0,
+                "GCS Name = Mars_2000_(Sphere)|Datum = Mars_2000_(Sphere)|Ellipsoid = Mars_2000_(Sphere)|"
+                "Primem = Reference_Meridian||");
     geo_.setKey(keys, GeogGeodeticDatumGeoKey, TYPE_SHORT, 1, KvUserDefined);
     geo_.setKey(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree);
     geo_.setKey(keys, GeogEllipsoidGeoKey, TYPE_SHORT, 1, KvUserDefined);
     geo_.setKey(keys, GeogSemiMajorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
     geo_.setKey(keys, GeogSemiMinorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
-    geo_.setKey(keys, GeogPrimeMeridianGeoKey, TYPE_SHORT, 1, KvUserDefined);
     geo_.setKey(keys, GeogPrimeMeridianLongGeoKey, TYPE_DOUBLE, 1, 0.0);
     const bool written = geo_.writeKeys(keys) != 0;
     geo_.freeKeys(keys);
@@ -241,7 +276,9 @@ class GeoTiffEncoder : public RowEncoder {
   const GeoTiffLibrary& geo_;
   TIFF* tif_ = nullptr;
   bool big_ = false;
-  std::size_t stride_ = 0;
+  bool alpha_ = false;
+  std::size_t stride_ = 0;      // a row as it comes
+  std::size_t fileStride_ = 0;  // and as it is written
   int rowsPerStrip_ = 1;
   std::int64_t position_ = 0;
   std::vector<std::uint8_t> scratch_;

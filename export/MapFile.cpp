@@ -42,7 +42,7 @@ class BmpEncoder : public RowEncoder {
       : file_(spec.path, spec.width, spec.height, spec.content == RowSink::Content::Light ? 8 : 24) {}
   bool bottomUp() const override { return true; }
   std::size_t stride() const override { return file_.stride(); }
-  void writeBlock(int firstRow, int rows, const std::uint8_t* data) override {
+  void writeBlock(int firstRow, int rows, const std::uint8_t* data, const std::uint8_t*) override {
     file_.writeFileRows(firstRow, rows, data);
   }
   void finish() override { file_.finish(); }
@@ -112,10 +112,15 @@ std::string mapFileProblem(const MapFileSpec& spec) {
   return "";
 }
 
+bool hasAlpha(const MapFileSpec& spec) {
+  return spec.transparency && spec.format != MapFormat::Bmp && spec.content == RowSink::Content::Colour;
+}
+
 std::vector<std::string> sidecarPaths(const MapFileSpec& spec) {
   if (!spec.georeference || spec.format == MapFormat::GeoTiff) return {};
+  // GDAL takes the CRS of a PNG or BMP from NAME.aux.xml, not from the .prj.
   return {replaceExtension(spec.path, spec.format == MapFormat::Bmp ? ".bpw" : ".pgw"),
-          replaceExtension(spec.path, ".prj")};
+          replaceExtension(spec.path, ".prj"), spec.path + ".aux.xml"};
 }
 
 std::string worldFileText(const GeoTransform& t) {
@@ -124,8 +129,17 @@ std::string worldFileText(const GeoTransform& t) {
 }
 
 std::string marsPrjText() {
-  return "GEOGCS[\"GCS_Mars_2000_Sphere\",DATUM[\"D_Mars_2000_Sphere\",SPHEROID[\"Mars_2000_Sphere_IAU_IAG\","
-         "3396190.0,0.0]],PRIMEM[\"Reference_Meridian\",0.0],UNIT[\"Degree\",0.0174532925199433]]";
+  // The Mars 2000 sphere as GDAL and PROJ name it (ESRI:104971), so that a
+  // GIS finds the same named CRS here, in the .aux.xml and in a GeoTIFF.
+  return "GEOGCS[\"Mars_2000_(Sphere)\",DATUM[\"Mars_2000_(Sphere)\",SPHEROID[\"Mars_2000_(Sphere)\",3396190,0,"
+         "AUTHORITY[\"ESRI\",\"107971\"]],AUTHORITY[\"ESRI\",\"106971\"]],PRIMEM[\"Reference_Meridian\",0,"
+         "AUTHORITY[\"ESRI\",\"108900\"]],UNIT[\"degree\",0.0174532925199433,AUTHORITY[\"EPSG\",\"9122\"]],"
+         "AXIS[\"Latitude\",NORTH],AXIS[\"Longitude\",EAST],AUTHORITY[\"ESRI\",\"104971\"]]";
+}
+
+std::string marsAuxXmlText() {
+  // Longitude first in the data, as the world file has it.
+  return "<PAMDataset>\n  <SRS dataAxisToSRSAxisMapping=\"2,1\">" + marsPrjText() + "</SRS>\n</PAMDataset>\n";
 }
 
 MapFile::MapFile(const MapFileSpec& spec) : spec_(spec) {
@@ -140,6 +154,7 @@ MapFile::MapFile(const MapFileSpec& spec) : spec_(spec) {
   if (!sidecars.empty()) {
     sidecars_.push_back(std::make_unique<SidecarFile>(sidecars[0], worldFileText(*spec.georeference)));
     sidecars_.push_back(std::make_unique<SidecarFile>(sidecars[1], marsPrjText()));
+    sidecars_.push_back(std::make_unique<SidecarFile>(sidecars[2], marsAuxXmlText()));
   }
   rowBytes_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
   const std::size_t stride = encoder_->stride();
@@ -147,7 +162,10 @@ MapFile::MapFile(const MapFileSpec& spec) : spec_(spec) {
   rowsPerBlock_ = static_cast<int>(std::max<std::size_t>(1, kBlockBytes / stride));
   rowsPerBlock_ = std::max(multiple, rowsPerBlock_ / multiple * multiple);
   rowsPerBlock_ = std::min(rowsPerBlock_, spec.height);
-  for (Block& block : blocks_) block.bytes.assign(stride * std::size_t(rowsPerBlock_), 0);
+  for (Block& block : blocks_) {
+    block.bytes.assign(stride * std::size_t(rowsPerBlock_), 0);
+    if (hasAlpha(spec)) block.mask.assign(std::size_t(spec.width) * std::size_t(rowsPerBlock_), 255);
+  }
   writer_ = std::thread([this] { run(); });
 }
 
@@ -184,6 +202,13 @@ std::uint8_t* MapFile::rowBuffer(int y) {
   return block.bytes.data() + std::size_t(inBlock) * encoder_->stride();
 }
 
+std::uint8_t* MapFile::maskBuffer(int y) {
+  Block& block = blocks_[current_];
+  if (block.mask.empty() || !started_ || y != rowsDone_) return nullptr;
+  const int inBlock = encoder_->bottomUp() ? block.rows - 1 - (y - block.firstRow) : y - block.firstRow;
+  return block.mask.data() + std::size_t(inBlock) * std::size_t(spec_.width);
+}
+
 void MapFile::rowDone(int y) {
   if (y != rowsDone_ || !started_) {
     throw WriteError("Cannot write " + quote(spec_.path) + ": row " + std::to_string(y) + " out of turn.");
@@ -213,7 +238,8 @@ void MapFile::run() {
       if (!block.full) return;  // closing, nothing left to write
     }
     try {
-      encoder_->writeBlock(block.firstRow, block.rows, block.bytes.data());
+      encoder_->writeBlock(block.firstRow, block.rows, block.bytes.data(),
+                           block.mask.empty() ? nullptr : block.mask.data());
     } catch (...) {
       std::lock_guard<std::mutex> lock(mutex_);
       error_ = std::current_exception();
@@ -256,6 +282,15 @@ void writeMapFile(const Raster& raster, MapFileSpec spec) {
   MapFile file(spec);
   for (int y = 0; y < raster.height; ++y) {
     std::memcpy(file.rowBuffer(y), raster.row(y), raster.rowBytes());
+    std::uint8_t* mask = file.maskBuffer(y);
+    if (mask != nullptr) {
+      const std::uint8_t* shown = raster.maskRow(y);
+      if (shown != nullptr) {
+        std::memcpy(mask, shown, std::size_t(raster.width));
+      } else {
+        std::memset(mask, 255, std::size_t(raster.width));
+      }
+    }
     file.rowDone(y);
   }
   file.commit();

@@ -39,14 +39,21 @@ struct MapFileSpec {
   // Where the map lies: a world file and a .prj beside a BMP or PNG, the
   // GeoTIFF keys in a GeoTIFF. Without it the map is written bare.
   std::optional<GeoTransform> georeference;
+  // A PNG or GeoTIFF in colour gets an alpha channel, transparent
+  // where no sample lies behind a pixel (RowSink::maskBuffer), so that a
+  // GIS shows a hole there rather than a neighbour's colour.
+  bool transparency = false;
 };
+
+// True when a map file of `spec` carries an alpha channel.
+bool hasAlpha(const MapFileSpec& spec);
 
 // Why a map of this size and content cannot be written in its format,
 // naming the format's limit; empty when it can.
 std::string mapFileProblem(const MapFileSpec& spec);
 
-// Names of the files a map file comes with: its world file and .prj (a BMP
-// or PNG with a georeference); none otherwise.
+// Names of the files a map file comes with: its world file, .prj and
+// .aux.xml (a BMP or PNG with a georeference); none otherwise.
 std::vector<std::string> sidecarPaths(const MapFileSpec& spec);
 
 // Writes a format's rows; runs on MapFile's writer thread. Each block holds
@@ -59,7 +66,9 @@ class RowEncoder {
   virtual std::size_t stride() const = 0;
   // A block's rows are a multiple of this many, the last block apart.
   virtual int blockRowMultiple() const { return 1; }
-  virtual void writeBlock(int firstRow, int rows, const std::uint8_t* data) = 0;
+  // `mask` holds the block's rows of RowSink::maskBuffer, width bytes each
+  // in the same order, for a map with an alpha channel; nullptr otherwise.
+  virtual void writeBlock(int firstRow, int rows, const std::uint8_t* data, const std::uint8_t* mask) = 0;
   // Writes what is left and closes the file, not yet in place.
   virtual void finish() = 0;
   // Puts the finished file in place.
@@ -85,6 +94,7 @@ class MapFile : public RowSink {
   const MapFileSpec& spec() const { return spec_; }
   Content content() const override { return spec_.content; }
   std::uint8_t* rowBuffer(int y) override;
+  std::uint8_t* maskBuffer(int y) override;
   void rowDone(int y) override;
   // Rows 0 .. rowsDone() - 1 are done.
   int rowsDone() const { return rowsDone_.load(); }
@@ -95,6 +105,7 @@ class MapFile : public RowSink {
  private:
   struct Block {
     std::vector<std::uint8_t> bytes;
+    std::vector<std::uint8_t> mask;  // with an alpha channel
     int firstRow = 0;
     int rows = 0;
     bool full = false;  // handed to the writer, not yet written
@@ -121,8 +132,8 @@ class MapFile : public RowSink {
   std::thread writer_;
 };
 
-// Writes a whole raster (24-bit colour) as `spec` describes, through a
-// MapFile: the window's Save Map. Throws WriteError.
+// Writes a whole raster (24-bit colour, with its mask) as `spec` describes,
+// through a MapFile: the window's Save Map. Throws WriteError.
 void writeMapFile(const Raster& raster, MapFileSpec spec);
 
 // The text of a world file for a map whose pixel (0, 0) has its west and
@@ -131,5 +142,7 @@ void writeMapFile(const Raster& raster, MapFileSpec spec);
 std::string worldFileText(const GeoTransform& transform);
 // The text of the .prj: geographic coordinates on the Mars 2000 sphere.
 std::string marsPrjText();
+// The text of NAME.aux.xml beside a BMP or PNG: the same CRS for GDAL.
+std::string marsAuxXmlText();
 
 }  // namespace tarvelon

@@ -27,13 +27,32 @@ class PngEncoder : public RowEncoder {
       throw WriteError("Cannot write " + quote(spec.path) + ": out of memory for the PNG encoder.");
     }
     stride_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
+    alpha_ = hasAlpha(spec);
+    if (alpha_) withAlpha_.resize(std::size_t(spec.width) * (RowSink::bytesPerPixel(spec.content) + 1));
     if (!start()) fail();
   }
   ~PngEncoder() override { destroy(); }
 
   std::size_t stride() const override { return stride_; }
 
-  void writeBlock(int, int rows, const std::uint8_t* data) override {
+  void writeBlock(int, int rows, const std::uint8_t* data, const std::uint8_t* mask) override {
+    if (alpha_ && mask != nullptr) {
+      // Each row with its alpha after every pixel's colour, one at a time.
+      const int bytes = RowSink::bytesPerPixel(spec_.content);
+      const std::size_t width = std::size_t(spec_.width);
+      png_bytep row = withAlpha_.data();
+      for (int i = 0; i < rows; ++i) {
+        const std::uint8_t* from = data + std::size_t(i) * stride_;
+        const std::uint8_t* alpha = mask + std::size_t(i) * width;
+        std::uint8_t* to = withAlpha_.data();
+        for (std::size_t x = 0; x < width; ++x) {
+          for (int b = 0; b < bytes; ++b) *to++ = *from++;
+          *to++ = alpha[x];
+        }
+        if (!writeRows(&row, 1)) fail();
+      }
+      return;
+    }
     pointers_.resize(static_cast<std::size_t>(rows));
     for (int i = 0; i < rows; ++i) pointers_[i] = const_cast<png_bytep>(data + std::size_t(i) * stride_);
     if (!writeRows(pointers_.data(), static_cast<png_uint_32>(rows))) fail();
@@ -53,9 +72,10 @@ class PngEncoder : public RowEncoder {
     // Maps are far wider than libpng's default limit of a million pixels.
     png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
     const bool grey = spec_.content == RowSink::Content::Light;
-    png_set_IHDR(png_, info_, static_cast<png_uint_32>(spec_.width), static_cast<png_uint_32>(spec_.height), 8,
-                 grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    const int type = grey ? (alpha_ ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
+                          : (alpha_ ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB);
+    png_set_IHDR(png_, info_, static_cast<png_uint_32>(spec_.width), static_cast<png_uint_32>(spec_.height), 8, type,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // Relief maps are smooth along a row: the Sub filter leaves runs of
     // small differences that zlib's run-length mode at its fastest level
     // packs nearly as well as its default level does, at a fifth of the
@@ -64,7 +84,7 @@ class PngEncoder : public RowEncoder {
     png_set_compression_level(png_, 1);
     png_set_compression_strategy(png_, Z_RLE);
     png_write_info(png_, info_);
-    if (!grey) png_set_bgr(png_);  // rows come blue, green, red
+    if (!grey) png_set_bgr(png_);  // rows come blue, green, red (and alpha)
     return true;
   }
   bool writeRows(png_bytepp rows, png_uint_32 count) {
@@ -111,6 +131,8 @@ class PngEncoder : public RowEncoder {
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
   std::size_t stride_ = 0;
+  bool alpha_ = false;
+  std::vector<std::uint8_t> withAlpha_;  // one row with its alpha
   std::vector<png_bytep> pointers_;
   std::string problem_;
 };

@@ -163,9 +163,10 @@ AreaLayout layoutArea(const AreaBounds& area, int sampleStep) {
   layout.rasterWidth = (layout.lastColumn - layout.firstColumn) / step;
   layout.rasterHeight = (layout.lastLine - layout.firstLine) / step;
 
-  // Rows run down the north-west tile's row; at the first line past its
-  // end they go on at line 0 of the row below, and so on while there is a
-  // row below.
+  // Rows run down the north-west tile's row; past its last line they go on
+  // in the row below at the line the step reached, counted from that tile's
+  // line 0, and so on while there is a row below. Rows stay one step apart
+  // across the join, as the map's georeference has them.
   const int rowsBelow = kTileRows - 1 - layout.tile / kTileColumns;
   int line = layout.firstLine;
   int lastLine = layout.lastLine;
@@ -175,17 +176,20 @@ AreaLayout layoutArea(const AreaBounds& area, int sampleStep) {
     line += step;
     if (line >= kLinesPerTile && tileRow < rowsBelow) {
       ++tileRow;
-      line = 0;
+      line -= kLinesPerTile;
       lastLine -= kLinesPerTile;
     }
   } while (line < lastLine && line < kLinesPerTile);
 
   // Columns run east through the north-west tile; past its last column the
-  // area goes on from column 0 of the next tile east, and so on.
+  // area goes on in the next tile east at the column the step reached,
+  // counted from that tile's column 0, and so on.
   layout.columns.push_back(ColumnRun{0, layout.firstColumn, runLength(layout.firstColumn, layout.lastColumn, step)});
   for (int k = 1; layout.lastColumn - (k - 1) * kColumnSpan > kColumnSpan; ++k) {
+    const ColumnRun& before = layout.columns.back();
+    const int first = before.firstColumn + before.count * step - kSamplesPerLine;
     const int remaining = layout.lastColumn - k * kColumnSpan;
-    layout.columns.push_back(ColumnRun{k, 0, runLength(0, remaining, step)});
+    layout.columns.push_back(ColumnRun{k, first, runLength(first, remaining, step)});
   }
   return layout;
 }
@@ -265,6 +269,11 @@ AreaDrawResult drawArea(int west, int north, int east, int south, MapViewState& 
       Raster& into = state.drawInBackground == 0 ? screen : offscreen;
       if (into.empty()) into = blankRaster(width, height);
       return into.row(y);
+    };
+    target.maskOf = [&](int y) {
+      Raster& into = state.drawInBackground == 0 ? screen : offscreen;
+      if (into.empty()) into = blankRaster(width, height);
+      return into.maskRow(y);
     };
     target.doneWith = [&](int y) {
       host.rowsFinished(y, y + 1);

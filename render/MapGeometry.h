@@ -60,11 +60,9 @@ class MapGeometry {
   double latitudeAt(int y) const;
 
   // The georeference of the map: pixel (0, 0) is centred on its sample,
-  // and each pixel is sampleStep / 128 degrees on a side. Exact for a tile
-  // map and, within one tile, for an area; where an area's columns or rows
-  // go on in the next tile, that tile's first sample follows the last one
-  // drawn at once, so pixels east of (south of) the seam lie up to
-  // sampleStep - 1 samples west (north) of where the transform puts them.
+  // and each pixel is sampleStep / 128 degrees on a side. Exact for every
+  // drawn pixel: the columns and rows of an area go on across tile joins
+  // one step apart, so each drawn pixel is centred on the sample it shows.
   GeoTransform transform() const;
 
  private:

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dem/TileSet.h"
+#include "render/ColourFunction.h"
 #include "render/SampleRun.h"
 #include "render/WideRows.h"
 
@@ -91,19 +92,62 @@ void MapRows::keepIfLast(int y, const std::uint8_t* row) {
 
 namespace {
 
-// Pixels x .. width - 1 of a row become copies of pixel x - 1: columns
-// the renderer takes no sample for.
-void fillRight(std::uint8_t* row, int x, int width, int bytesPerPixel) {
+// Pixels x .. width - 1 of a row, columns the renderer takes no sample
+// for: copies of pixel x - 1 in a picture, no elevation in elevations,
+// and none of them shows a sample in the mask.
+void fillRight(std::uint8_t* row, std::uint8_t* mask, int x, int width, RowSink::Content content) {
+  if (mask != nullptr && x < width) std::memset(mask + std::max(x, 0), 0, std::size_t(width - std::max(x, 0)));
+  if (content == RowSink::Content::Elevation) {
+    for (int i = std::max(x, 0); i < width; ++i) {
+      const std::int16_t none = RowSink::kNoElevation;
+      std::memcpy(row + std::ptrdiff_t(i) * 2, &none, 2);
+    }
+    return;
+  }
   if (x <= 0) return;
+  const int bytesPerPixel = RowSink::bytesPerPixel(content);
   const std::uint8_t* last = row + std::ptrdiff_t(x - 1) * bytesPerPixel;
   for (; x < width; ++x) std::memcpy(row + std::ptrdiff_t(x) * bytesPerPixel, last, bytesPerPixel);
+}
+
+inline std::uint8_t shows(int elevation) {
+  return elevation >= kMinElevation && elevation <= kMaxElevation ? 255 : 0;
+}
+
+// The mask of `count` samples of a big-endian run, `step` apart.
+void maskRun(const std::uint8_t* first, int count, int step, std::uint8_t* mask) {
+  int n = 0;
+#if defined(__SSE2__)
+  if (step == 1) {
+    // Sixteen samples at a time: swapped to the machine's order, compared
+    // with both ends of the range, the results packed to bytes.
+    const __m128i below = _mm_set1_epi16(static_cast<short>(kMinElevation));
+    const __m128i above = _mm_set1_epi16(static_cast<short>(kMaxElevation));
+    auto outside = [&](const std::uint8_t* at) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+      v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+      return _mm_or_si128(_mm_cmplt_epi16(v, below), _mm_cmpgt_epi16(v, above));
+    };
+    const __m128i all = _mm_set1_epi8(-1);
+    for (; n + 16 <= count; n += 16) {
+      const __m128i out = _mm_packs_epi16(outside(first + 2 * std::ptrdiff_t(n)),
+                                          outside(first + 2 * std::ptrdiff_t(n) + 16));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + n), _mm_xor_si128(out, all));
+    }
+  }
+#endif
+  const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
+  for (; n < count; ++n) mask[n] = shows(sampleValue(first + n * stride));
+}
+
+void maskSamples(const std::int16_t* samples, int count, std::uint8_t* mask) {
+  for (int n = 0; n < count; ++n) mask[n] = shows(samples[n]);
 }
 
 }  // namespace
 
 void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, const std::uint32_t* colours,
                      DrawProgress& progress, RowTarget& target) {
-  const int bpp = RowSink::bytesPerPixel(content_);
   if (!lit_ && content_ == RowSink::Content::Colour) {
     // Straight from the line into the row: no copy of the samples.
     std::uint8_t* out = y < height_ ? target.row(y) : nullptr;
@@ -118,7 +162,16 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     }
     added_ = y + 1;
     if (out == nullptr) return;
-    fillRight(out, x, width_, bpp);
+    std::uint8_t* mask = target.mask(y);
+    if (mask != nullptr) {
+      int at = 0;
+      for (int r = 0; r < runCount && at < width_; ++r) {
+        const int stored = std::min(width_ - at, runs[r].count);
+        maskRun(runs[r].first, stored, step, mask + at);
+        at += stored;
+      }
+    }
+    fillRight(out, mask, x, width_, content_);
     keepIfLast(y, out);
     target.done(y);
     finished_ = y + 1;
@@ -168,7 +221,9 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     std::uint8_t* out = target.row(y);
     const int stored = std::min(width_, x);
     std::memcpy(out, samples, std::size_t(stored) * 2);
-    fillRight(out, stored, width_, bpp);
+    std::uint8_t* mask = target.mask(y);
+    if (mask != nullptr) maskSamples(samples, stored, mask);
+    fillRight(out, mask, stored, width_, content_);
     keepIfLast(y, out);
     target.done(y);
     finished_ = y + 1;
@@ -265,13 +320,14 @@ void MapRows::emit(int y, const ReadRow* above, const ReadRow& row, const ReadRo
   }
   std::uint8_t* out = target.row(y);
   const int stored = std::min(width_, rowSamples_);
-  const int bpp = RowSink::bytesPerPixel(content_);
   if (content_ == RowSink::Content::Light) {
     Hillshade::greyRow(lightRow.data(), stored, out);
   } else {
     shadeEntries(light.hillshade, row.entries.data(), lightRow.data(), stored, out);
   }
-  fillRight(out, stored, width_, bpp);
+  std::uint8_t* mask = target.mask(y);
+  if (mask != nullptr) maskSamples(row.samples.data(), stored, mask);
+  fillRight(out, mask, stored, width_, content_);
   keepIfLast(y, out);
   target.done(y);
   if (!parallel_) finished_ = y + 1;
@@ -280,7 +336,14 @@ void MapRows::emit(int y, const ReadRow* above, const ReadRow& row, const ReadRo
 void MapRows::fillBelow(RowTarget& target) {
   if (finished_ != rowsDrawn_ || lastRow_.empty()) return;
   for (int y = finished_; y < height_; ++y) {
-    std::memcpy(target.row(y), lastRow_.data(), lastRow_.size());
+    std::uint8_t* out = target.row(y);
+    if (content_ == RowSink::Content::Elevation) {
+      fillRight(out, nullptr, 0, width_, content_);
+    } else {
+      std::memcpy(out, lastRow_.data(), lastRow_.size());
+    }
+    std::uint8_t* mask = target.mask(y);
+    if (mask != nullptr) std::memset(mask, 0, std::size_t(width_));
     target.done(y);
   }
   finished_ = std::max(finished_, height_);

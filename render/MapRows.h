@@ -33,6 +33,9 @@ class RowTarget {
   virtual ~RowTarget() = default;
   // The bytes of row y (width x RowSink::bytesPerPixel of the content).
   virtual std::uint8_t* row(int y) = 0;
+  // Where row y's mask goes (RowSink::maskBuffer), or nullptr when no
+  // mask is kept; asked for after row(y) and before done(y).
+  virtual std::uint8_t* mask(int) { return nullptr; }
   // Row y holds its pixels.
   virtual void done(int y) = 0;
 };
@@ -41,11 +44,14 @@ class RowTarget {
 struct RowFunctions : RowTarget {
   std::function<std::uint8_t*(int y)> rowOf;
   std::function<void(int y)> doneWith;
+  std::function<std::uint8_t*(int y)> maskOf;  // may be empty: no mask
   std::uint8_t* row(int y) override { return rowOf(y); }
+  std::uint8_t* mask(int y) override { return maskOf ? maskOf(y) : nullptr; }
   void done(int y) override { doneWith(y); }
   // Rows go straight to a host's sink.
   void intoSink(RowSink& sink) {
     rowOf = [&sink](int y) { return sink.rowBuffer(y); };
+    maskOf = [&sink](int y) { return sink.maskBuffer(y); };
     doneWith = [&sink](int y) { sink.rowDone(y); };
   }
 };

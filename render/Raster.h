@@ -11,6 +11,9 @@ struct Raster {
   int width = 0;
   int height = 0;
   std::vector<std::uint8_t> pixels;  // width * 3 bytes per row, no padding
+  // Width bytes a row, 255 where a pixel shows a sample and 0 where none
+  // lies behind it (see RowSink::maskBuffer); empty when every pixel does.
+  std::vector<std::uint8_t> mask;
 
   Raster() = default;
   Raster(int w, int h, std::uint8_t fill = 0)
@@ -20,6 +23,15 @@ struct Raster {
   std::size_t rowBytes() const { return std::size_t(width) * 3; }
   std::uint8_t* row(int y) { return pixels.data() + std::size_t(y) * rowBytes(); }
   const std::uint8_t* row(int y) const { return pixels.data() + std::size_t(y) * rowBytes(); }
+  // Row y of the mask, which is made (every pixel showing a sample) the
+  // first time it is asked for.
+  std::uint8_t* maskRow(int y) {
+    if (mask.empty()) mask.assign(std::size_t(width) * std::size_t(height), 255);
+    return mask.data() + std::size_t(y) * std::size_t(width);
+  }
+  const std::uint8_t* maskRow(int y) const {
+    return mask.empty() ? nullptr : mask.data() + std::size_t(y) * std::size_t(width);
+  }
 
   void set(int x, int y, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     std::uint8_t* p = row(y) + std::size_t(x) * 3;

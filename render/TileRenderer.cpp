@@ -75,6 +75,7 @@ void drawTile(MapViewState& state, DrawHost& host) {
     target.intoSink(*sink);
   } else {
     target.rowOf = [&raster](int y) { return raster.row(y); };
+    target.maskOf = [&raster](int y) { return raster.maskRow(y); };
     target.doneWith = [&](int y) {
       host.rowsFinished(y, y + 1);
       if (state.drawInBackground != 0) return;

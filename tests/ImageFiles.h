@@ -19,6 +19,7 @@ struct ReadImage {
   int channels = 0;        // 3 (red, green, blue) or 1
   int bitsPerSample = 8;   // 8, or 16 for elevations
   std::vector<std::uint8_t> bytes;  // rows top to bottom, no padding
+  std::vector<std::uint8_t> alpha;  // a byte a pixel, when the file has an alpha channel
 
   std::size_t rowBytes() const { return std::size_t(width) * channels * (bitsPerSample / 8); }
   const std::uint8_t* row(int y) const { return bytes.data() + std::size_t(y) * rowBytes(); }
@@ -35,13 +36,28 @@ inline std::optional<ReadImage> readPng(const std::string& path, bool grey = fal
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_file(&image, path.c_str())) return std::nullopt;
-  image.format = grey ? PNG_FORMAT_GRAY : PNG_FORMAT_BGR;
+  // Read with the alpha channel, if there is one, so that no colour is
+  // blended; the alpha then goes apart.
+  const bool alpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
+  image.format = grey ? (alpha ? PNG_FORMAT_GA : PNG_FORMAT_GRAY) : (alpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR);
   ReadImage out;
   out.width = static_cast<int>(image.width);
   out.height = static_cast<int>(image.height);
   out.channels = grey ? 1 : 3;
-  out.bytes.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, out.bytes.data(), 0, nullptr)) return std::nullopt;
+  std::vector<std::uint8_t> read(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, read.data(), 0, nullptr)) return std::nullopt;
+  if (!alpha) {
+    out.bytes = std::move(read);
+    return out;
+  }
+  const std::size_t pixels = std::size_t(out.width) * std::size_t(out.height);
+  out.bytes.resize(pixels * std::size_t(out.channels));
+  out.alpha.resize(pixels);
+  const std::size_t stride = std::size_t(out.channels) + 1;
+  for (std::size_t i = 0; i < pixels; ++i) {
+    std::memcpy(&out.bytes[i * std::size_t(out.channels)], &read[i * stride], std::size_t(out.channels));
+    out.alpha[i] = read[i * stride + std::size_t(out.channels)];
+  }
   return out;
 }
 

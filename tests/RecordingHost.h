@@ -77,6 +77,7 @@ class RecordingHost : public DrawHost {
     }
     for (int y = firstRow; y < endRow; ++y) {
       std::copy(raster.row(y), raster.row(y) + raster.rowBytes(), picture.row(y));
+      if (!raster.mask.empty()) std::copy(raster.maskRow(y), raster.maskRow(y) + raster.width, picture.maskRow(y));
     }
   }
   void showRaster(const Raster& raster) override {

@@ -128,15 +128,16 @@ TEST(AreaLayout, AcidaliaReadsTile1AndThenTile5FromLine0) {
   ASSERT_EQ(layout.columns.size(), 1u);
   EXPECT_EQ(layout.columns[0].firstColumn, 3839);
   EXPECT_EQ(columnsOf(layout.columns[0], 10).back(), 11509);
-  // Lines 3840, 3850, ... 5630 of tile 1, then 0, 10, ... 1530 of tile 5.
-  ASSERT_EQ(layout.rows.size(), 180u + 154u);
+  // Lines 3840, 3850, ... 5630 of tile 1, then on one step further at 8,
+  // 18, ... 1528 of tile 5 (line 5640 counted on from tile 1's line 0).
+  ASSERT_EQ(layout.rows.size(), 180u + 153u);
   for (int y = 0; y < 180; ++y) {
     EXPECT_EQ(layout.rows[y].tileRow, 0);
     EXPECT_EQ(layout.rows[y].line, 3840 + 10 * y);
   }
-  for (int y = 180; y < 334; ++y) {
+  for (int y = 180; y < 333; ++y) {
     EXPECT_EQ(layout.rows[y].tileRow, 1);
-    EXPECT_EQ(layout.rows[y].line, 10 * (y - 180));
+    EXPECT_EQ(layout.rows[y].line, 8 + 10 * (y - 180));
   }
   EXPECT_EQ(layout.tileOf(1, 0), 5);
 }
@@ -151,10 +152,11 @@ TEST(AreaLayout, ArcadiaCrossesThe180DegreeMeridianAndATileRow) {
   const std::vector<int> west = columnsOf(layout.columns[0], 10);
   EXPECT_EQ(west.front(), 8959);
   EXPECT_EQ(west.back(), 11519);
+  // Tile 0's columns go on one step after 11519: 9, 19, ... 5109.
   const std::vector<int> east = columnsOf(layout.columns[1], 10);
-  EXPECT_EQ(east.front(), 0);
-  EXPECT_EQ(east.back(), 5110);
-  EXPECT_EQ(west.size() + east.size(), std::size_t(layout.rasterWidth) + 2);  // two samples dropped
+  EXPECT_EQ(east.front(), 9);
+  EXPECT_EQ(east.back(), 5109);
+  EXPECT_EQ(west.size() + east.size(), std::size_t(layout.rasterWidth) + 1);  // one sample dropped
   EXPECT_EQ(layout.tileOf(0, 1), 0);
   EXPECT_EQ(layout.tileOf(1, 0), 7);
   EXPECT_EQ(layout.tileOf(1, 1), 4);
@@ -211,7 +213,8 @@ Reference referenceArea(int west, int north, int east, int south, int step) {
     j += step;
   } while (!(j >= lastColumn || j > 11519));
   if (lastColumn > 11519) {
-    j = 0;
+    // The step carries on across the join.
+    j -= 11520;
     do {
       ref.columns.push_back({true, j});
       j += step;
@@ -225,7 +228,7 @@ Reference referenceArea(int west, int north, int east, int south, int step) {
     i += step;
     if (i >= 5632 && !crossed && t < 12) {
       westTile = t + 4;
-      i = 0;
+      i -= 5632;
       lastLine -= 5632;
       crossed = true;
     }
@@ -267,6 +270,14 @@ TEST(AreaLayout, WithinReachMatchesTheAreaAlgorithmForRandomAreas) {
     }
     ASSERT_EQ(columns, ref.columns);
     ASSERT_EQ(layout.tileOf(0, 1), eastNeighbour(layout.tile));
+    // One even grid: pixel (x, y) shows the sample step * x columns east
+    // and step * y lines south of the first, across every join.
+    for (std::size_t x = 0; x < columns.size(); ++x) {
+      ASSERT_EQ(columns[x].second + (columns[x].first ? 11520 : 0), layout.firstColumn + int(x) * step) << x;
+    }
+    for (std::size_t y = 0; y < layout.rows.size(); ++y) {
+      ASSERT_EQ(layout.rows[y].line + 5632 * layout.rows[y].tileRow, layout.firstLine + int(y) * step) << y;
+    }
   }
 }
 
@@ -278,12 +289,12 @@ TEST(AreaLayout, AreasBeyondReachStayInsideTheTiles) {
   EXPECT_EQ(three.rows.back().tileRow, 2);
   EXPECT_EQ(three.tileOf(2, 0), 9);
   EXPECT_EQ(three.tileOf(2, 1), 10);
-  // Each tile row after the first starts at line 0 and the last stops
-  // before 3 degrees below the equator.
+  // The rows go on one step apart into each tile row below, and the last
+  // stops before 3 degrees below the equator.
   for (std::size_t y = 1; y < three.rows.size(); ++y) {
-    if (three.rows[y].tileRow != three.rows[y - 1].tileRow) {
-      EXPECT_EQ(three.rows[y].line, 0);
-    }
+    const RowSource& above = three.rows[y - 1];
+    const RowSource& row = three.rows[y];
+    EXPECT_EQ(row.line + 5632 * row.tileRow, above.line + 5632 * above.tileRow + 13) << y;
   }
   EXPECT_LT(three.rows.back().line, 3 * 128);
   EXPECT_GE(three.rows.back().line, 3 * 128 - 13);
@@ -298,7 +309,7 @@ TEST(AreaLayout, AreasBeyondReachStayInsideTheTiles) {
   ASSERT_EQ(round.columns.size(), 5u);
   EXPECT_EQ(round.tileOf(0, 4), round.tile);
   EXPECT_EQ(round.columns[0].firstColumn, 127);
-  EXPECT_EQ(columnsOf(round.columns[4], 24).back(), 120);
+  EXPECT_EQ(columnsOf(round.columns[4], 24).back(), 103);
 
   for (auto [layout, step] : {std::pair{&three, 13}, {&planet, 48}, {&round, 24}}) {
     for (const RowSource& row : layout->rows) {
@@ -379,9 +390,10 @@ void expectSameRows(const Raster& got, const Raster& expected, int fromRow, int 
 }
 
 TEST_F(AreaDraw, AcidaliaChoosesItsStepAndCompletes) {
-  // The lines the area needs, as numbers: 3840 .. 5630 of tile 1, 0 .. 1530 of tile 5.
+  // The lines the area needs, as numbers: 3840 .. 5630 of tile 1, then on
+  // one step further, 8 .. 1528 of tile 5.
   for (int line = 3840; line < 5632; line += 10) writeLine(1, line);
-  for (int line = 0; line <= 1530; line += 10) writeLine(5, line);
+  for (int line = 8; line <= 1528; line += 10) writeLine(5, line);
   state.autoResolution = 1;
   state.sampleStep = 4;
   state.resolutionIndex = 4;
@@ -407,8 +419,8 @@ TEST_F(AreaDraw, AcidaliaChoosesItsStepAndCompletes) {
                          "busy 1", "events", "events"}));
   EXPECT_EQ(host.calls[7], "rows 0-1");
   EXPECT_EQ(host.calls[8], "percent 0%");
-  EXPECT_EQ(host.count("events"), 335);  // once before the rows and once per row
-  EXPECT_EQ(host.count("rows"), 332);    // the two rows past the raster are read, not shown
+  EXPECT_EQ(host.count("events"), 334);  // once before the rows and once per row
+  EXPECT_EQ(host.count("rows"), 332);    // the row past the raster is read, not shown
 
   const AreaLayout layout = layoutArea({-60, 58, 0, 32}, 10);
   expectSameRows(host.picture, expectedMap(layout, 10), 0, 332);
@@ -426,7 +438,9 @@ TEST_F(AreaDraw, AcidaliaChoosesItsStepAndCompletes) {
 TEST_F(AreaDraw, ArcadiaJoinsTile3ToTile0AndTile7ToTile4) {
   const AreaLayout layout = layoutArea({160, 54, 220, 20}, 24);
   writeLines(layout);
-  EXPECT_TRUE(written.count({3, 4352}) && written.count({0, 4352}) && written.count({7, 0}) && written.count({4, 0}));
+  // Tile 3's last line drawn is 5624; the rows go on at line 16 of tiles 7 and 4.
+  EXPECT_TRUE(written.count({3, 4352}) && written.count({0, 4352}) && written.count({7, 16}) &&
+              written.count({4, 16}) && !written.count({7, 0}));
   state.sampleStep = 24;
   state.drawInBackground = 1;
   RecordingHost host;
@@ -630,9 +644,10 @@ TEST_F(AreaDraw, AShortTileEndsTheDrawWithTheCursorRestored) {
   EXPECT_EQ(host.percent, "");
   EXPECT_EQ(host.completions, 0);
   EXPECT_EQ(state.drawnResolution, 5);
-  // The rows drawn so far stay: all of tile 1's and tile 5's first five.
+  // The rows drawn so far stay: all of tile 1's and tile 5's first four
+  // (lines 8, 32, 56 and 80).
   const int drawn = host.count("rows");
-  EXPECT_EQ(drawn, 75 + 5);
+  EXPECT_EQ(drawn, 75 + 4);
   expectSameRows(host.picture, expectedMap(layout, 24, drawn), 0, drawn);
 
   std::filesystem::remove(pathOf(1));

@@ -49,7 +49,7 @@ class CursorReadoutTest : public QObject {
     writeTileLine(data_->tileFile(0), 24, [](int column) { return column; });
     // Arcadia's first line, 4352, in tile 3 and across 180 in tile 0.
     writeTileLine(data_->tileFile(3), 4352, [](int column) { return column; });
-    writeTileLine(data_->tileFile(0), 4352, [](int column) { return column == 20 ? -32768 : -column - 100; });
+    writeTileLine(data_->tileFile(0), 4352, [](int column) { return column == 29 ? -32768 : -column - 100; });
     // Its row 200: line 720 of tile 4, below tile 0.
     writeTileLine(data_->tileFile(4), 720, [](int column) { return 3000 + column; });
   }
@@ -137,13 +137,14 @@ class CursorReadoutTest : public QObject {
     form.openMenu("m_area");
     QCOMPARE(form.drawAreaMap(160, 54, 220, 20), AreaDrawResult::Completed);  // Arcadia, step 10
     QCOMPARE(form.dmap()->picture().size(), QSize(767, 435));
-    // Tile 3's columns 8959, 8969, ... 11519 are pixels 0 .. 256.
+    // Tile 3's columns 8959, 8969, ... 11519 are pixels 0 .. 256; tile 0's
+    // go on one step further, 9, 19, ...
     QCOMPARE(readoutAt(form, 0, 0), QStringLiteral("54.00%1N  160.00%1E   8 959 m").arg(kDeg));
     QCOMPARE(readoutAt(form, 256, 0), QStringLiteral("54.00%1N  180.00%1E   11 519 m").arg(kDeg));
-    QCOMPARE(readoutAt(form, 258, 0), QStringLiteral("54.00%1N  179.92%1W   -110 m").arg(kDeg));
-    QCOMPARE(readoutAt(form, 259, 0), QStringLiteral("54.00%1N  179.84%1W   no elevation data").arg(kDeg));
-    QCOMPARE(readoutAt(form, 260, 200), QStringLiteral("38.37%1N  179.76%1W   3 030 m").arg(kDeg));
-    QCOMPARE(readoutAt(form, 766, 434), QStringLiteral("20.09%1N  140.23%1W   0 m").arg(kDeg));
+    QCOMPARE(readoutAt(form, 258, 0), QStringLiteral("54.00%1N  179.85%1W   -119 m").arg(kDeg));
+    QCOMPARE(readoutAt(form, 259, 0), QStringLiteral("54.00%1N  179.77%1W   no elevation data").arg(kDeg));
+    QCOMPARE(readoutAt(form, 260, 200), QStringLiteral("38.37%1N  179.69%1W   3 039 m").arg(kDeg));
+    QCOMPARE(readoutAt(form, 766, 434), QStringLiteral("20.09%1N  140.16%1W   0 m").arg(kDeg));
   }
 
   void anUnreadableTileIsReportedInTheBarOnly() {

@@ -66,15 +66,16 @@ TEST(LegendLayout, DegreesFallOnThePixelsThatShowThem) {
   EXPECT_FALSE(latitudePosition(tile, 0.01));
 
   // Arcadia at step 10 crosses 180: tile 3's last column (11519, centred
-  // 179.996) is pixel 256, tile 0's column 0 (centred 180.004) pixel 257.
+  // 179.996) is pixel 256, tile 0's column 9 (centred 180.074) pixel 257,
+  // one step further on the same even grid.
   const MapGeometry arcadia = areaGeometry({160, 54, 220, 20}, 10);
   const double at180 = *longitudePosition(arcadia, 180);
   EXPECT_GT(at180, 256.5);
   EXPECT_LT(at180, 257.5);
-  EXPECT_DOUBLE_EQ(at180, 257);  // half way between the two centres
-  // East of the seam pixel 257 + k shows tile 0's column 10 k, centred on
-  // 180 + (10 k + 0.5) / 128: 190 falls at k = 127.95, on pixel 385.
-  EXPECT_NEAR(*longitudePosition(arcadia, 190), 257 + 127.95 + 0.5, 1e-9);
+  EXPECT_DOUBLE_EQ(at180, 256.5 + 0.5 / 10);
+  // East of the seam pixel 257 + k shows tile 0's column 9 + 10 k, centred
+  // on 180 + (9.5 + 10 k) / 128: 190 falls at k = 127.05, on pixel 384.
+  EXPECT_NEAR(*longitudePosition(arcadia, 190), 257 + 127.05 + 0.5, 1e-9);
   // Row 127 shows tile 3's line 5622 (44.074 N), row 128 tile 7's line 0
   // (43.996 N): 44 N lies between them, not where 20 more lines would be.
   EXPECT_NEAR(*latitudePosition(arcadia, 44), 127.5 + (5632 - 5622.5) / 10.0, 1e-9);

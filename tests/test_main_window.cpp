@@ -729,7 +729,7 @@ class MainWindowTest : public QObject {
     std::signal(SIGXFSZ, previous);
     QCOMPARE(dialogs.texts(Kind::Error).size(), 1);
     QCOMPARE(readText(path.toStdString()), bmp);
-    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 3);  // with Map.bpw and Map.prj
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 4);  // with its .bpw, .prj, .aux.xml
 
     // With the picture gone there is nothing to save.
     dialogs.clear();
@@ -753,7 +753,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(dialogs.texts(Kind::Error).size(), 0);
     QCOMPARE(readText(out.file("map.png")).substr(0, 8), std::string("\x89PNG\r\n\x1a\n"));
     QCOMPARE(readText(out.file("map.pgw")), world);
-    QVERIFY(readText(out.file("map.prj")).find("3396190.0") != std::string::npos);
+    QVERIFY(readText(out.file("map.prj")).find("3396190,0") != std::string::npos);
     // The PNG holds the shown picture.
     const QImage png(QString::fromStdString(out.file("map.png")));
     QCOMPARE(png.size(), QSize(480, 235));
@@ -771,7 +771,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(dialogs.texts(Kind::Information).size(), 1);
     QVERIFY(dialogs.texts(Kind::Information)[0].contains(QStringLiteral("map.jpg")));
     QVERIFY(!std::filesystem::exists(out.file("map.jpg")));
-    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 4);
+    QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 5);  // PNG and 3 sidecars, TIFF
   }
 
   void aTileThatCannotBeReadIsReportedAndTheProgramGoesOn() {

@@ -47,32 +47,44 @@ TEST(MapGeometry, SampleCentresLieHalfASampleInsideTheirTile) {
   EXPECT_DOUBLE_EQ(thumb.pixelWidth, 24.0 / 128);
 }
 
-TEST(MapGeometry, AnAreaCrossingATileRowGoesOnAtLineZeroOfTheTileBelow) {
+TEST(MapGeometry, AnAreaCrossingATileRowGoesOnOneStepFurtherInTheTileBelow) {
   // Acidalia: tile 1 from line 3840 down, then tile 5.
   const MapGeometry acidalia = areaGeometry({-60, 58, 0, 32}, 10);
   EXPECT_EQ(acidalia.width(), 768);
   EXPECT_EQ(acidalia.height(), 332);
   EXPECT_EQ(acidalia.sampleAt(0, 0), (SampleSource{1, 3840, 3839}));
-  // Lines 3840, 3850, ... 5630 are rows 0 .. 179; row 180 is line 0 below.
+  // Lines 3840, 3850, ... 5630 are rows 0 .. 179; row 180 is line 5640,
+  // line 8 of the tile below.
   EXPECT_EQ(acidalia.sampleAt(5, 179), (SampleSource{1, 5630, 3889}));
-  EXPECT_EQ(acidalia.sampleAt(5, 180), (SampleSource{5, 0, 3889}));
-  EXPECT_DOUBLE_EQ(acidalia.latitudeAt(180), 44 - 0.5 / 128);
+  EXPECT_EQ(acidalia.sampleAt(5, 180), (SampleSource{5, 8, 3889}));
+  EXPECT_DOUBLE_EQ(acidalia.latitudeAt(180), 44 - 8.5 / 128);
   EXPECT_DOUBLE_EQ(acidalia.latitudeAt(179), 88 - 5630.5 / 128);
+  // Every row lies where the georeference puts it.
+  const GeoTransform t = acidalia.transform();
+  for (int y = 0; y < acidalia.rowsDrawn(); ++y) {
+    ASSERT_NEAR(sampleLatitude(*acidalia.sampleAt(0, y)), t.north - (y + 0.5) * t.pixelHeight, 1e-9) << y;
+  }
 }
 
 TEST(MapGeometry, AnAreaPastTheMeridianReadsOnFromTheWestmostTile) {
   // Arcadia, 160 to 220: tile 3's columns 8959, 8969, ... 11519, then
-  // tile 0's columns 0, 10, ...
+  // tile 0's columns 9, 19, ..., one step on from 11519.
   const MapGeometry arcadia = areaGeometry({160, 54, 220, 20}, 10);
   EXPECT_EQ(arcadia.sampleAt(0, 0), (SampleSource{3, 4352, 8959}));
   const int westPart = (11519 - 8959) / 10 + 1;  // 257 columns of tile 3
   EXPECT_EQ(arcadia.sampleAt(westPart - 1, 0), (SampleSource{3, 4352, 11519}));
-  EXPECT_EQ(arcadia.sampleAt(westPart, 0), (SampleSource{0, 4352, 0}));
-  EXPECT_EQ(arcadia.sampleAt(westPart, 200), (SampleSource{4, (4352 + 2000) - 5632, 0}));
+  EXPECT_EQ(arcadia.sampleAt(westPart, 0), (SampleSource{0, 4352, 9}));
+  EXPECT_EQ(arcadia.sampleAt(westPart, 200), (SampleSource{4, (4352 + 2000) - 5632, 9}));
   // The map's own longitudes run on past 180; the samples' are -180 .. 180.
-  EXPECT_DOUBLE_EQ(arcadia.longitudeAt(westPart), 180 + 0.5 / 128);
-  EXPECT_DOUBLE_EQ(sampleLongitude(*arcadia.sampleAt(westPart, 0)), -180 + 0.5 / 128);
+  EXPECT_DOUBLE_EQ(arcadia.longitudeAt(westPart), 180 + 9.5 / 128);
+  EXPECT_DOUBLE_EQ(sampleLongitude(*arcadia.sampleAt(westPart, 0)), -180 + 9.5 / 128);
   EXPECT_DOUBLE_EQ(arcadia.transform().west, 90 + 8959.5 / 128 - 5.0 / 128);
+  // Every pixel lies where the georeference puts it, on both sides of 180.
+  const GeoTransform t = arcadia.transform();
+  for (int x = 0; x < arcadia.columnsDrawn(); ++x) {
+    const double centre = t.west + (x + 0.5) * t.pixelWidth;
+    ASSERT_NEAR(sampleLongitude(*arcadia.sampleAt(x, 0)), centre > 180 ? centre - 360 : centre, 1e-9) << x;
+  }
 }
 
 TEST(MapGeometry, PixelsPastTheDrawnRowsAndColumnsShowNoSample) {

@@ -128,11 +128,14 @@ TEST_F(RenderCli, DrawsATileToABitmapAndSaysWhatItDrew) {
   // a side.
   std::vector<std::string> files = workFiles();
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"map.bmp", "map.bpw", "map.prj"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"map.bmp", "map.bmp.aux.xml", "map.bpw", "map.prj"}));
   EXPECT_EQ(testing::readText(work("map.bpw")), "0.1875\n0\n0\n-0.1875\n0.00390625\n87.99609375\n");
-  EXPECT_NE(testing::readText(work("map.prj")).find("SPHEROID[\"Mars_2000_Sphere_IAU_IAG\",3396190.0,0.0]"),
+  EXPECT_NE(testing::readText(work("map.prj")).find("SPHEROID[\"Mars_2000_(Sphere)\",3396190,0,"), std::string::npos);
+  EXPECT_NE(testing::readText(work("map.bmp.aux.xml")).find("<SRS dataAxisToSRSAxisMapping=\"2,1\">GEOGCS["),
             std::string::npos);
-  EXPECT_NE(r.out.find("placed on Mars by " + work("map.bpw") + " and " + work("map.prj") + "\n"), std::string::npos)
+  EXPECT_NE(r.out.find("placed on Mars by " + work("map.bpw") + ", " + work("map.prj") + " and " +
+                       work("map.bmp.aux.xml") + "\n"),
+            std::string::npos)
       << r.out;
 
   // Raster row y is file row 234 - y; the last raster row is never drawn.
@@ -550,7 +553,7 @@ TEST_F(RenderCliMaps, StreamedMapsHoldTheBytesOfTheWholeRasterWrittenAtOnce) {
     const Outcome r = run({"tile", "7", "--step", "8", "--scheme", "5", "--mode", "2", "--hillshade", "--data",
                            data(), "-o", name});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    MapFileSpec spec{dir.file(name), *mapFormatOf(name), 0, 0, RowSink::Content::Colour, geometry.transform()};
+    MapFileSpec spec{dir.file(name), *mapFormatOf(name), 0, 0, RowSink::Content::Colour, geometry.transform(), true};
     writeMapFile(window.picture, spec);
     EXPECT_EQ(testing::readText(work(name)), testing::readText(dir.file(name))) << name;
   }
@@ -599,7 +602,7 @@ TEST_F(RenderCliMaps, ALegendFramesTheMapPixelForPixel) {
   // A framed picture is not a georeferenced raster: no world file.
   std::vector<std::string> files = workFiles();
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"legend.png", "map.pgw", "map.png", "map.prj"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"legend.png", "map.pgw", "map.png", "map.png.aux.xml", "map.prj"}));
 
   // Without -o it is named for the tile; an unwritable place is refused
   // before anything is drawn.
@@ -658,8 +661,10 @@ TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
     EXPECT_GT(east, 189);  // east of 180 the longitudes go on
     EXPECT_NE(info.out.find("Size is " + std::to_string(geometry.width()) + ", " + std::to_string(geometry.height())),
               std::string::npos);
-    EXPECT_NE(info.out.find("ELLIPSOID[\"unnamed\",3396190,0,"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find("GEOGCRS[\"GCS_Mars_2000_Sphere\""), std::string::npos);
+    // A named Mars sphere: CRS, datum and ellipsoid.
+    EXPECT_NE(info.out.find("GEOGCRS[\"Mars_2000_(Sphere)\""), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("DATUM[\"Mars_2000_(Sphere)\""), std::string::npos);
+    EXPECT_NE(info.out.find("ELLIPSOID[\"Mars_2000_(Sphere)\",3396190,0,"), std::string::npos);
     if (!extra.empty()) {
       EXPECT_NE(info.out.find("Type=Int16"), std::string::npos);
       EXPECT_NE(info.out.find("NoData Value=-32768"), std::string::npos);
@@ -670,6 +675,8 @@ TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
   const Outcome png = runCommand("gdalinfo -json " + quote(work("a.png")));
   EXPECT_NE(png.out.find("a.pgw"), std::string::npos) << png.out;
   EXPECT_EQ(geoTransform(png.out), (std::vector<double>{t.west, t.pixelWidth, 0, t.north, 0, -t.pixelHeight}));
+  // And finds its CRS in the .aux.xml.
+  EXPECT_NE(png.out.find("ELLIPSOID[\\\"Mars_2000_(Sphere)\\\",3396190,0,"), std::string::npos) << png.out;
 }
 
 TEST_F(RenderCliMaps, ElevationsAreTheSamplesAcrossTilesAndTheMeridian) {

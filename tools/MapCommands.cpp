@@ -389,6 +389,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
   spec.height = height;
   spec.content = options.content;
   spec.georeference = geometry.transform();
+  spec.transparency = true;
   // A map that cannot be saved (past its format's limit, an unwritable
   // folder, a full disk) is refused before anything is drawn.
   const std::string problem = mapFileProblem(spec);
@@ -400,7 +401,8 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
   report(host, state, width, height, path);
   const std::vector<std::string> sidecars = sidecarPaths(spec);
   if (!sidecars.empty()) {
-    std::printf("placed on Mars by %s and %s\n", shownPath(sidecars[0]).c_str(), shownPath(sidecars[1]).c_str());
+    std::printf("placed on Mars by %s, %s and %s\n", shownPath(sidecars[0]).c_str(), shownPath(sidecars[1]).c_str(),
+                shownPath(sidecars[2]).c_str());
   }
   std::fflush(stdout);
   return 0;
