@@ -81,6 +81,10 @@ double eastWestSpacing(double latitude, double degrees) {
   return kMetresPerDegree * std::cos(latitude * kRadiansPerDegree) * degrees;
 }
 
+double automaticExaggeration(double samplesPerPixel) {
+  return samplesPerPixel <= 1 ? 1.0 : std::pow(samplesPerPixel, 0.6);
+}
+
 Hillshade::Hillshade(double azimuth, double altitude, double exaggeration) {
   const double az = azimuth * kRadiansPerDegree;
   const double alt = altitude * kRadiansPerDegree;

@@ -13,6 +13,14 @@ inline constexpr double kMetresPerDegree = kMarsRadius * 3.14159265358979323846 
 // Metres between two samples `degrees` apart along a parallel at `latitude`.
 double eastWestSpacing(double latitude, double degrees);
 
+// The exaggeration relief shading takes unless told otherwise, for pixels
+// `samplesPerPixel` samples of the tile set (1/128 degree) apart: that
+// number to the power 0.6, and 1 for pixels a sample apart or closer.
+// Slopes measured over wider pixels are gentler, so that a map at 100 %
+// is lit by its heights as they are, one at 10 % 4 times as steeply, and
+// a thumbnail (24 samples a pixel) 6.7 times: they show relief alike.
+double automaticExaggeration(double samplesPerPixel);
+
 // Share of a colour that the deepest shadow keeps: relief shading darkens
 // slopes turned from the sun, but never to black.
 inline constexpr float kShadowFloor = 0.4f;

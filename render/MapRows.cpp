@@ -16,7 +16,8 @@
 namespace tarvelon {
 
 ReliefLight::ReliefLight(const MapViewState& state, int sampleStep, std::function<double(int y)> latitudeOfRow)
-    : hillshade(state.sunAzimuth, state.sunAltitude, state.reliefExaggeration),
+    : hillshade(state.sunAzimuth, state.sunAltitude,
+                state.reliefExaggeration > 0 ? state.reliefExaggeration : automaticExaggeration(sampleStep)),
       spacingY(kMetresPerDegree * sampleStep / kSamplesPerDegree),
       degreesX(double(sampleStep) / kSamplesPerDegree),
       latitude(std::move(latitudeOfRow)) {}

@@ -48,7 +48,9 @@ struct MapViewState {
   int reliefShading = 0;
   double sunAzimuth = 315;      // degrees clockwise from north
   double sunAltitude = 45;      // degrees above the horizon
-  double reliefExaggeration = 1;
+  // Heights multiplied by this for the shading; 0 takes it from the map's
+  // pixel size (automaticExaggeration).
+  double reliefExaggeration = 0;
   int drawnRelief = -1;  // reliefShading of the last draw made through the Resolution command
 
   int locationShown = 0;

@@ -721,7 +721,9 @@ TEST_F(RenderCliMaps, TheShadeAgreesWithGdaldemHillshadeOnTheEquator) {
     return run(args);
   };
   ASSERT_EQ(with({"--elevation", "-o", "e.tif"}).exitCode, 0);
-  const Outcome shade = with({"--shade-only", "-o", "s.tif"});
+  // The heights as they are, as gdaldem takes them (at step 1 that is also
+  // the default).
+  const Outcome shade = with({"--shade-only", "--exaggeration", "1", "-o", "s.tif"});
   ASSERT_EQ(shade.exitCode, 0) << shade.err;
   // gdaldem takes the spacing as degrees times its scale: metres per
   // degree on the Mars sphere.

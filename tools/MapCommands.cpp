@@ -47,7 +47,8 @@ namespace {
   "                    slope on the drawn samples, on the Mars sphere)\n"                            \
   "  --sun AZ,ALT      the sun's azimuth (degrees clockwise from north) and altitude\n"              \
   "                    (degrees above the horizon); default 315,45\n"                                \
-  "  --exaggeration Z  heights multiplied by Z for the shading (default 1)\n"                        \
+  "  --exaggeration Z  heights multiplied by Z for the shading (default: the pixel's\n"              \
+  "                    size in samples to the power 0.6, 1 at --step 1, 4 at 10)\n"                  \
   "  --shade-only      the relief shading alone, as an 8-bit grey map\n"                             \
   "  --elevation       the samples themselves (metres) as a 16-bit signed GeoTIFF;\n"                \
   "                    samples outside -8200 .. 21250 m are nodata (-32768)\n"                       \
@@ -101,7 +102,7 @@ struct MapOptions {
   bool hillshade = false;
   double sunAzimuth = 315;
   double sunAltitude = 45;
-  double exaggeration = 1;
+  double exaggeration = 0;  // by the pixel size
   RowSink::Content content = RowSink::Content::Colour;
   bool legend = false;
   std::optional<std::string> data;
