@@ -307,11 +307,20 @@ TEST(CustomArea, DrawFormsTheRectangleOrSaysWhyNot) {
   EXPECT_EQ(customAreaDraw(entry, {"-175", "0", "10", "3"}).area, (AreaBounds{-180, 2, -170, -2}));
   EXPECT_EQ(customAreaDraw(entry, {" 20", "+5", "10", "3"}).area, (AreaBounds{15, 7, 25, 3}));
 
-  for (const CustomAreaTexts& nothing : std::vector<CustomAreaTexts>{
-           {"", "0", "10", "3"}, {"1", "0", "", "3"}, {"1", "0", "10", ""}, {"1", "0", "0", "3"}, {"1", "0", "10", "-0"}}) {
-    const DrawRequest draw = customAreaDraw(entry, nothing);
-    EXPECT_EQ(draw.kind, DrawRequest::Kind::Nothing);
-    EXPECT_TRUE(draw.error.empty());
+  // Nothing is drawn without a word: an empty edit is named, a width or
+  // height of 0 (left after a rejected value) gets its range.
+  for (auto [texts, why] : std::vector<std::pair<CustomAreaTexts, std::string>>{
+           {{"", "0", "10", "3"}, "Please enter the map's Centre Longitude before drawing it."},
+           {{"1", "", "10", "3"}, "Please enter the map's Centre Latitude before drawing it."},
+           {{"1", "0", "", "3"}, "Please enter the map's Width before drawing it."},
+           {{"1", "0", "10", ""}, "Please enter the map's Height before drawing it."},
+           {{"1", "0", "0", "3"}, kWidthMessage},
+           {{"1", "0", "10", "-0"}, kHeightMessage},
+           {{"181", "0", "10", "3"}, "INVALID ENTRY\nLongitude span must lie between -180\xC2\xB0 and +180\xC2\xB0."},
+           {{"1", "-86", "10", "3"}, "INVALID ENTRY\nLatitude value must lie between +85\xC2\xB0 and -85\xC2\xB0."}}) {
+    const DrawRequest draw = customAreaDraw(entry, texts);
+    EXPECT_EQ(draw.kind, DrawRequest::Kind::Refused);
+    EXPECT_EQ(draw.error, why);
   }
   for (auto [texts, error] : std::vector<std::pair<CustomAreaTexts, std::string>>{
            {{"5x", "0", "10", "3"}, "'5x' is not a valid integer value"},
