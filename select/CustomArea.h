@@ -69,7 +69,5 @@ DrawRequest customAreaDraw(const CustomAreaEntry& entry, const CustomAreaTexts& 
 // The conversion error for a text that is not an integer.
 std::string notAnIntegerMessage(std::string_view text);
 
-// The name every custom map takes, as title and as file name.
-inline constexpr const char* kCustomAreaName = "User selection";
 
 }  // namespace tarvelon
