@@ -289,7 +289,8 @@ class MapSelectionTest : public QObject {
     QVERIFY(panel->isVisible());
     QCOMPARE(s->dialogs.texts(Kind::Information), (QStringList{widthRange, widthRange}));
     for (const char* label : {"Label7", "Label8"}) {
-      QVERIFY(panel->findChild<QLabel*>(QString::fromLatin1(label))->text().endsWith(QString::fromUtf8("(1° to 50°)")));
+      const QString text = panel->findChild<QLabel*>(QString::fromLatin1(label))->text();
+      QVERIFY(text.endsWith(QString::fromUtf8("(1° to 50°)")));
     }
 
     // Height 30 at latitude 80 is cut back to 16.

@@ -128,7 +128,8 @@ TEST(Gazetteer, TitlesNamesAndSuggestions) {
   EXPECT_EQ(featureTitle(FeatureFamily::Mountains, "Sysiphi Montes"), "Sysiphi Montes (Mountains and Uplands)");
   // A caption with a note in brackets takes the family into the note.
   EXPECT_EQ(featureTitle(FeatureFamily::Planitiae, "Olympia (N Pole)"), "Olympia (N Pole; Planitiae)");
-  EXPECT_EQ(featureTitle(FeatureFamily::Valleys, "Ma'adin Fossae (Gusev)"), "Ma'adin Fossae (Gusev; Channels and Valleys)");
+  EXPECT_EQ(featureTitle(FeatureFamily::Valleys, "Ma'adin Fossae (Gusev)"),
+            "Ma'adin Fossae (Gusev; Channels and Valleys)");
   EXPECT_STREQ(familyInfo(FeatureFamily::Plateaus).categoryItem, "m_val");
   EXPECT_STREQ(familyInfo(FeatureFamily::Valleys).categoryItem, "m_val");
 
