@@ -11,9 +11,9 @@
 namespace tarvelon {
 
 std::string mapSaveName(const MapViewState& state) {
-  // A tile map has no name of its own; it is offered under its tile file's
-  // name rather than as ".bmp", which would be a hidden file here.
-  if (state.mapName.empty() && state.mapKind == 1 && !state.tilePath.empty()) {
+  // A tile map is offered under its tile file's name, whatever area was
+  // drawn before it.
+  if (state.mapKind == 1 && !state.tilePath.empty()) {
     return QFileInfo(QString::fromStdString(state.tilePath)).completeBaseName().toStdString();
   }
   return state.mapName;

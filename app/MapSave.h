@@ -36,7 +36,8 @@ struct ChosenMapFile {
   MapFormat format = MapFormat::Bmp;
 };
 
-// The name a map is offered under: its own, or a tile map's tile file name.
+// The name the map on screen is offered under: a tile map's tile file name,
+// an area map's own name.
 std::string mapSaveName(const MapViewState& state);
 
 // Takes the user through the shared steps for `picture` (the map to save;

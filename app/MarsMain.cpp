@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <exception>
+#include <utility>
 
 #include "app/CursorReadout.h"
 #include "app/DataFolderSetup.h"
@@ -55,6 +56,23 @@ constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
+// A redraw of the map on screen goes at its own resolution: the step that
+// the next new area is to choose for itself (Map Area opened) waits for
+// that area.
+class RedrawAtChosenStep {
+ public:
+  explicit RedrawAtChosenStep(MapViewState& state) : state_(state), pending_(state.autoResolution) {
+    state_.autoResolution = 0;
+  }
+  ~RedrawAtChosenStep() { state_.autoResolution = pending_; }
+  RedrawAtChosenStep(const RedrawAtChosenStep&) = delete;
+  RedrawAtChosenStep& operator=(const RedrawAtChosenStep&) = delete;
+
+ private:
+  MapViewState& state_;
+  int pending_;
+};
+
 }  // namespace
 
 // Marks the time a renderer runs. On the way out, however the renderer
@@ -76,9 +94,12 @@ class TMainForm::DrawScope {
     form_.state_.stopRequested = 0;
     form_.readout_->drawEnded();
     if (std::uncaught_exceptions() > 0) {
-      // A failed draw leaves no progress behind.
-      form_.incompleteMap_ = QStringLiteral("its drawing failed at %1").arg(form_.shownPercent(form_.lastPercent_));
+      // A failed draw leaves no progress behind, and the status says that
+      // the map was not finished.
+      const QString percent = form_.shownPercent(form_.lastPercent_);
+      form_.incompleteMap_ = QStringLiteral("its drawing failed at %1").arg(percent);
       form_.setBusy(false);
+      form_.setLegend(form_.endedAtText(QStringLiteral("failed"), percent));
       form_.setPercent({});
     }
     if (form_.closePending_) QTimer::singleShot(0, &form_, &QWidget::close);
@@ -111,6 +132,7 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   // data folder is known.
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(false);
+  setMapAreaItems(false);
 
   setup_ = std::make_unique<DataFolderSetup>(startDir_, state_, dialogs_, static_cast<DataFolderHost&>(*this), mapArea_,
                                              QPoint(kMapLeft, kMapTop));
@@ -248,6 +270,16 @@ void TMainForm::dataFolderOpened() {
   layoutMapArea();
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(true);
+  setMapAreaItems(true);
+}
+
+void TMainForm::setMapAreaItems(bool on) {
+  // Everything in Map Area that draws; "Map Location" draws nothing.
+  for (const FeatureMenu& submenu : featureMenus()) {
+    menu(QString::fromLatin1(submenu.component))->menuAction()->setEnabled(on);
+  }
+  action(QStringLiteral("m_custom"))->setEnabled(on);
+  action(QStringLiteral("m_find"))->setEnabled(on);
 }
 
 void TMainForm::panelChanged() { layoutMapArea(); }
@@ -331,6 +363,7 @@ void TMainForm::redrawCurrentMapByKind() {
       setPercent({});
       return;
     }
+    const RedrawAtChosenStep redraw(state_);
     for (;;) {
       const DrawOutcome outcome = runRenderer([this] {
         return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this) !=
@@ -384,12 +417,21 @@ TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<bool()>& draw)
 }
 
 AreaDrawResult TMainForm::drawAreaMap(int west, int north, int east, int south) {
-  if (drawing_) return AreaDrawResult::Refused;
+  if (drawing_ || !setup_->ready()) return AreaDrawResult::Refused;
+  // The map on screen becomes an area map once the renderer takes the area.
+  const int shownKind = state_.mapKind;
+  state_.mapKind = 0;
   for (;;) {
     const DrawOutcome outcome = runRenderer(
         [&] { return drawArea(west, north, east, south, state_, *this) != AreaDrawResult::Refused; });
-    if (outcome.refused) return AreaDrawResult::Refused;
+    if (outcome.refused) {
+      state_.mapKind = shownKind;
+      return AreaDrawResult::Refused;
+    }
     mapBounds_ = AreaBounds{state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth};
+    // Every resolution is open to an area map, also to the redraw that a
+    // scheme or mode change makes before the Resolution menu is next opened.
+    for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
     if (outcome.stopped) {
       reportStop();
       return AreaDrawResult::Stopped;
@@ -400,18 +442,34 @@ AreaDrawResult TMainForm::drawAreaMap(int west, int north, int east, int south) 
   }
 }
 
+AreaDrawResult TMainForm::drawNamedArea(const AreaBounds& area, const std::string& title, const std::string& name) {
+  // The renderer shows the title as it draws; a refused area leaves the map
+  // on screen with its own names.
+  const std::string shownTitle = std::exchange(state_.mapTitle, title);
+  const std::string shownName = std::exchange(state_.mapName, name);
+  const AreaDrawResult result = drawAreaMap(area.west, area.north, area.east, area.south);
+  if (result == AreaDrawResult::Refused) {
+    state_.mapTitle = shownTitle;
+    state_.mapName = shownName;
+  }
+  return result;
+}
+
 QString TMainForm::shownPercent(const std::string& percent) {
   return percent.empty() ? QStringLiteral("0%") : fromStd(percent);
+}
+
+std::string TMainForm::endedAtText(const QString& how, const QString& percent) const {
+  const QString title = fromStd(state_.mapTitle);
+  return ((title.isEmpty() ? QStringLiteral("Drawing") : title) + QStringLiteral(" %1 at %2").arg(how, percent))
+      .toStdString();
 }
 
 void TMainForm::reportStop() {
   // The renderer may have moved the percentage on after the stop: the one
   // shown when Terminate was chosen is where the map ends.
   const QString percent = shownPercent(stopPercent_.empty() ? lastPercent_ : stopPercent_);
-  const QString title = fromStd(state_.mapTitle);
-  setLegend((title.isEmpty() ? QStringLiteral("Drawing stopped at %1") : title + QStringLiteral(" stopped at %1"))
-                .arg(percent)
-                .toStdString());
+  setLegend(endedAtText(QStringLiteral("stopped"), percent));
   setPercent({});
   incompleteMap_ = QStringLiteral("its drawing was stopped at %1").arg(percent);
   // Nothing complete was drawn: the same resolution draws the map again.
@@ -458,6 +516,7 @@ void TMainForm::MsizeClick(QAction* item) {
   endAnnotatedView();
   // The old map goes before the new one is drawn.
   if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
+  const RedrawAtChosenStep redraw(state_);
   // A scheme or mode chosen during the draw reaches the renderer at its
   // next line; the map is then drawn once more, whole, in the new colours.
   for (;;) {
@@ -491,14 +550,11 @@ void TMainForm::MsizeClick(QAction* item) {
 
 void TMainForm::m_areaClick(QAction*) {
   if (drawing_) return;
-  state_.mapKind = 0;
-  state_.sampleStep = 4;
+  // The next area drawn chooses its own step. The map on screen stays what
+  // it is: its kind, step and resolution mark are those a colour or
+  // resolution change redraws it with, until another map is drawn.
   state_.stopRequested = 0;
   state_.autoResolution = 1;
-  checkOnly(kResolutionItemBase, kResolutionCount, 4);
-  // Every resolution is open to area maps, also to the redraw that a scheme
-  // or mode change makes before the Resolution menu is next opened.
-  for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
 }
 
 void TMainForm::m_sizeClick(QAction*) {
@@ -545,9 +601,10 @@ void TMainForm::drawFeature(FeatureFamily family, QAction* item) {
   if (feature == nullptr) return;
   // The map is named after the caption as the menu item holds it.
   const QString caption = captionOf(feature);
-  state_.mapTitle = featureTitle(family, caption.toStdString());
-  state_.mapName = caption.toStdString();
-  if (drawAreaMap(row->west, row->north, row->east, row->south) == AreaDrawResult::Refused) return;
+  if (drawNamedArea({row->west, row->north, row->east, row->south}, featureTitle(family, caption.toStdString()),
+                    caption.toStdString()) == AreaDrawResult::Refused) {
+    return;
+  }
   clearMapCheckMarks();
   feature->setChecked(true);
   action(QString::fromLatin1(info.categoryItem))->setChecked(true);
@@ -582,9 +639,7 @@ void TMainForm::drawCustomArea(int west, int north, int east, int south) {
     getArea_->showPanel();
     return;
   }
-  state_.mapTitle = kCustomAreaName;
-  state_.mapName = kCustomAreaName;
-  if (drawAreaMap(west, north, east, south) == AreaDrawResult::Refused) return;
+  if (drawNamedArea({west, north, east, south}, kCustomAreaName, kCustomAreaName) == AreaDrawResult::Refused) return;
   clearMapCheckMarks();
   action(QStringLiteral("m_custom"))->setChecked(true);
   setDrawingMenus(1);
@@ -637,7 +692,13 @@ void TMainForm::drawFoundFeature(const QString& component) {
 void TMainForm::m_SaveMapClick(QAction*) { BMPSave(mapSaveName(state_)); }
 
 void TMainForm::m_SaveLegendClick(QAction*) {
-  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, mapSaveName(state_), incompleteMap_);
+  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, mapSaveName(state_), incompleteReason());
+}
+
+QString TMainForm::incompleteReason() const {
+  // Saved during a draw, the map is what the draw has reached so far.
+  if (drawing_) return QStringLiteral("it is still being drawn, %1 so far").arg(shownPercent(lastPercent_));
+  return incompleteMap_;
 }
 
 const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? keptMap_ : dmap_->picture(); }
@@ -646,7 +707,7 @@ const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? k
 // saved, placed where the readout knew it lay.
 void TMainForm::BMPSave(const std::string& name) {
   const std::vector<std::uint8_t>& mask = state_.annotatedShown == 1 ? keptMask_ : dmap_->mask();
-  saveMap(dialogs_, userMap(), mask, readout_->shownMap().userMapGeometry(), incompleteMap_, name);
+  saveMap(dialogs_, userMap(), mask, readout_->shownMap().userMapGeometry(), incompleteReason(), name);
 }
 
 // ---------------------------------------------------------------------------

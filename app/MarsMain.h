@@ -233,6 +233,9 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
 
   void drawFeature(FeatureFamily family, QAction* item);
   void drawCustomArea(int west, int north, int east, int south);
+  // drawAreaMap for a new map named `title` (shown) and `name` (offered by
+  // Save Map).
+  AreaDrawResult drawNamedArea(const AreaBounds& area, const std::string& title, const std::string& name);
   void drawFoundFeature(const QString& component);
   void closeLocationMap();
 
@@ -247,6 +250,14 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   // incomplete.
   void reportStop();
   static QString shownPercent(const std::string& percent);
+  // "<title> stopped at 35%", "<title> failed at 0%": where an unfinished
+  // draw ended, for the status.
+  std::string endedAtText(const QString& how, const QString& percent) const;
+  // Why the map on screen is incomplete, as the save commands ask about it;
+  // empty when it is whole.
+  QString incompleteReason() const;
+  // The Map Area items that draw: off until a data folder is in use.
+  void setMapAreaItems(bool on);
 
   DrawOutcome runRenderer(const std::function<bool()>& draw);
   void redrawCurrentMapByKind();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "dem/DemoSet.h"
 #include "dem/TileFile.h"
 #include "dem/TileNames.h"
 #include "render/ColourTable.h"
@@ -768,7 +769,7 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   y += 16;
 
   // The credit for the data and the projection, in small print.
-  for (const char* note : {kLegendCredit, kLegendProjection}) {
+  for (const std::string& note : {legendCredit(input), std::string(kLegendProjection)}) {
     for (const std::string& line : wrap(note, LegendFont::Small, contentWidth, measure)) {
       y += measure.ascent(LegendFont::Small);
       b.text(line, LegendFont::Small, contentLeft, y, kGreyInk);
@@ -782,7 +783,7 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
 LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geometry,
                            const std::function<bool(int y)>& rowDrawn) {
   LegendInput input;
-  input.title = colouring.mapTitle;
+  input.title = legendTitle(colouring);
   input.geometry = geometry;
   input.colourScheme = colouring.colourScheme;
   input.shadingMode = colouring.shadingMode;
@@ -793,7 +794,24 @@ LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geo
   input.elevations = measureElevations(geometry, rowDrawn, [&colouring](int tile) {
     return tilePath(colouring.demFolder, colouring.tileNames[static_cast<std::size_t>(tile)]);
   });
+  input.demoGridPerDegree = demoSetGridResolution(colouring.demFolder).value_or(0);
   return input;
+}
+
+std::string legendTitle(const MapViewState& state) {
+  // "User selection" alone says nothing on a sheet that leaves the program.
+  if (state.mapKind != 0 || state.mapTitle != kCustomAreaName) return state.mapTitle;
+  return state.mapTitle + ": " + longitudeLabel(state.areaWest, 0) + " to " + longitudeLabel(state.areaEast, 0) +
+         ", " + latitudeLabel(state.areaNorth, 0) + " to " + latitudeLabel(state.areaSouth, 0);
+}
+
+std::string legendCredit(const LegendInput& input) {
+  if (input.demoGridPerDegree <= 0) return kLegendCredit;
+  const std::string grid = std::to_string(input.demoGridPerDegree) + " pixels per degree";
+  return "Elevations: a demo set, interpolated (bilinear) from the " + grid +
+         " global Mars Orbiter Laser Altimeter (MOLA) grid, not the 128 pixels per degree MOLA data: no detail "
+         "finer than the " + grid + " grid. MOLA data from the NASA Mars Global Surveyor MOLA Science Team, "
+         "distributed by the NASA Planetary Data System.";
 }
 
 }  // namespace tarvelon

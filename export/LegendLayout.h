@@ -16,7 +16,7 @@
 
 namespace tarvelon {
 
-// The credit for the elevations, on every legend.
+// The credit for the elevations, on every legend drawn from the MOLA tiles.
 inline constexpr const char* kLegendCredit =
     "Elevations: Mars Orbiter Laser Altimeter (MOLA) gridded data, 128 pixels per degree, from the NASA Mars "
     "Global Surveyor MOLA Science Team, distributed by the NASA Planetary Data System.";
@@ -54,6 +54,9 @@ struct LegendInput {
   int reliefShading = 0;
   double sunAzimuth = 315;
   double sunAltitude = 45;
+  // The tiles are a demo set interpolated from a global grid of this many
+  // pixels per degree; 0 when they are the MOLA tiles themselves.
+  int demoGridPerDegree = 0;
 };
 
 // Colours are 0xRRGGBB.
@@ -115,6 +118,13 @@ double northSouthKilometresPerPixel(const MapGeometry& geometry);
 // at most `maximumPixels` long.
 double scaleBarKilometres(double kilometresPerPixel, double maximumPixels);
 
+// The title of a map of `state`: its mapTitle, a custom area's with its
+// bounds ("User selection: 136°E to 140°E, 3°S to 7°S").
+std::string legendTitle(const MapViewState& state);
+// The credit for the elevations: kLegendCredit, or for a demo set the grid
+// its tiles were interpolated from.
+std::string legendCredit(const LegendInput& input);
+
 // Metres as kilometres for a label: "−4.52" (two decimals, a true minus).
 std::string kilometresLabel(int metres, int decimals);
 
@@ -134,8 +144,9 @@ std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
 
 // What the legend of a map shows: the map of `geometry` coloured as
 // `colouring` says (scheme, mode, bands, relief shading and its sun),
-// titled with its mapTitle, with the elevations of the rows rowDrawn(y)
-// measured from the tiles of its demFolder. Throws TileError.
+// titled by legendTitle, with the elevations of the rows rowDrawn(y)
+// measured from the tiles of its demFolder, credited as that folder's
+// tiles are (a demo set or not). Throws TileError.
 LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geometry,
                            const std::function<bool(int y)>& rowDrawn);
 

@@ -11,6 +11,9 @@
 
 namespace tarvelon {
 
+// The name every custom area's map takes, as mapTitle and as mapName.
+inline constexpr const char* kCustomAreaName = "User selection";
+
 struct MapViewState {
   // Data folder and the names of its sixteen tiles.
   std::string demFolder;

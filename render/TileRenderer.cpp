@@ -23,7 +23,8 @@ MapSize tileMapSize(int sampleStep) {
 }
 
 std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start) {
-  return mapTitle + " processed in " + std::to_string(static_cast<long long>(end - start)) + " seconds";
+  const long long seconds = static_cast<long long>(end - start);
+  return mapTitle + " processed in " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
 }
 
 namespace {

@@ -18,7 +18,7 @@ struct MapSize {
 // rounded with halves to even.
 MapSize tileMapSize(int sampleStep);
 
-// mapTitle + " processed in " + whole seconds + " seconds".
+// mapTitle + " processed in " + whole seconds + " seconds" ("1 second" for one).
 std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start);
 
 // Draws the tile at state.tilePath with state.sampleStep (1 .. 48). Throws

@@ -102,11 +102,15 @@ std::string notAnIntegerMessage(std::string_view text) {
 
 DrawRequest customAreaDraw(const CustomAreaEntry& entry, const CustomAreaTexts& texts) {
   DrawRequest request;
-  for (const std::string* text : {&texts.longitude, &texts.latitude, &texts.width, &texts.height}) {
-    if (text->empty()) return request;
+  const std::string* inOrder[4] = {&texts.longitude, &texts.latitude, &texts.width, &texts.height};
+  const char* const names[4] = {"Centre Longitude", "Centre Latitude", "Width", "Height"};
+  for (int i = 0; i < 4; ++i) {
+    if (inOrder[i]->empty()) {
+      request.error = std::string("Please enter the map's ") + names[i] + " before drawing it.";
+      return request;
+    }
   }
   int values[4] = {};
-  const std::string* inOrder[4] = {&texts.longitude, &texts.latitude, &texts.width, &texts.height};
   for (int i = 0; i < 4; ++i) {
     const auto value = readStrictInteger(*inOrder[i]);
     if (!value) {
@@ -116,15 +120,27 @@ DrawRequest customAreaDraw(const CustomAreaEntry& entry, const CustomAreaTexts& 
     }
     values[i] = *value;
   }
-  // A width or height of 0 is no entry; any other value the edit holds was
-  // accepted when it was typed (a rejected one empties the edit).
-  if (values[2] == 0 || values[3] == 0) return request;
+  // A width or height of 0 is passed over while typing (it may be the
+  // start of a number); any other value the edit holds was accepted when it
+  // was typed (a rejected one empties the edit).
+  if (values[2] == 0) {
+    request.error = kWidthMessage;
+    return request;
+  }
+  if (values[3] == 0) {
+    request.error = kHeightMessage;
+    return request;
+  }
   const int longitude = values[0];
   const int latitude = values[1];
   // Out-of-range centres cannot stand in the edits either: their handlers
   // empty them.
-  if (longitude < -kLongitudeLimit || longitude > kLongitudeLimit || latitude < -kLatitudeLimit ||
-      latitude > kLatitudeLimit) {
+  if (longitude < -kLongitudeLimit || longitude > kLongitudeLimit) {
+    request.error = kLongitudeMessage;
+    return request;
+  }
+  if (latitude < -kLatitudeLimit || latitude > kLatitudeLimit) {
+    request.error = kLatitudeMessage;
     return request;
   }
   AreaBounds area{longitude - entry.halfWidth, latitude + entry.halfHeight, longitude + entry.halfWidth,

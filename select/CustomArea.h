@@ -51,24 +51,23 @@ struct CustomAreaTexts {
 
 struct DrawRequest {
   enum class Kind {
-    Nothing,       // an edit is empty, or a width or height of 0: no message
-    NotAnInteger,  // `error` says which text
+    Refused,       // an edit is empty, or holds a value it does not accept (a width or height of 0): `error`
+                   // says why, for an information box
+    NotAnInteger,  // `error` says which text, for the general error report
     Draw,          // draw `area`
   };
-  Kind kind = Kind::Nothing;
+  Kind kind = Kind::Refused;
   std::string error;
   AreaBounds area;
 };
 
 // West and east lie halfWidth either side of the longitude, north and south
 // halfHeight either side of the latitude; a west edge below -180 moves both
-// longitudes on by 360.
+// longitudes on by 360. Nothing is drawn without a reason given.
 DrawRequest customAreaDraw(const CustomAreaEntry& entry, const CustomAreaTexts& texts);
 
 // The conversion error for a text that is not an integer.
 std::string notAnIntegerMessage(std::string_view text);
 
-// The name every custom map takes, as title and as file name.
-inline constexpr const char* kCustomAreaName = "User selection";
 
 }  // namespace tarvelon

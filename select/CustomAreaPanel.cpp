@@ -56,8 +56,8 @@ CustomAreaPanel::CustomAreaPanel(QWidget* parent) : QFrame(parent) {
   const LabelSpec labels[] = {
       {"Label5", "Centre Longitude (-180\xC2\xB0 to 180\xC2\xB0)", {9, 44, 196, 18}},
       {"Label6", "Centre Latitude    ( +85\xC2\xB0 to  -85\xC2\xB0)", {10, 66, 196, 18}},
-      {"Label7", "Width  ....................   (2\xC2\xB0 to 50\xC2\xB0)", {12, 102, 196, 18}},
-      {"Label8", "Height  .....................  2\xC2\xB0 to 50\xC2\xB0)", {12, 124, 196, 19}},
+      {"Label7", "Width  ....................   (1\xC2\xB0 to 50\xC2\xB0)", {12, 102, 196, 18}},
+      {"Label8", "Height  ...................   (1\xC2\xB0 to 50\xC2\xB0)", {12, 124, 196, 19}},
   };
   QString widest;
   for (const LabelSpec& spec : labels) {
@@ -170,7 +170,8 @@ void CustomAreaPanel::okboxClick() {
       entry_, {longw_->text().toStdString(), latn_->text().toStdString(), longwid_->text().toStdString(),
                lathgt_->text().toStdString()});
   switch (request.kind) {
-    case DrawRequest::Kind::Nothing:
+    case DrawRequest::Kind::Refused:
+      emit information(QString::fromStdString(request.error));
       return;
     case DrawRequest::Kind::NotAnInteger:
       emit error(QString::fromStdString(request.error));

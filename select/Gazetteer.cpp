@@ -332,7 +332,14 @@ const FeatureRow* findFeature(FeatureFamily family, int number) {
 }
 
 std::string featureTitle(FeatureFamily family, std::string_view caption) {
-  return std::string(caption) + familyInfo(family).titleSuffix;
+  const std::string_view suffix = familyInfo(family).titleSuffix;  // " (Planitiae)"
+  // A caption that ends in a note of its own takes the family into that
+  // note: "Olympia (N Pole; Planitiae)", one pair of brackets, not two.
+  if (!caption.empty() && caption.back() == ')' && caption.find('(') != std::string_view::npos &&
+      suffix.size() > 2) {
+    return std::string(caption.substr(0, caption.size() - 1)) + "; " + std::string(suffix.substr(2));
+  }
+  return std::string(caption) + std::string(suffix);
 }
 
 std::vector<const FeatureRow*> featuresNamed(std::string_view name) {

@@ -69,7 +69,8 @@ const FeatureMenu& menuOf(const FeatureRow& row);
 const FeatureRow* findFeature(FeatureFamily family, int number);
 
 // The map title of a feature drawn under this caption: the caption and the
-// family's title suffix ("Gale (Individual Craters)").
+// family's title suffix ("Gale (Individual Craters)"); a caption ending in a note
+// in brackets takes the family into it ("Olympia (N Pole; Planitiae)").
 std::string featureTitle(FeatureFamily family, std::string_view caption);
 
 // Rows whose caption or component name equals `name`, ignoring case and

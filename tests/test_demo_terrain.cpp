@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
 
+#include "dem/DemoSet.h"
 #include "dem/TileSet.h"
 #include "tests/TestFiles.h"
 #include "tools/DemoTerrain.h"
@@ -25,6 +27,32 @@ GlobalGrid grid4(float (*value)(int line, int sample)) {
 }
 
 int sampleOf(const std::vector<std::uint8_t>& line, int column) { return decodeSample(&line[2 * column]); }
+
+TEST(DemoTerrain, ADemoSetIsKnownByItsMarkOrByTheReadmeOfOlderSets) {
+  testing::ScratchDir folder;
+  EXPECT_FALSE(demoSetGridResolution(folder.str()));  // the MOLA tiles: nothing says otherwise
+  EXPECT_FALSE(demoSetGridResolution(folder.file("missing")));
+  // A set make-data wrote before it marked its sets: its README tells.
+  testing::writeText(folder.file("README.txt"), demo::readmeText(demo::gridSourceText("/a/megt90n000cb.img", 4)));
+  EXPECT_EQ(demoSetGridResolution(folder.str()), 4);
+  // The mark says which grid, and counts before the README.
+  for (int perDegree : {4, 16, 64}) {
+    testing::writeText(folder.file(kDemoSetMarkerName), demoSetMarkerText(perDegree));
+    EXPECT_EQ(demoSetGridResolution(folder.str()), perDegree);
+  }
+  // Anything else in the marker's place is no demo set: the real
+  // resolution, no number, another file's text, a folder.
+  for (const std::string& text : {demoSetMarkerText(128), demoSetMarkerText(0),
+                                  std::string("Tarvelon demo tile set\ngrid-samples-per-degree 4x\n"),
+                                  std::string("grid-samples-per-degree 4\n"), std::string()}) {
+    testing::writeText(folder.file(kDemoSetMarkerName), text);
+    EXPECT_FALSE(demoSetGridResolution(folder.str())) << text;
+  }
+  testing::ScratchDir other;
+  ASSERT_EQ(::mkdir(other.file(kDemoSetMarkerName).c_str(), 0755), 0);
+  testing::writeText(other.file("README.txt"), "Tiles of my own\n(4 samples per degree)\n");
+  EXPECT_FALSE(demoSetGridResolution(other.str()));
+}
 
 TEST(DemoTerrain, GlobalGridSizesAreRecognised) {
   EXPECT_EQ(demo::globalGridResolution(2073600), 4);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "dem/DemoSet.h"
 #include "export/LegendLayout.h"
 #include "render/AreaRenderer.h"
 #include "render/ColourTable.h"
@@ -133,6 +134,56 @@ TEST(LegendLayout, ElevationsAreMeasuredOnTheDrawnSamplesOnly) {
   testing::writeTileLine(paths[11], 384, [](int) { return 32767; });
   EXPECT_FALSE(measureElevations(gale, [](int y) { return y == 0; }, path));
   EXPECT_FALSE(measureElevations(gale, [](int) { return false; }, path));
+}
+
+TEST(LegendLayout, ACustomAreaIsTitledWithItsBoundsAndADemoSetCreditedAsOne) {
+  testing::ScratchDir data;
+  MapViewState state;
+  state.demFolder = data.str();
+  for (int t = 0; t < kTileCount; ++t) {
+    state.tileNames[t] = "t" + std::to_string(t) + ".img";
+    testing::makeSparseFile(data.file(state.tileNames[t]));
+  }
+  state.mapKind = 0;
+  state.mapTitle = kCustomAreaName;
+  state.areaWest = 176;  // across 180 degrees
+  state.areaNorth = 2;
+  state.areaEast = 186;
+  state.areaSouth = -2;
+  const MapGeometry geometry = areaGeometry({176, 2, 186, -2}, 24);
+  const auto all = [](int) { return true; };
+  LegendInput input = legendInputFor(state, geometry, all);
+  EXPECT_EQ(input.title, "User selection: 176" + kDeg + "E to 174" + kDeg + "W, 2" + kDeg + "N to 2" + kDeg + "S");
+  EXPECT_EQ(input.demoGridPerDegree, 0);
+  EXPECT_EQ(legendCredit(input), kLegendCredit);
+  state.areaWest = -5;
+  state.areaEast = 0;
+  state.areaNorth = 0;
+  state.areaSouth = -5;
+  EXPECT_EQ(legendTitle(state), "User selection: 5" + kDeg + "W to 0" + kDeg + ", 0" + kDeg + " to 5" + kDeg + "S");
+  // Other maps keep their titles; so does a tile's after a custom area.
+  state.mapTitle = "Gale (Individual Craters)";
+  EXPECT_EQ(legendTitle(state), "Gale (Individual Craters)");
+  state.mapKind = 1;
+  state.mapTitle = kCustomAreaName;
+  EXPECT_EQ(legendTitle(state), kCustomAreaName);
+
+  // Tiles that make-data interpolated from the 4 pixels per degree grid say
+  // so in the credit, on the sheet itself.
+  testing::writeText(data.file(kDemoSetMarkerName), demoSetMarkerText(4));
+  input = legendInputFor(state, geometry, all);
+  EXPECT_EQ(input.demoGridPerDegree, 4);
+  const std::string credit = legendCredit(input);
+  EXPECT_EQ(credit.rfind("Elevations: a demo set, interpolated (bilinear) from the 4 pixels per degree global ", 0), 0)
+      << credit;
+  EXPECT_NE(credit.find("not the 128 pixels per degree MOLA data"), std::string::npos) << credit;
+  const LegendLayout layout = layoutLegend(input, FixedMeasure());
+  std::string small;
+  for (const LegendText& t : layout.texts) {
+    if (t.font == LegendFont::Small) small += t.text + " ";
+  }
+  EXPECT_NE(small.find("a demo set, interpolated"), std::string::npos) << small;
+  EXPECT_EQ(small.find("gridded data, 128 pixels per degree"), std::string::npos) << small;
 }
 
 struct Box {

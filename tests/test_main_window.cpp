@@ -15,6 +15,7 @@
 #include "app/FolderPanel.h"
 #include "app/MapImage.h"
 #include "render/ColourFunction.h"
+#include "select/CustomAreaPanel.h"
 #include "tests/MainWindowHarness.h"
 
 using namespace tarvelon;
@@ -71,6 +72,28 @@ class MainWindowTest : public QObject {
     QVERIFY(form.menuItem(31)->isChecked());  // "Blended Shading"
     QVERIFY(!form.menu("m_load")->menuAction()->isEnabled());
     QVERIFY(!form.menu("m_size")->menuAction()->isEnabled());
+    // Nor can an area be drawn before a data folder is in use: the Map Area
+    // items that draw are off, and so are their shortcuts.
+    const QStringList drawingAreaItems{"m_plan",    "mensaeplateaus1", "ChaoticTerrain1", "m_cter", "m_craters",
+                                       "m_mountn", "m_val",            "Valleya1",        "m_custom", "m_find"};
+    auto areaItemsEnabled = [&] {
+      QList<bool> enabled;
+      for (const QString& name : drawingAreaItems) {
+        QMenu* submenu = form.menu(name);
+        enabled << (submenu != nullptr ? submenu->menuAction() : form.action(name))->isEnabled();
+      }
+      return enabled;
+    };
+    QCOMPARE(areaItemsEnabled(), QList<bool>(drawingAreaItems.size(), false));
+    QVERIFY(form.action("ShowLocation1")->isEnabled());
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+F")));
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    QVERIFY(form.featureFinder() == nullptr);
+    QVERIFY(form.getArea()->isHidden());
+    QCOMPARE(form.drawAreaMap(136, -3, 140, -7), AreaDrawResult::Refused);
+    QCOMPARE(form.eventCalls, 0);
+    QCOMPARE(form.legendText(), QString());
+    QCOMPARE(dialogs.shown.size(), size_t(1));
     dialogs.clear();
 
     // Confirm before any folder was clicked.
@@ -122,6 +145,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(readText(form.settingsFile().toStdString()), seventeen.str() + "\r\n1\r\n1\r\n");
     QVERIFY(panel->isHidden());
     QVERIFY(form.dataFolderReady());
+    QCOMPARE(areaItemsEnabled(), QList<bool>(drawingAreaItems.size(), true));
     QCOMPARE(form.state().tileNames[0], names[14]);
     QCOMPARE(form.state().tileNames[10], names[0]);
     QCOMPARE(form.dmap2()->size(), QSize(496, 241));
@@ -359,25 +383,29 @@ class MainWindowTest : public QObject {
     QCOMPARE(form.state().resolutionIndex, 0);
     QVERIFY(form.menuItem(16)->isChecked());
 
-    // Opening Map Area enters area mode at 25 %.
+    // Opening Map Area has the next area choose its own step; the tile
+    // stays the map on screen, at its resolution, closed to 50 and 100 %.
     form.openMenu("m_area");
-    QCOMPARE(form.state().mapKind, 0);
-    QCOMPARE(form.state().sampleStep, 4);
+    QCOMPARE(form.state().mapKind, 1);
+    QCOMPARE(form.state().sampleStep, 24);
     QCOMPARE(form.state().autoResolution, 1);
     QCOMPARE(form.state().resolutionIndex, 0);
-    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isChecked(), k == 4);
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isChecked(), k == 0);
+    form.openMenu("m_size");
+    for (int k = 0; k < 8; ++k) QCOMPARE(form.menuItem(16 + k)->isEnabled(), k < 6);
+    form.activateShortcut(QKeySequence(Qt::Key_F9));
+    QCOMPARE(form.eventCalls, 0);
+    // An area map opens all eight.
+    QCOMPARE(form.drawAreaMap(-60, 58, 0, 32), AreaDrawResult::Completed);
+    QCOMPARE(form.state().mapKind, 0);
     form.openMenu("m_size");
     for (int k = 0; k < 8; ++k) QVERIFY(form.menuItem(16 + k)->isEnabled());
-    // No area drawn yet: a resolution chosen now draws nothing.
-    form.activateShortcut(QKeySequence(Qt::Key_F7));
-    QCOMPARE(form.eventCalls, 0);
-    QCOMPARE(form.state().drawnResolution, 0);
-    QCOMPARE(form.legendText(), QStringLiteral("Choose an area from the Map Area menu"));
     // Ctrl+M does what opening the menu does.
     act(form, "m_tile00")->trigger();
     QCOMPARE(form.state().mapKind, 1);
+    QCOMPARE(form.state().autoResolution, 0);
     QVERIFY(form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+M"))));
-    QCOMPARE(form.state().mapKind, 0);
+    QCOMPARE(form.state().autoResolution, 1);
   }
 
   void areaMapsRedrawThroughTheResolutionCommand() {
@@ -515,6 +543,45 @@ class MainWindowTest : public QObject {
     QVERIFY(form.eventCalls > 332);  // every row
     QVERIFY(form.legendText().startsWith(QStringLiteral("Acidalia Planitia processed in ")));
     QCOMPARE(dialogs.shown.size(), size_t(1));  // the area draws told nothing
+  }
+
+  void savingDuringADrawAsksFirst() {
+    auto s = startWithSettings();
+    TestMainForm& form = *s->form;
+    FakeDialogs& dialogs = s->dialogs;
+    ScratchDir out;
+    const QString path = QString::fromStdString(out.file("part.bmp"));
+    act(form, "m_tile00")->trigger();  // a whole map first: the save items are on
+    // At 10 %, on line 199 of 563: each save asks, No saves nothing, Yes
+    // saves what is drawn so far.
+    const QString question =
+        QStringLiteral("This map is incomplete: it is still being drawn, 35% so far.\n\nSave it anyway?");
+    form.duringDraw = [&](int call) {
+      if (call != 200) return;
+      dialogs.answers = {false, false, true};
+      act(form, "m_SaveLegend")->trigger();
+      act(form, "m_SaveMap")->trigger();
+      dialogs.saveAnswers.push_back(path);
+      act(form, "m_SaveMap")->trigger();
+    };
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F6));
+    QCOMPARE(dialogs.texts(Kind::Question), (QStringList{question, question, question}));
+    QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 1);
+    QVERIFY(!dialogs.unanswered);
+    const QImage part(path);
+    QCOMPARE(part.size(), QSize(1152, 563));
+    QCOMPARE(part.pixel(5, 0), expectedColour(1, 1, 1000));
+    QCOMPARE(part.pixel(5, 198), expectedColour(1, 1, 0));
+    QCOMPARE(part.pixel(5, 200), qRgb(0, 0, 0));  // not drawn yet: the blank raster
+    // The draw went on to its end; the whole map is saved without a question.
+    QVERIFY(form.legendText().startsWith(QStringLiteral("Tile: megt88n180hb.img processed in ")));
+    dialogs.clear();
+    form.duringDraw = nullptr;
+    dialogs.saveAnswers.push_back(QString());
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.texts(Kind::Question).size(), 0);
+    QCOMPARE(dialogs.texts(Kind::SaveFile).size(), 1);
   }
 
   void tilesAreFoundByTheirNamesAtStartUp() {
@@ -674,6 +741,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(dialogs.lastSave.fileName, QStringLiteral("megt88n180hb.bmp"));
     dialogs.clear();
 
+    // An area's name loses its first "&" (set here as an area map would).
+    form.state().mapKind = 0;
     form.state().mapName = "North&South&East";
     dialogs.saveAnswers.push_back(QString());  // Cancel
     form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
@@ -789,6 +858,9 @@ class MainWindowTest : public QObject {
     QVERIFY(!form.drawing());
     QCOMPARE(form.dmap()->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(form.percentText(), QString());
+    // The drawing text goes: the status says the map failed.
+    QCOMPARE(form.legendText(),
+             QString::fromStdString("Tile: " + publishedTileNames()[kListingIndexOfTile[5]] + " failed at 0%"));
     QVERIFY(!act(form, "m_SaveMap")->isEnabled());
     QCOMPARE(form.state().drawnResolution, -1);
     act(form, "m_tile00")->trigger();

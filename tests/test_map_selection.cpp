@@ -169,17 +169,69 @@ class MapSelectionTest : public QObject {
     QCOMPARE(checkedFeatureItems(form), (QStringList{"m_c052", "m_craters"}));
   }
 
-  void choosingAResolutionBeforeAnyAreaKeepsTheMap() {
+  void aColourOrResolutionChangeRedrawsTheMapOnScreen() {
     auto s = start();
     TestMainForm& form = *s->form;
+    FakeDialogs& dialogs = s->dialogs;
+    chooseFeature(form, "m_craters", "m_c052");  // Gale: an area known from before
     act(form, "m_tile00")->trigger();
-    const QImage before = form.dmap()->picture();
+    const QString tileDrawn = QStringLiteral("Tile: megt88n180hb.img processed in ");
+
+    // Map Area opened and closed, Map Location, Custom Area: the tile stays
+    // the map a scheme, mode or resolution change redraws, under its title.
     form.openMenu("m_area");
-    form.eventCalls = 0;
+    QVERIFY(form.menuItem(16)->isChecked());  // the mark stays on the tile's 5 %
+    act(form, "m_setcol000")->trigger();
+    QCOMPARE(form.dmap()->picture().size(), QSize(480, 235));
+    QVERIFY(form.legendText().startsWith(tileDrawn));
+    QCOMPARE(form.state().drawnScheme, 0);
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    form.activateShortcut(QKeySequence(Qt::Key_F9));  // 100 % stays closed to a tile
+    QCOMPARE(form.state().drawnResolution, 0);
     form.activateShortcut(QKeySequence(Qt::Key_F6));
-    QCOMPARE(form.eventCalls, 0);
-    QVERIFY(form.dmap()->hasPicture());
-    QCOMPARE(form.dmap()->picture(), before);
+    QCOMPARE(form.dmap()->picture().size(), QSize(1152, 563));
+    QVERIFY(form.legendText().startsWith(tileDrawn));
+    form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    form.eventCalls = 0;
+    form.activateShortcut(QKeySequence(Qt::Key_F10));
+    QCOMPARE(form.eventCalls, 564);
+    QCOMPARE(form.state().drawnMode, 0);
+    QVERIFY(form.legendText().startsWith(tileDrawn));
+    QCOMPARE(form.state().mapKind, 1);
+    QCOMPARE(form.state().areaWest, 136);  // Gale's rectangle, not drawn again
+    // Save Map offers the tile's own name, not the feature's before it.
+    dialogs.saveAnswers.push_back(QString());
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.lastSave.fileName, QStringLiteral("megt88n180hb.bmp"));
+
+    // The panel's area, drawn after those redraws, still chooses its own
+    // step: 4 by 4 degrees at 50 %.
+    CustomAreaPanel* panel = form.getArea();
+    QVERIFY(!panel->isHidden());
+    panel->longw()->setText(QStringLiteral("137"));
+    panel->latn()->setText(QStringLiteral("-5"));
+    panel->longwid()->setText(QStringLiteral("4"));
+    panel->lathgt()->setText(QStringLiteral("4"));
+    panel->okbox()->click();
+    QCOMPARE(form.state().mapKind, 0);
+    QCOMPARE(form.state().sampleStep, 2);
+    QCOMPARE(form.dmap()->picture().size(), QSize(256, 256));
+    dialogs.saveAnswers.push_back(QString());
+    act(form, "m_SaveMap")->trigger();
+    QCOMPARE(dialogs.lastSave.fileName, QStringLiteral("User selection.bmp"));
+
+    // An area map with Map Area opened: the resolution chosen is the one
+    // drawn, and the next feature again chooses its own.
+    form.openMenu("m_area");
+    form.activateShortcut(QKeySequence(Qt::Key_F7));
+    QCOMPARE(form.state().sampleStep, 4);
+    QCOMPARE(form.dmap()->picture().size(), QSize(128, 128));
+    QVERIFY(form.legendText().startsWith(QStringLiteral("User selection processed in ")));
+    QCOMPARE(form.state().autoResolution, 1);
+    chooseFeature(form, "m_craters", "m_c052");
+    QCOMPARE(form.state().sampleStep, 2);
+    QVERIFY(dialogs.texts(Kind::Information).isEmpty());
   }
 
   void theCustomAreaPanelChecksWhatIsTyped() {
@@ -197,7 +249,7 @@ class MapSelectionTest : public QObject {
     // Ctrl+C opens the Map Area menu's command first.
     QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier);
     QVERIFY(panel->isVisible());
-    QCOMPARE(form.state().mapKind, 0);
+    QCOMPARE(form.state().mapKind, 1);  // the tile stays the map on screen until the area is drawn
     QCOMPARE(form.state().autoResolution, 1);
     QCOMPARE(panel->geometry(), QRect(0, 0, 258, 200));
     QCOMPARE(panel->mapTo(&form, QPoint(0, 0)), form.centralWidget()->mapTo(&form, QPoint(0, 0)));
@@ -222,18 +274,24 @@ class MapSelectionTest : public QObject {
     QCOMPARE(s->dialogs.texts(Kind::Information),
              QStringList{QString::fromUtf8("INVALID ENTRY\nLatitude value must lie between +85° and -85°.")});
     QCOMPARE(panel->lathgt()->text(), QStringLiteral("5"));
-    // Width 60, then 0: refused, and Draw does nothing.
+    // Width 60, then 0: refused, and Draw says why it draws nothing, in the
+    // range the panel itself gives.
     s->dialogs.clear();
     QTest::keyClicks(panel->longw(), "-120");
     QTest::keyClicks(panel->latn(), "80");
     QTest::keyClicks(panel->longwid(), "60");
-    QCOMPARE(s->dialogs.texts(Kind::Information),
-             QStringList{QString::fromUtf8("INVALID ENTRY\nMap Width must lie between 1° and 50°.")});
+    const QString widthRange = QString::fromUtf8("INVALID ENTRY\nMap Width must lie between 1° and 50°.");
+    QCOMPARE(s->dialogs.texts(Kind::Information), QStringList{widthRange});
     QTest::keyClicks(panel->longwid(), "0");
     form.eventCalls = 0;
     QTest::keyClick(panel->longwid(), Qt::Key_Return);
     QCOMPARE(form.eventCalls, 0);
     QVERIFY(panel->isVisible());
+    QCOMPARE(s->dialogs.texts(Kind::Information), (QStringList{widthRange, widthRange}));
+    for (const char* label : {"Label7", "Label8"}) {
+      const QString text = panel->findChild<QLabel*>(QString::fromLatin1(label))->text();
+      QVERIFY(text.endsWith(QString::fromUtf8("(1° to 50°)")));
+    }
 
     // Height 30 at latitude 80 is cut back to 16.
     s->dialogs.clear();

@@ -126,6 +126,10 @@ TEST(Gazetteer, TitlesNamesAndSuggestions) {
   EXPECT_EQ(featureTitle(FeatureFamily::Valleys, "Aram Chaos"), "Aram Chaos (Channels and Valleys)");
   EXPECT_EQ(featureTitle(FeatureFamily::Plateaus, "Tempe Mensa"), "Tempe Mensa (Plateaus)");
   EXPECT_EQ(featureTitle(FeatureFamily::Mountains, "Sysiphi Montes"), "Sysiphi Montes (Mountains and Uplands)");
+  // A caption with a note in brackets takes the family into the note.
+  EXPECT_EQ(featureTitle(FeatureFamily::Planitiae, "Olympia (N Pole)"), "Olympia (N Pole; Planitiae)");
+  EXPECT_EQ(featureTitle(FeatureFamily::Valleys, "Ma'adin Fossae (Gusev)"),
+            "Ma'adin Fossae (Gusev; Channels and Valleys)");
   EXPECT_STREQ(familyInfo(FeatureFamily::Plateaus).categoryItem, "m_val");
   EXPECT_STREQ(familyInfo(FeatureFamily::Valleys).categoryItem, "m_val");
 
@@ -307,11 +311,20 @@ TEST(CustomArea, DrawFormsTheRectangleOrSaysWhyNot) {
   EXPECT_EQ(customAreaDraw(entry, {"-175", "0", "10", "3"}).area, (AreaBounds{-180, 2, -170, -2}));
   EXPECT_EQ(customAreaDraw(entry, {" 20", "+5", "10", "3"}).area, (AreaBounds{15, 7, 25, 3}));
 
-  for (const CustomAreaTexts& nothing : std::vector<CustomAreaTexts>{
-           {"", "0", "10", "3"}, {"1", "0", "", "3"}, {"1", "0", "10", ""}, {"1", "0", "0", "3"}, {"1", "0", "10", "-0"}}) {
-    const DrawRequest draw = customAreaDraw(entry, nothing);
-    EXPECT_EQ(draw.kind, DrawRequest::Kind::Nothing);
-    EXPECT_TRUE(draw.error.empty());
+  // Nothing is drawn without a word: an empty edit is named, a width or
+  // height of 0 (left after a rejected value) gets its range.
+  for (auto [texts, why] : std::vector<std::pair<CustomAreaTexts, std::string>>{
+           {{"", "0", "10", "3"}, "Please enter the map's Centre Longitude before drawing it."},
+           {{"1", "", "10", "3"}, "Please enter the map's Centre Latitude before drawing it."},
+           {{"1", "0", "", "3"}, "Please enter the map's Width before drawing it."},
+           {{"1", "0", "10", ""}, "Please enter the map's Height before drawing it."},
+           {{"1", "0", "0", "3"}, kWidthMessage},
+           {{"1", "0", "10", "-0"}, kHeightMessage},
+           {{"181", "0", "10", "3"}, "INVALID ENTRY\nLongitude span must lie between -180\xC2\xB0 and +180\xC2\xB0."},
+           {{"1", "-86", "10", "3"}, "INVALID ENTRY\nLatitude value must lie between +85\xC2\xB0 and -85\xC2\xB0."}}) {
+    const DrawRequest draw = customAreaDraw(entry, texts);
+    EXPECT_EQ(draw.kind, DrawRequest::Kind::Refused);
+    EXPECT_EQ(draw.error, why);
   }
   for (auto [texts, error] : std::vector<std::pair<CustomAreaTexts, std::string>>{
            {{"5x", "0", "10", "3"}, "'5x' is not a valid integer value"},

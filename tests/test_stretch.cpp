@@ -351,19 +351,19 @@ class StretchTest : public QObject {
     }
   }
 
-  void areaRedrawsNeedAnArea() {
+  void theDialogRedrawsTheMapOnScreen() {
     auto p = start();
     TestMainForm& form = *p->form;
     form.action("m_tile00")->trigger();
-    const QImage tile = form.dmap()->picture();
-    // Area mode before any area: nothing is drawn, and the menu bar says why.
+    // The Map Area menu opened, but no area drawn: the tile is the map on
+    // screen, and the dialog redraws it, at its own step.
     form.openMenu("m_area");
-    QCOMPARE(form.state().mapKind, 0);
+    QCOMPARE(form.state().mapKind, 1);
     form.eventCalls = 0;
     p->dialog->optButton()->click();
-    QCOMPARE(form.eventCalls, 0);
-    QCOMPARE(form.legendText(), QStringLiteral("Choose an area from the Map Area menu"));
-    QCOMPARE(form.dmap()->picture(), tile);
+    QCOMPARE(form.eventCalls, 235);
+    QVERIFY(form.legendText().startsWith(QStringLiteral("Tile: megt88n180hb.img processed in ")));
+    QCOMPARE(form.dmap()->picture().size(), QSize(480, 235));
     QCOMPARE(form.state().areaWest, 0);
 
     // With an area drawn, the dialog redraws that area.

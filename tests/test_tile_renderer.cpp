@@ -88,6 +88,8 @@ TEST(ElapsedTimeText, CountsWholeSecondsAcrossAMinute) {
   // 10:59:50 to 11:00:10
   EXPECT_EQ(elapsedTimeText("Tile: megt00n000hb.img", 39610, 39590), "Tile: megt00n000hb.img processed in 20 seconds");
   EXPECT_EQ(elapsedTimeText("Gale (Individual Craters)", 5, 5), "Gale (Individual Craters) processed in 0 seconds");
+  EXPECT_EQ(elapsedTimeText("Tile: megt88n000hb.img", 39591, 39590), "Tile: megt88n000hb.img processed in 1 second");
+  EXPECT_EQ(elapsedTimeText("Tile: megt88n000hb.img", 39592, 39590), "Tile: megt88n000hb.img processed in 2 seconds");
 }
 
 TEST(TileRenderer, DrawsTheRowsOfTheSizeTableAtEveryStepBelow100Percent) {

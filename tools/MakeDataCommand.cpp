@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dem/AtomicFile.h"
+#include "dem/DemoSet.h"
 #include "dem/MessageText.h"
 #include "dem/TileNames.h"
 #include "dem/TileSet.h"
@@ -37,7 +38,8 @@ const char* const kMakeDataUsage =
     "\n"
     "The 4-per-degree grid is 32 times coarser than the real tiles: the demo tiles\n"
     "are real Mars, but smooth when drawn at the larger resolutions. A README.txt\n"
-    "in DIR says which grid they came from.\n";
+    "in DIR says which grid they came from, and tarvelon-demo-set.txt marks them as\n"
+    "a demo set, so that a legend credits the grid rather than the real tiles.\n";
 
 namespace {
 
@@ -162,6 +164,11 @@ int runMakeData(Args& args) {
     if (madeFolder) fs::remove_all(folder, ec);
     throw CommandError(failure);
   }
+  // The mark goes first: tiles published without it would pass for the
+  // real ones on a legend.
+  AtomicFile marker((folder / kDemoSetMarkerName).string());
+  marker.write(demoSetMarkerText(grid.perDegree));
+  marker.commit(false);
   for (auto& file : files) file->publish();
   AtomicFile readme((folder / "README.txt").string());
   readme.write(demo::readmeText(source));

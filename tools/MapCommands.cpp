@@ -493,7 +493,7 @@ int runArea(Args& args) {
       return "area_" + number(area.west) + "_" + number(area.north) + "_" + number(area.east) + "_" +
              number(area.south) + "_step" + number(step);
     };
-    return AreaMapRequest{bounds[0], bounds[1], bounds[2], bounds[3], "User selection", "User selection", fallback};
+    return AreaMapRequest{bounds[0], bounds[1], bounds[2], bounds[3], kCustomAreaName, kCustomAreaName, fallback};
   });
 }
 
