@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick openbox xdotool
-  gdal-bin time
+  gdal-bin python3-gdal time
   fonts-dejavu-core
 )
 

@@ -26,8 +26,9 @@ const char* const kPaletteUsage =
     "                    the user colours: sixteen altitude bands fitted between the\n"
     "                    upper limit TOP and the lower limit BOTTOM (metres); replaces --scheme\n"
     "  --format csv      'elevation,red,green,blue' lines after that header (default)\n"
-    "  --format gdal     a colour file for 'gdaldem color-relief'\n"
-    "  --format cpt      a GMT colour palette table\n"
+    "  --format gdal     a colour file for 'gdaldem color-relief'; its 'nv' line makes\n"
+    "                    nodata transparent with -alpha, as in Tarvelon's maps\n"
+    "  --format cpt      a GMT colour palette table; nodata (N) is not painted\n"
     "  -o FILE           write to FILE instead of standard output\n";
 
 namespace {
@@ -70,6 +71,8 @@ std::string render(Format format, int scheme, int mode, const BandLimits& bands,
         std::snprintf(line, sizeof line, pattern, e, c.red, c.green, c.blue);
         out += line;
       }
+      // Where there is no elevation, a colour GeoTIFF or PNG is transparent.
+      if (!csv) out += "nv 0 0 0 0\n";
       break;
     }
     case Format::Cpt: {
@@ -95,8 +98,10 @@ std::string render(Format format, int scheme, int mode, const BandLimits& bands,
         last = c;
       }
       slice(runStart, kMaxElevation, run);
-      std::snprintf(line, sizeof line, "B\t%d\t%d\t%d\nF\t%d\t%d\t%d\nN\t128\t128\t128\n", first.red, first.green,
-                    first.blue, last.red, last.green, last.blue);
+      // No elevation is not painted ("-"), as a colour GeoTIFF or PNG shows
+      // a hole there.
+      std::snprintf(line, sizeof line, "B\t%d\t%d\t%d\nF\t%d\t%d\t%d\nN\t-\n", first.red, first.green, first.blue,
+                    last.red, last.green, last.blue);
       out += line;
       break;
     }
