@@ -159,7 +159,7 @@ class GeoTiffEncoder : public RowEncoder {
     out_.flush();
     out_.file().finish(false);
   }
-  void publish() override { out_.file().publish(); }
+  AtomicFile& file() override { return out_.file(); }
 
  private:
   // Blue, green, red rows become red, green, blue; elevations outside the
