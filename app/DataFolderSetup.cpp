@@ -1,5 +1,6 @@
 #include "app/DataFolderSetup.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <filesystem>
 #include <system_error>
@@ -15,6 +16,10 @@ namespace tarvelon {
 namespace {
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
+
+// File names are bytes in the locale's encoding, not always UTF-8: a
+// folder whose name is not UTF-8 must reach the file system as it is.
+std::string localName(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString joinedLines(const std::vector<std::string>& lines) {
   QString text;
@@ -41,7 +46,9 @@ void DataFolderSetup::start() {
   }
 }
 
-QString DataFolderSetup::settingsFile() const { return fromStd(settingsPath(startDir_.toStdString())); }
+QString DataFolderSetup::settingsFile() const {
+  return QFile::decodeName(QByteArray::fromStdString(settingsPath(localName(startDir_))));
+}
 
 
 void DataFolderSetup::load() {
@@ -58,7 +65,7 @@ void DataFolderSetup::load() {
 }
 
 DataFolderSetup::SettingsOutcome DataFolderSetup::readSettingsFile() {
-  const SettingsRead read = readSettings(settingsFile().toStdString());
+  const SettingsRead read = readSettings(localName(settingsFile()));
   if (read.status == SettingsRead::Status::Missing) return SettingsOutcome::FirstRun;
   if (read.status == SettingsRead::Status::Unusable) {
     dialogs_.error(fromStd(read.problem) +
@@ -68,13 +75,16 @@ DataFolderSetup::SettingsOutcome DataFolderSetup::readSettingsFile() {
   state_.demFolder = read.settings.demFolder;
   state_.colourScheme = read.settings.colourScheme;
   state_.shadingMode = read.settings.shadingMode;
-  if (!QFileInfo(fromStd(state_.demFolder)).isDir()) {
+  std::error_code notThere;
+  if (!std::filesystem::is_directory(state_.demFolder, notThere)) {
     dialogs_.error(QStringLiteral("It appears that the location of the\n"
                                   "MOLA MEGDR128 files has changed\n"
+                                  "(%1)\n"
                                   "\n"
                                   "Restart Tarvelon\n"
-                                  "to redefine this folder"));
-    const std::string path = settingsFile().toStdString();
+                                  "to redefine this folder")
+                       .arg(fromStd(quote(state_.demFolder))));
+    const std::string path = localName(settingsFile());
     std::error_code removeError;
     std::filesystem::remove(path, removeError);
     std::error_code ignored;
@@ -124,7 +134,7 @@ bool DataFolderSetup::writeSettingsFile() {
   settings.colourScheme = window_.schemeToKeep();
   settings.shadingMode = state_.shadingMode;
   try {
-    writeSettings(settingsFile().toStdString(), settings);
+    writeSettings(localName(settingsFile()), settings);
     return true;
   } catch (const WriteError& error) {
     dialogs_.error(QStringLiteral("Tarvelon could not save its settings:\n%1").arg(fromStd(displaySafe(error.what()))));
@@ -161,7 +171,7 @@ void DataFolderSetup::setPanelListing(TileListing listing) {
 }
 
 void DataFolderSetup::folderClicked(const QString& path) {
-  state_.demFolder = path.toStdString();
+  state_.demFolder = localName(path);
   folderChosen_ = true;
   setPanelListing(listTileFolder(state_.demFolder));
 }

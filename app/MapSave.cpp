@@ -1,5 +1,6 @@
 #include "app/MapSave.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -38,7 +39,7 @@ std::optional<ChosenMapFile> chooseMapFile(DialogHost& dialogs, const QImage& pi
   request.fileName = QString::fromStdString(defaultMapFileName(name));
   const std::optional<QString> chosen = dialogs.saveFileName(request);
   if (!chosen || chosen->isEmpty()) return std::nullopt;
-  const std::string path = chosen->toStdString();
+  const std::string path = QFile::encodeName(*chosen).toStdString();
   const std::optional<MapFormat> format = mapFormatOf(path);
   if (!format || std::find(dialog.formats.begin(), dialog.formats.end(), *format) == dialog.formats.end()) {
     dialogs.information(dialog.wrongExtension(QFileInfo(*chosen).fileName()));

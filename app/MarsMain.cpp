@@ -1,5 +1,6 @@
 #include "app/MarsMain.h"
 
+#include <QFile>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -126,7 +127,7 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   buildMenus();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
   showColouring();
-  state_.reliefShading = readViewSettings(viewSettingsFile().toStdString()).reliefShading;
+  state_.reliefShading = readViewSettings(QFile::encodeName(viewSettingsFile()).toStdString()).reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   // Nothing can be drawn until a map exists, nor any tile chosen before the
   // data folder is known.
@@ -155,7 +156,7 @@ QStringList TMainForm::helpFilePlaces() const {
 }
 
 QString TMainForm::viewSettingsFile() const {
-  return QString::fromStdString(viewSettingsPath(startDir_.toStdString()));
+  return QFile::decodeName(QByteArray::fromStdString(viewSettingsPath(QFile::encodeName(startDir_).toStdString())));
 }
 
 // ---------------------------------------------------------------------------
@@ -743,7 +744,7 @@ void TMainForm::m_reliefClick(QAction*) {
   state_.reliefShading = 1 - state_.reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   try {
-    writeViewSettings(viewSettingsFile().toStdString(), ViewSettings{state_.reliefShading});
+    writeViewSettings(QFile::encodeName(viewSettingsFile()).toStdString(), ViewSettings{state_.reliefShading});
   } catch (const WriteError& error) {
     if (!viewSettingsFailed_) {
       dialogs_.error(QStringLiteral("Tarvelon could not remember the relief shading for the next run:\n%1")

@@ -2,12 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "dem/AtomicFile.h"
 #include "dem/MessageText.h"
+#include "dem/SmallFile.h"
 #include "dem/WholeNumber.h"
 
 namespace tarvelon {
@@ -33,31 +32,37 @@ SettingsRead readSettings(const std::string& path) {
     read.problem = file + " " + problem;
     return read;
   };
-  std::error_code ec;
-  const auto status = std::filesystem::status(path, ec);
-  if (status.type() == std::filesystem::file_type::not_found) return read;
-  if (status.type() != std::filesystem::file_type::regular) return unusable("is not an ordinary file.");
-  std::ifstream in(path, std::ios::binary);
-  const int openError = errno;
-  if (!in) return unusable(std::string("cannot be read: ") + std::strerror(openError) + ".");
+  // Three lines, each with room for its CR LF, and one byte more to see
+  // that a line goes on.
+  constexpr std::size_t kReadAtMost = 3 * (kLongestSettingsLine + 2) + 1;
+  std::string bytes;
+  const SmallFileRead opened = readSmallFile(path, kReadAtMost, bytes, SmallFileLimit::Prefix);
+  switch (opened.status) {
+    case SmallFileRead::Status::Ok: break;
+    case SmallFileRead::Status::Missing: return read;
+    case SmallFileRead::Status::NotAFile:
+    case SmallFileRead::Status::TooLarge: return unusable("is not an ordinary file.");
+    case SmallFileRead::Status::Failed:
+      return unusable(std::string("cannot be read: ") + std::strerror(opened.error) + ".");
+  }
   std::vector<std::string> lines;
   std::string line;
-  for (int c = 0; lines.size() < 3;) {
-    c = in.get();
-    if (c == std::char_traits<char>::eof() || c == '\n') {
-      if (c == std::char_traits<char>::eof() && line.empty()) break;
+  for (std::size_t at = 0; lines.size() < 3; ++at) {
+    const bool end = at == bytes.size();
+    const char c = end ? '\n' : bytes[at];
+    if (c == '\n') {
+      if (end && line.empty()) break;
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      lines.push_back(std::move(line));
+      lines.push_back(withoutByteOrderMark(std::move(line)));
       line.clear();
-      if (c == std::char_traits<char>::eof()) break;
+      if (end) break;
     } else if (line.size() > kLongestSettingsLine) {  // room for the CR of a CR LF
       return unusable("has more than " + std::to_string(kLongestSettingsLine) + " characters on line " +
                       std::to_string(lines.size() + 1) + ": " + quote(line) + ".");
     } else {
-      line += static_cast<char>(c);
+      line += c;
     }
   }
-  if (in.bad()) return unusable("cannot be read.");
   if (lines.size() < 3) {
     return unusable("has " + countOf(static_cast<long long>(lines.size()), "line", "lines") +
                     " where three are needed (data folder, scheme, mode).");

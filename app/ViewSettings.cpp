@@ -1,8 +1,9 @@
 #include "app/ViewSettings.h"
 
-#include <fstream>
+#include <sstream>
 
 #include "dem/AtomicFile.h"
+#include "dem/SmallFile.h"
 
 namespace tarvelon {
 
@@ -26,10 +27,16 @@ std::string viewSettingsPath(const std::string& startDir) { return startDir + "/
 
 ViewSettings readViewSettings(const std::string& path) {
   ViewSettings settings;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return settings;
+  // Whatever the name leads to, no more than this is read.
+  std::string bytes;
+  if (readSmallFile(path, std::size_t(kMostLines) * (kLongestLine + 2), bytes, SmallFileLimit::Prefix).status !=
+      SmallFileRead::Status::Ok) {
+    return settings;
+  }
+  std::istringstream in(bytes);
   std::string line;
   for (int n = 0; n < kMostLines && std::getline(in, line); ++n) {
+    line = withoutByteOrderMark(std::move(line));
     if (line.size() > kLongestLine) break;
     const auto equals = line.find('=');
     if (equals == std::string::npos) continue;

@@ -1,8 +1,10 @@
 #include "dem/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string_view>
 
 #include "dem/MessageText.h"
 
@@ -106,6 +109,53 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string baseName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The kernel's rule for links in a sticky folder anyone may write to
+// (fs.protected_symlinks): followed only when the link belongs to the
+// follower or to the folder's owner. Another user's link there could lead
+// the write to any file this user may write.
+void checkSharedFolderLink(const std::string& shown, const std::string& link, const struct stat& linkInfo) {
+  struct stat folder {};
+  if (::stat(folderOf(link).c_str(), &folder) != 0) return;
+  const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+  if (!shared || linkInfo.st_uid == ::geteuid() || linkInfo.st_uid == folder.st_uid) return;
+  throw WriteError("Cannot write " + quote(shown) + ": " + quote(link) +
+                   " is a symbolic link that another user (uid " + std::to_string(linkInfo.st_uid) +
+                   ") placed in the shared folder " + quote(folderOf(link)) +
+                   "; it is not followed. Nothing was written.");
+}
+
+// The longest temporary name's ending this process gives a file.
+std::string longestTemporarySuffix() { return ".tmp-" + std::to_string(::getpid()) + "-4294967295"; }
+
+// Refuses a name whose file or temporary file the folder cannot hold, so
+// that it fails before any work rather than at the end.
+void checkNameLength(const std::string& shown, const std::string& target) {
+  long nameMax = ::pathconf(folderOf(target).c_str(), _PC_NAME_MAX);
+  if (nameMax <= 0) nameMax = NAME_MAX;
+  const std::size_t limit = static_cast<std::size_t>(nameMax);
+  const std::size_t name = baseName(target).size();
+  const std::size_t suffix = longestTemporarySuffix().size();
+  if (name > limit) {
+    throw WriteError("Cannot write " + quote(shown) + ": its name is " + std::to_string(name) + " bytes long, more than the " +
+                     std::to_string(limit) + " bytes a name may have there. Nothing was written.");
+  }
+  if (name + suffix > limit) {
+    throw WriteError("Cannot write " + quote(shown) + ": its name is " + std::to_string(name) +
+                     " bytes long, too long for the temporary file written beside it (a name may have " +
+                     std::to_string(limit) + " bytes there): choose a name of at most " +
+                     std::to_string(limit - suffix) + " bytes. Nothing was written.");
+  }
+  if (target.size() + suffix >= PATH_MAX) {
+    throw WriteError("Cannot write " + quote(shown) + ": its path is " + std::to_string(target.size()) +
+                     " bytes long, too long to be written. Nothing was written.");
+  }
+}
+
 // `path` with its symbolic links followed to the file they lead to, which
 // need not exist.
 std::string followLinks(const std::string& path) {
@@ -113,6 +163,7 @@ std::string followLinks(const std::string& path) {
   for (int hops = 0; hops < 40; ++hops) {
     struct stat link {};
     if (::lstat(current.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return current;
+    checkSharedFolderLink(path, current, link);
     std::vector<char> target(PATH_MAX);
     const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
     if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return current;
@@ -131,10 +182,62 @@ std::string octal(mode_t mode) {
   return text;
 }
 
+// An exclusive lock on a folder while a set of files is published there,
+// so that two writers of one set take turns. A folder that cannot be
+// opened for it (no read permission) is published in without one.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& folder) : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  ~FolderLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// SIGINT, SIGTERM and SIGHUP wait while a set is published: their handler
+// would end the program between two of its steps.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int signal : kSignals) sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
+
+constexpr const char* kBackupMark = ".old-";
+
+// The process number that `text` starts with, when that process no longer
+// runs; 0 otherwise.
+pid_t deadProcess(std::string_view text) {
+  pid_t pid = 0;
+  std::size_t digits = 0;
+  for (; digits < text.size() && digits < 10 && text[digits] >= '0' && text[digits] <= '9'; ++digits) {
+    pid = pid * 10 + (text[digits] - '0');
+  }
+  if (digits == 0 || (digits < text.size() && text[digits] != '-') || pid <= 0 || pid == ::getpid()) return 0;
+  return ::kill(pid, 0) != 0 && errno == ESRCH ? pid : 0;
+}
+
 }  // namespace
 
 AtomicFile::AtomicFile(std::string path, Temporary temporary) : path_(std::move(path)) {
   target_ = followLinks(path_);
+  checkNameLength(path_, target_);
   struct stat existing {};
   const bool replacing = ::stat(target_.c_str(), &existing) == 0;
   if (replacing) {
@@ -320,6 +423,93 @@ void AtomicFile::publish() {
   committed_ = true;
   unregisterTemporary(registered_);
   temporary_.clear();
+}
+
+void AtomicFile::publishTogether(const std::vector<AtomicFile*>& files) {
+  if (files.empty()) return;
+  for (AtomicFile* file : files) file->finish(false);
+  const std::size_t count = files.size();
+  AtomicFile& main = *files.back();
+  const SignalsHeld held;
+  const FolderLock lock(folderOf(main.target_));
+
+  // What a writer of this set that died midway left: its backups go back
+  // in place when its main file never appeared, else they go; its
+  // temporary files go.
+  if (DIR* dir = ::opendir(folderOf(main.target_).c_str())) {
+    std::vector<std::pair<pid_t, std::vector<std::string>>> dead;  // backups by file, per process
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name = entry->d_name;
+      for (std::size_t i = 0; i < count; ++i) {
+        const std::string base = baseName(files[i]->target_);
+        if (name.size() <= base.size() || name.substr(0, base.size()) != base) continue;
+        const std::string_view rest = name.substr(base.size());
+        const std::string inFolder = folderOf(files[i]->target_) + "/" + std::string(name);
+        if (rest.substr(0, 5) == ".tmp-" && rest.find('-', 5) != std::string_view::npos && deadProcess(rest.substr(5))) {
+          ::unlink(inFolder.c_str());
+        } else if (rest.substr(0, 5) == kBackupMark && rest.size() > 5 &&
+                   rest.find_first_not_of("0123456789", 5) == std::string_view::npos) {
+          if (const pid_t pid = deadProcess(rest.substr(5))) {
+            auto group = std::find_if(dead.begin(), dead.end(), [&](const auto& g) { return g.first == pid; });
+            if (group == dead.end()) group = dead.insert(dead.end(), {pid, std::vector<std::string>(count)});
+            group->second[i] = inFolder;
+          }
+        }
+      }
+    }
+    ::closedir(dir);
+    for (const auto& [pid, backups] : dead) {
+      struct stat mainFile {};
+      const bool published = ::lstat(main.target_.c_str(), &mainFile) == 0;
+      for (std::size_t i = 0; i < count; ++i) {
+        if (backups[i].empty()) continue;
+        if (published) {
+          ::unlink(backups[i].c_str());
+        } else {
+          ::rename(backups[i].c_str(), files[i]->target_.c_str());
+        }
+      }
+    }
+  }
+
+  const std::string backupEnd = kBackupMark + std::to_string(::getpid());
+  std::vector<std::string> backups(count);
+  std::vector<bool> placed(count, false);
+  auto undo = [&](const std::string& message) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (placed[i]) ::unlink(files[i]->target_.c_str());
+    }
+    bool putBack = false;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!backups[i].empty()) putBack = ::rename(backups[i].c_str(), files[i]->target_.c_str()) == 0 || putBack;
+    }
+    throw WriteError(message + (putBack ? " The old files are back in place." : ""));
+  };
+  // The old files step aside, the main file first: while it is missing,
+  // the set is being replaced.
+  for (std::size_t k = 0; k < count; ++k) {
+    const std::size_t i = k == 0 ? count - 1 : k - 1;
+    AtomicFile& file = *files[i];
+    struct stat old {};
+    if (::lstat(file.target_.c_str(), &old) != 0) continue;
+    const std::string backup = file.target_ + backupEnd;
+    if (::rename(file.target_.c_str(), backup.c_str()) != 0) {
+      undo("Cannot replace " + quote(file.path_) + ": " + std::strerror(errno) + ".");
+    }
+    backups[i] = backup;
+  }
+  // The new files take their names, the main file last.
+  for (std::size_t i = 0; i < count; ++i) {
+    try {
+      files[i]->publish();
+    } catch (const WriteError& error) {
+      undo(error.what());
+    }
+    placed[i] = true;
+  }
+  for (const std::string& backup : backups) {
+    if (!backup.empty()) ::unlink(backup.c_str());
+  }
 }
 
 void AtomicFile::commit(bool sync) {

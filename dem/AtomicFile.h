@@ -19,10 +19,14 @@ class WriteError : public std::runtime_error {
 };
 
 // What replacing a file means here: a symbolic link is followed and the
-// file it leads to is replaced, the link stays; the new file keeps the old
+// file it leads to is replaced, the link stays (but in a sticky folder
+// anyone may write to, such as /tmp, only a link of this user or of the
+// folder's owner is followed, as the kernel's protected_symlinks rule
+// does; another's link is refused); the new file keeps the old
 // one's permission bits (and its owner, where the user may give it); a
 // file this user may not write, a folder or anything but an ordinary file
-// is refused before anything is written.
+// is refused before anything is written, as is a name too long for its
+// temporary name beside it.
 class AtomicFile {
  public:
   // Where the bytes wait until publish(). Unnamed: in a file with no name
@@ -60,6 +64,19 @@ class AtomicFile {
   void finish(bool sync = true);
   void publish();
 
+  // Publishes a set of finished (or unfinished) files that belong
+  // together, the main file last: a map after its world file and .prj.
+  // Holding a lock on the main file's folder, so that two writers of one
+  // set take turns, the old files of the set step aside under backup names
+  // (NAME.old-PID), the main file first; the new files then take their
+  // names, the main file last; the backups go. Whenever the main file is
+  // there, the rest of the set is its own. When a step fails, the new files
+  // go and the old ones come back, and WriteError says why. A writer killed
+  // midway leaves its backups, which the next publish of the set under the
+  // same names puts back (main file missing) or removes (main file there),
+  // along with the temporary names a dead writer left.
+  static void publishTogether(const std::vector<AtomicFile*>& files);
+
   const std::string& path() const { return path_; }
   // True while the bytes wait in a file with no name.
   bool unnamed() const { return unnamed_; }
@@ -70,6 +87,7 @@ class AtomicFile {
   void openNamed();
   bool linkAs(const std::string& name);
   void closeFile();
+  bool place(int& error);
 
   std::string path_;       // as given, for messages
   std::string target_;     // the file replaced: path_ with its links followed

@@ -1,7 +1,9 @@
 #include "dem/TileNames.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -132,6 +134,15 @@ TileListing listTileFolder(const std::string& folder) {
     unreadable.readable = false;
     unreadable.problem = std::strerror(errno);
     return unreadable;
+  }
+  // A folder that may be listed but not searched shows the names of files
+  // that cannot be opened: not a folder missing its tiles.
+  if (::faccessat(AT_FDCWD, folder.c_str(), X_OK, AT_EACCESS) != 0 && errno == EACCES) {
+    ::closedir(dir);
+    TileListing unsearchable;
+    unsearchable.readable = false;
+    unsearchable.problem = "it can be listed but not searched (no search permission), so its files cannot be opened";
+    return unsearchable;
   }
   int error = 0;
   for (;;) {

@@ -171,7 +171,7 @@ class GeoTiffEncoder : public RowEncoder {
     out_.flush();
     out_.file().finish(false);
   }
-  void publish() override { out_.file().publish(); }
+  AtomicFile& file() override { return out_.file(); }
 
  private:
   // Rows of `count` pixels' colour (blue, green, red) or grey with the

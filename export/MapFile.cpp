@@ -46,7 +46,7 @@ class BmpEncoder : public RowEncoder {
     file_.writeFileRows(firstRow, rows, data);
   }
   void finish() override { file_.finish(); }
-  void publish() override { file_.publish(); }
+  AtomicFile& file() override { return file_.file(); }
 
  private:
   BmpFile file_;
@@ -59,7 +59,7 @@ class SidecarFile {
  public:
   SidecarFile(const std::string& path, const std::string& text) : file_(path) { file_.write(text); }
   void finish() { file_.finish(false); }
-  void publish() { file_.publish(); }
+  AtomicFile& file() { return file_; }
 
  private:
   AtomicFile file_;
@@ -116,11 +116,19 @@ bool hasAlpha(const MapFileSpec& spec) {
   return spec.transparency && spec.format != MapFormat::Bmp && spec.content == RowSink::Content::Colour;
 }
 
-std::vector<std::string> sidecarPaths(const MapFileSpec& spec) {
+std::vector<Sidecar> sidecars(const MapFileSpec& spec) {
   if (!spec.georeference || spec.format == MapFormat::GeoTiff) return {};
   // GDAL takes the CRS of a PNG or BMP from NAME.aux.xml, not from the .prj.
-  return {replaceExtension(spec.path, spec.format == MapFormat::Bmp ? ".bpw" : ".pgw"),
-          replaceExtension(spec.path, ".prj"), spec.path + ".aux.xml"};
+  return {{replaceExtension(spec.path, spec.format == MapFormat::Bmp ? ".bpw" : ".pgw"),
+           worldFileText(*spec.georeference)},
+          {replaceExtension(spec.path, ".prj"), marsPrjText()},
+          {spec.path + ".aux.xml", marsAuxXmlText()}};
+}
+
+std::vector<std::string> sidecarPaths(const MapFileSpec& spec) {
+  std::vector<std::string> paths;
+  for (const Sidecar& sidecar : sidecars(spec)) paths.push_back(sidecar.path);
+  return paths;
 }
 
 std::string worldFileText(const GeoTransform& t) {
@@ -150,11 +158,8 @@ MapFile::MapFile(const MapFileSpec& spec) : spec_(spec) {
     case MapFormat::Png: encoder_ = makePngEncoder(spec); break;
     case MapFormat::GeoTiff: encoder_ = makeGeoTiffEncoder(spec); break;
   }
-  const std::vector<std::string> sidecars = sidecarPaths(spec);
-  if (!sidecars.empty()) {
-    sidecars_.push_back(std::make_unique<SidecarFile>(sidecars[0], worldFileText(*spec.georeference)));
-    sidecars_.push_back(std::make_unique<SidecarFile>(sidecars[1], marsPrjText()));
-    sidecars_.push_back(std::make_unique<SidecarFile>(sidecars[2], marsAuxXmlText()));
+  for (const Sidecar& sidecar : sidecars(spec)) {
+    sidecars_.push_back(std::make_unique<SidecarFile>(sidecar.path, sidecar.text));
   }
   rowBytes_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
   const std::size_t stride = encoder_->stride();
@@ -269,9 +274,11 @@ void MapFile::commit() {
   rethrow();
   encoder_->finish();
   for (auto& sidecar : sidecars_) sidecar->finish();
-  // The sidecars first: a map that appears has its georeference with it.
-  for (auto& sidecar : sidecars_) sidecar->publish();
-  encoder_->publish();
+  // The sidecars first: a map that appears has its own georeference with it.
+  std::vector<AtomicFile*> set;
+  for (auto& sidecar : sidecars_) set.push_back(&sidecar->file());
+  set.push_back(&encoder_->file());
+  AtomicFile::publishTogether(set);
   committed_ = true;
 }
 

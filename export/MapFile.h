@@ -21,6 +21,8 @@
 
 namespace tarvelon {
 
+class AtomicFile;
+
 enum class MapFormat { Bmp, Png, GeoTiff };
 
 // The format a file name asks for by its extension, in any case: .bmp,
@@ -52,8 +54,15 @@ bool hasAlpha(const MapFileSpec& spec);
 // naming the format's limit; empty when it can.
 std::string mapFileProblem(const MapFileSpec& spec);
 
-// Names of the files a map file comes with: its world file, .prj and
-// .aux.xml (a BMP or PNG with a georeference); none otherwise.
+// The files a map file comes with, and what they hold: its world file,
+// .prj and .aux.xml (a BMP or PNG with a georeference); none otherwise.
+// They are published with the map, before it, as one set.
+struct Sidecar {
+  std::string path;
+  std::string text;
+};
+std::vector<Sidecar> sidecars(const MapFileSpec& spec);
+// Their names.
 std::vector<std::string> sidecarPaths(const MapFileSpec& spec);
 
 // Writes a format's rows; runs on MapFile's writer thread. Each block holds
@@ -71,8 +80,8 @@ class RowEncoder {
   virtual void writeBlock(int firstRow, int rows, const std::uint8_t* data, const std::uint8_t* mask) = 0;
   // Writes what is left and closes the file, not yet in place.
   virtual void finish() = 0;
-  // Puts the finished file in place.
-  virtual void publish() = 0;
+  // The file, for MapFile to put in place with its sidecars.
+  virtual AtomicFile& file() = 0;
 };
 
 // A map file written row by row, top to bottom, through temporary files

@@ -63,7 +63,7 @@ class PngEncoder : public RowEncoder {
     out_.flush();
     out_.file().finish(false);
   }
-  void publish() override { out_.file().publish(); }
+  AtomicFile& file() override { return out_.file(); }
 
  private:
   bool start() {

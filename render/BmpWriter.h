@@ -45,6 +45,7 @@ class BmpFile {
   // commit() in two steps, for files that appear together (AtomicFile).
   void finish();
   void publish();
+  AtomicFile& file() { return *file_; }
   const std::string& path() const { return file_->path(); }
 
  private:

@@ -216,4 +216,63 @@ TEST(AtomicFile, RefusesWhatItMustNotReplace) {
 }
 
 }  // namespace
+// Another user's link in a sticky folder anyone may write to is not
+// followed; a link of this user or of the folder's owner is.
+TEST(AtomicFile, LinksOfOthersInSharedStickyFoldersAreRefused) {
+  ScratchDir dir;
+  const std::string shared = dir.file("shared");
+  std::filesystem::create_directory(shared);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  testing::writeText(dir.file("victim"), "only root may write this");
+  const std::string link = shared + "/x.bpw";
+  std::filesystem::create_symlink(dir.file("victim"), link);
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+  ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+  try {
+    AtomicFile file(link);
+    FAIL() << "followed another user's link";
+  } catch (const WriteError& error) {
+    EXPECT_NE(std::string(error.what()).find("is a symbolic link that another user (uid 65534) placed in the shared folder"),
+              std::string::npos)
+        << error.what();
+  }
+  EXPECT_EQ(testing::readText(dir.file("victim")), "only root may write this");
+  // The folder's owner's link, and this user's, are followed.
+  ASSERT_EQ(::chown(shared.c_str(), 65534, 65534), 0);
+  {
+    AtomicFile file(link);
+    file.write("owner's link");
+    file.commit();
+  }
+  EXPECT_EQ(testing::readText(dir.file("victim")), "owner's link");
+  ASSERT_EQ(::chown(shared.c_str(), 0, 0), 0);
+  ASSERT_EQ(::lchown(link.c_str(), 0, 0), 0);
+  {
+    AtomicFile file(link);
+    file.write("own link");
+    file.commit();
+  }
+  EXPECT_EQ(testing::readText(dir.file("victim")), "own link");
+  // Outside a sticky folder, any link is followed as before.
+  ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);
+  ASSERT_EQ(::lchown(link.c_str(), 65534, 65534), 0);
+  AtomicFile file(link);
+}
+
+TEST(AtomicFile, NamesTooLongForTheirTemporaryNameAreRefusedAtOnce) {
+  ScratchDir dir;
+  auto refusal = [&](std::size_t length) {
+    try {
+      AtomicFile file(dir.file(std::string(length - 4, 'n') + ".bmp"));
+    } catch (const WriteError& error) {
+      return std::string(error.what());
+    }
+    return std::string();
+  };
+  EXPECT_NE(refusal(256).find("bytes long, more than the 255 bytes a name may have there"), std::string::npos);
+  EXPECT_NE(refusal(240).find("too long for the temporary file written beside it"), std::string::npos);
+  EXPECT_EQ(refusal(200), "");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 0);
+}
+
 }  // namespace tarvelon

@@ -1,6 +1,9 @@
 // The Help menu: the about box, the sourcing note, Program Help and its
 // window, and the annotated tile map.
+#include <sys/stat.h>
+
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -244,6 +247,57 @@ class HelpMenuTest : public QObject {
     QCOMPARE(browser->source(), QUrl(QStringLiteral("chm:/pages/second.html")));
     help.homeAction()->trigger();
     QCOMPARE(browser->source(), QUrl(QStringLiteral("chm:/start.html")));
+  }
+
+  // Pages a damaged help file may hold: tables opened by stray cells
+  // dozens deep (laid out in time that doubles with each level), too many
+  // cells, a NUL. The sample's own pages pass.
+  void damagedPagesAreRefusedBeforeTheirLayout() {
+    QByteArray nested;
+    for (int level = 0; level < 50; ++level) nested += "<table border=\"1\"><tr><td>Lunae Mensa</td><td>";
+    QVERIFY(helpPageProblem(nested).contains(QStringLiteral("nests tables more than 4 deep")));
+    QByteArray deepest;
+    for (int level = 0; level < kDeepestHelpFrames; ++level) deepest += "<table><tr><td>x";
+    QCOMPARE(helpPageProblem(deepest), QString());
+    QVERIFY(helpPageProblem(deepest + "<table><tr><td>x").contains(QStringLiteral("more than 4 deep")));
+    const QByteArray row = "<tr>" + QByteArray("<td>1</td>").repeated(10) + "</tr>";
+    QCOMPARE(helpPageProblem("<table>" + row.repeated(2000) + "</table>"), QString());
+    QVERIFY(helpPageProblem("<table>" + row.repeated(2001) + "</table>").contains(QStringLiteral("more than 20000 cells")));
+    QVERIFY(helpPageProblem(QByteArray("<p>a\0b</p>", 9)).contains(QStringLiteral("no text")));
+    QVERIFY(helpPageProblem(QByteArray(kLargestHelpPage + 1, 'x')).contains(QStringLiteral("more than a help page")));
+
+    std::string error;
+    const auto sample = ChmFile::open(kSample.toStdString(), error);
+    QVERIFY(sample != nullptr);
+    for (const char* page : {"/start.html", "/pages/second.html"}) {
+      std::string bytes;
+      QVERIFY(sample->read(page, bytes, error));
+      QCOMPARE(helpPageProblem(QByteArray::fromStdString(bytes)), QString());
+    }
+  }
+
+  void anUnreadableHelpFileSaysWhy() {
+    const QString folder = QDir::tempPath() + QStringLiteral("/tarvelon-help-") + QString::number(QCoreApplication::applicationPid());
+    QVERIFY(QDir().mkpath(folder));
+    const QString locked = folder + QStringLiteral("/locked.chm");
+    QFile::remove(locked);
+    QVERIFY(QFile::copy(kSample, locked));
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                      QFile::ExeOther);
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    HelpWindow help;
+    QString problem;
+    {
+      testing::AsOrdinaryUser user;
+      QVERIFY(!help.openFile(locked, problem));
+    }
+    QCOMPARE(problem, QStringLiteral("The help file %1 cannot be read: Permission denied.").arg(locked));
+    const QString fifo = folder + QStringLiteral("/fifo.chm");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(!help.openFile(fifo, problem));
+    QCOMPARE(problem, QStringLiteral("%1 is not a file.").arg(fifo));
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(QDir(folder).removeRecursively());
   }
 
   void annotatedMapCoversTheUsersMapAndGivesItBack() {

@@ -205,10 +205,33 @@ class MainWindowTest : public QObject {
     TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
     QVERIFY(form.startUpEnded());
     QCOMPARE(dialogs.texts(Kind::Error),
-             QStringList{QStringLiteral("It appears that the location of the\nMOLA MEGDR128 files has changed\n\n"
-                                        "Restart Tarvelon\nto redefine this folder")});
+             QStringList{QStringLiteral("It appears that the location of the\nMOLA MEGDR128 files has changed\n(\"%1/gone\")\n\n"
+                                        "Restart Tarvelon\nto redefine this folder")
+                             .arg(QString::fromStdString(startDir.str()))});
     QCOMPARE(dialogs.shown.size(), size_t(1));
     QVERIFY(!std::filesystem::exists(startDir.file("megdr128.cfg")));
+  }
+
+  // A folder whose name is not UTF-8 is the folder it names, as on the
+  // command line; when it is gone, the message shows its bytes.
+  void aDataFolderNamedInAnotherEncodingIsUsed() {
+    ScratchDir startDir;
+    const std::string folder = startDir.str() + "/Mars-\xE9t\xE9";
+    std::filesystem::create_directory(folder);
+    for (const auto& name : publishedTileNames()) makeSparseFile(folder + "/" + name);
+    writeSettingsFile(startDir, folder);
+    FakeDialogs dialogs;
+    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    QVERIFY(!form.startUpEnded());
+    QCOMPARE(dialogs.texts(Kind::Error), QStringList{});
+    QVERIFY(std::filesystem::exists(startDir.file("megdr128.cfg")));
+
+    std::filesystem::remove_all(folder);
+    FakeDialogs again;
+    TestMainForm second(QString::fromStdString(startDir.str()), again);
+    QVERIFY(second.startUpEnded());
+    QVERIFY2(again.texts(Kind::Error).value(0).contains(QStringLiteral("/Mars-\\xe9t\\xe9\"")),
+             qPrintable(again.texts(Kind::Error).value(0)));
   }
 
   void unusableSettingsOrLostTilesLeadBackToThePanel() {
@@ -619,8 +642,9 @@ class MainWindowTest : public QObject {
     TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
     QVERIFY(!form.startUpEnded());
     QCOMPARE(dialogs.shown.size(), size_t(3));
-    QCOMPARE(dialogs.shown[0].text, QStringLiteral("It appears that the location of the\nMOLA MEGDR128 files has changed\n\n"
-                                                   "Restart Tarvelon\nto redefine this folder"));
+    QCOMPARE(dialogs.shown[0].text, QStringLiteral("It appears that the location of the\nMOLA MEGDR128 files has changed\n(\"%1/gone\")\n\n"
+                                                   "Restart Tarvelon\nto redefine this folder")
+                                        .arg(QString::fromStdString(startDir.str())));
     QCOMPARE(dialogs.shown[1].kind, Kind::Error);
     const QString expected = QString::fromStdString("The settings file \"" + settings + "\" could not be deleted (");
     QVERIFY2(dialogs.shown[1].text.startsWith(expected), qPrintable(dialogs.shown[1].text));

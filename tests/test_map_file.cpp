@@ -1,7 +1,10 @@
 // Map files: the streamed map against the whole raster written at once,
 // world files, the formats' limits, grey maps, elevations, failures.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -308,6 +311,83 @@ TEST(MapFile, AMapLeftUnfinishedLeavesNothing) {
     EXPECT_THROW(file.commit(), WriteError);        // 10 rows short
   }
   EXPECT_EQ(filesIn(dir), 0u);
+}
+
+// A map written over an old one, watched from the folder: the old map
+// leaves before any new file arrives, the new map arrives after its
+// sidecars, and nothing else is left.
+TEST(MapFile, AMapAppearsOnlyAfterItsSidecarsAndReplacesTheOldSetAsOne) {
+  ScratchDir dir;
+  const MapFileSpec spec{dir.file("m.png"), MapFormat::Png, 30, 20, RowSink::Content::Colour, GeoTransform{0, 0, 1, 1}};
+  const std::vector<std::string> sidecarNames = {"m.pgw", "m.prj", "m.png.aux.xml"};
+  ASSERT_EQ(sidecarPaths(spec),
+            (std::vector<std::string>{dir.file("m.pgw"), dir.file("m.prj"), dir.file("m.png.aux.xml")}));
+  writeMapFile(Raster(30, 20), spec);
+  const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, dir.str().c_str(), IN_CREATE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE), 0);
+  MapFileSpec moved = spec;
+  moved.georeference = GeoTransform{10, 5, 1, 1};
+  writeMapFile(Raster(30, 20), moved);
+  std::vector<std::pair<std::uint32_t, std::string>> events;
+  alignas(inotify_event) char buffer[8192];
+  for (ssize_t got; (got = ::read(watch, buffer, sizeof buffer)) > 0;) {
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      events.emplace_back(event->mask, event->len > 0 ? std::string(event->name) : std::string());
+      at += ssize_t(sizeof(inotify_event) + event->len);
+    }
+  }
+  ::close(watch);
+  auto first = [&](std::uint32_t mask, const std::string& name) {
+    for (std::size_t i = 0; i < events.size(); ++i) {
+      if ((events[i].first & mask) != 0 && events[i].second == name) return static_cast<long>(i);
+    }
+    return -1L;
+  };
+  const long mapLeaves = first(IN_MOVED_FROM, "m.png");
+  const long mapArrives = first(IN_CREATE | IN_MOVED_TO, "m.png");
+  ASSERT_GE(mapLeaves, 0);
+  ASSERT_GT(mapArrives, mapLeaves);
+  for (const std::string& name : sidecarNames) {
+    const long arrives = first(IN_CREATE | IN_MOVED_TO, name);
+    EXPECT_GT(arrives, mapLeaves) << name;
+    EXPECT_LT(arrives, mapArrives) << name;
+  }
+  EXPECT_EQ(testing::readText(dir.file("m.pgw")), worldFileText(*moved.georeference));
+  EXPECT_EQ(filesIn(dir), 4u);
+}
+
+// What a writer killed while publishing leaves: the old set aside under
+// its backup names, part of the new set in place. The next write of the
+// set under those names puts the old set back (its map never appeared)
+// or drops the backups (it did), and removes the dead writer's temporary
+// files.
+TEST(MapFile, AWriterKilledWhilePublishingLeavesNothingForTheNext) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = std::to_string(child);
+  ScratchDir dir;
+  const MapFileSpec spec{dir.file("m.bmp"), MapFormat::Bmp, 8, 4, RowSink::Content::Colour, GeoTransform{0, 0, 1, 1}};
+  for (bool mapPublished : {false, true}) {
+    testing::writeText(dir.file("m.bmp.old-" + dead), "old map");
+    testing::writeText(dir.file("m.bpw.old-" + dead), "old world file");
+    testing::writeText(dir.file("m.prj.old-" + dead), "old prj");
+    testing::writeText(dir.file("m.bpw"), "new world file");
+    testing::writeText(dir.file("m.bmp.tmp-" + dead + "-7"), "new map, not yet renamed");
+    if (mapPublished) testing::writeText(dir.file("m.bmp"), "new map");
+    writeMapFile(Raster(8, 4), spec);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path())) names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"m.bmp", "m.bpw", "m.prj", "m.bmp.aux.xml"})) << mapPublished;
+    EXPECT_EQ(testing::readText(dir.file("m.bpw")), worldFileText(*spec.georeference));
+  }
+  // A live writer's files are its own.
+  testing::writeText(dir.file("m.bmp.old-1"), "init's");
+  writeMapFile(Raster(8, 4), spec);
+  EXPECT_TRUE(fs::exists(dir.file("m.bmp.old-1")));
 }
 
 }  // namespace

@@ -95,6 +95,10 @@ TEST(WholeNumber, OneSignAtMostThenDigitsOnly) {
       {"-2147483649", WholeNumber::OutOfRange, 0},
       {"99999999999", WholeNumber::OutOfRange, 0},
       {"-99999999999999999999999999", WholeNumber::OutOfRange, 0},
+      // 2^64 + 10: wrapped round it would be 10.
+      {"18446744073709551626", WholeNumber::OutOfRange, 0},
+      {"-18446744073709551626", WholeNumber::OutOfRange, 0},
+      {"00000000000000000000018446744073709551626", WholeNumber::OutOfRange, 0},
   };
   for (const Case& c : cases) {
     int value = 12345;

@@ -282,6 +282,50 @@ TEST_F(RenderCli, NumbersTakeOneSignAndHugeOnesAreOutOfRange) {
   EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
+// An option given last without its value; negative numbers, -9 and below
+// among them, that are values and not options; a number past 2^64 that
+// must not wrap round to a small one.
+TEST_F(RenderCli, OptionsLastWithoutValuesAndNumbersThatLookLikeOptions) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{"tile", "3", "--data", data(), "--step"}, "--step needs a value\n"},
+      {{"area", "1", "2", "3", "4", "--data", data(), "-o"}, "-o needs a value\n"},
+      {{"tile", "3", "--data", data(), "--user-colours", "100"}, "--user-colours needs 2 values\n"},
+      {{"tile", "18446744073709551626", "--data", data()}, "the tile number \"18446744073709551626\" is out of range"},
+      {{"tile", "3", "--data", data(), "--hillshade", "--sun", "315,1e400"},
+       "the sun's altitude \"1e400\" is out of range: it must lie between 0 and 90\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = run(c.args);
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
+  for (const std::vector<std::string>& area : {std::vector<std::string>{"-95", "-40", "-40", "-60"},
+                                               std::vector<std::string>{"-10", "0", "0", "-9"}}) {
+    std::vector<std::string> args = {"area"};
+    args.insert(args.end(), area.begin(), area.end());
+    args.insert(args.end(), {"--step", "24", "--data", data(), "-o", "a.bmp"});
+    const Outcome r = run(args);
+    EXPECT_EQ(r.exitCode, 0) << area[0] << " " << area[3] << ": " << r.err;
+    EXPECT_TRUE(fs::exists(work("a.bmp")));
+    fs::remove(work("a.bmp"));
+  }
+}
+
+// Output that cannot be written is a failure, whichever command printed it.
+TEST_F(RenderCli, StandardOutputThatCannotBeWrittenFails) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"features"}, std::vector<std::string>{"--help"},
+        std::vector<std::string>{"tile", "--help"}, std::vector<std::string>{"palette"}}) {
+    const Outcome r = runCommand(toolCommand(args) + " > /dev/full");
+    EXPECT_EQ(r.exitCode, 1) << args[0] << ": " << r.err;
+    EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << args[0] << ": " << r.err;
+  }
+}
+
 TEST_F(RenderCli, MessagesQuoteUserDataShortAndVisibly) {
   // An argument of 100 kB, one with terminal controls, and a command that
   // does not exist.

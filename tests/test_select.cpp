@@ -181,6 +181,8 @@ TEST(IntegerText, LenientReadingStopsAtTheFirstMisfit) {
       {"-2147483649", IntegerStatus::OutOfRange, 0},
       {"$80000000", IntegerStatus::OutOfRange, 0},
       {"99999999999999999999999999999", IntegerStatus::OutOfRange, 0},
+      {"18446744073709551626", IntegerStatus::OutOfRange, 0},  // 2^64 + 10, not 10
+      {"$1000000000000000A", IntegerStatus::OutOfRange, 0},
       {"2147483648x", IntegerStatus::OutOfRange, 0},
       {"-2147483648x", IntegerStatus::OutOfRange, 0},  // the digits alone do not fit
   };

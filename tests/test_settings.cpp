@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "app/Settings.h"
+#include "app/ViewSettings.h"
 #include "dem/AtomicFile.h"
 #include "tests/TestFiles.h"
 
@@ -75,7 +78,7 @@ TEST(Settings, BadFilesAreSetAsideWithAReason) {
       {"/x\r\n1\r\n-2147483649\r\n", "out of range for the mode number"},
       {"\r\n1\r\n1\r\n", "no data folder"},
       // Bytes that show nothing are shown for what they are.
-      {"/x\r\n\xEF\xBB\xBF" "2\r\n1\r\n", " holds \"<BOM>2\" on line 2"},
+      {"/x\r\n2\xEF\xBB\xBF\r\n1\r\n", " holds \"2<BOM>\" on line 2"},
       {std::string("/x\r\n2\0\r\n1\r\n", 11), " holds \"2\\x00\" on line 2"},
       {"/x\r\n1\r\n3\x1b[2J\r\n", " holds \"3\\x1b[2J\" on line 3"},
   };
@@ -89,6 +92,44 @@ TEST(Settings, BadFilesAreSetAsideWithAReason) {
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
   EXPECT_EQ(readSettings(path).status, Status::Unusable);
+}
+
+TEST(Settings, ByteOrderMarksBeforeALineAreSkipped) {
+  ScratchDir dir;
+  const auto path = settingsPath(dir.str());
+  testing::writeText(path, "\xEF\xBB\xBF/x\r\n\xEF\xBB\xBF" "2\r\n\xEF\xBB\xBF" "3\r\n");
+  const auto read = readSettings(path);
+  ASSERT_EQ(read.status, Status::Ok) << read.problem;
+  EXPECT_EQ(read.settings.demFolder, "/x");
+  EXPECT_EQ(read.settings.colourScheme, 2);
+  EXPECT_EQ(read.settings.shadingMode, 3);
+  const auto viewPath = viewSettingsPath(dir.str());
+  testing::writeText(viewPath, "\xEF\xBB\xBFreliefShading=1\r\n");
+  EXPECT_EQ(readViewSettings(viewPath).reliefShading, 1);
+}
+
+// A name that leads to a FIFO or a device: start-up must neither wait for
+// a writer nor read without end.
+TEST(Settings, OnlyOrdinaryFilesAreRead) {
+  ScratchDir dir;
+  const auto path = settingsPath(dir.str());
+  const auto viewPath = viewSettingsPath(dir.str());
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(viewPath.c_str(), 0600), 0);
+  auto read = readSettings(path);
+  EXPECT_EQ(read.status, Status::Unusable);
+  EXPECT_NE(read.problem.find("is not an ordinary file."), std::string::npos) << read.problem;
+  EXPECT_EQ(readViewSettings(viewPath), ViewSettings{});
+  std::filesystem::remove(path);
+  std::filesystem::remove(viewPath);
+  std::filesystem::create_symlink("/dev/zero", path);
+  std::filesystem::create_symlink("/dev/zero", viewPath);
+  EXPECT_EQ(readSettings(path).status, Status::Unusable);
+  EXPECT_EQ(readViewSettings(viewPath), ViewSettings{});
+  // A long view settings file is read no further than its first lines.
+  std::filesystem::remove(viewPath);
+  testing::writeText(viewPath, "reliefShading=1\r\n" + std::string(2'000'000, 'x'));
+  EXPECT_EQ(readViewSettings(viewPath).reliefShading, 1);
 }
 
 TEST(Settings, AHugeLineIsQuotedShortAndReadQuickly) {

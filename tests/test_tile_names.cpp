@@ -140,6 +140,16 @@ TEST(TileNames, AFolderThatCannotBeListedSaysSo) {
   EXPECT_FALSE(listing.readable);
   EXPECT_EQ(listing.problem, "Permission denied");
   EXPECT_EQ(listing.found(), 0);
+
+  ::chmod(dir.str().c_str(), 0744);  // listed, not searched
+  {
+    testing::AsOrdinaryUser user;
+    listing = listTileFolder(dir.str());
+  }
+  ::chmod(dir.str().c_str(), 0700);
+  EXPECT_FALSE(listing.readable);
+  EXPECT_EQ(listing.problem,
+            "it can be listed but not searched (no search permission), so its files cannot be opened");
 }
 
 TEST(TileNames, PatternAndPaths) {

@@ -1,6 +1,8 @@
 #include "tools/Cli.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "dem/MessageText.h"
@@ -80,6 +82,14 @@ TileNames tileNamesOf(const std::string& folder) {
   }
   if (!notes.empty()) std::fprintf(stderr, "tarvelon-render: in the data folder %s:%s\n", quote(folder).c_str(), notes.c_str());
   return listing.tiles;
+}
+
+void flushStandardOutput() {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return;
+  const int error = errno;
+  throw CommandError(std::string("cannot write to standard output") + (error != 0 ? ": " : "") +
+                     (error != 0 ? std::strerror(error) : ""));
 }
 
 std::string besideTool(const std::string& relative) {

@@ -51,6 +51,10 @@ int parseInteger(const std::string& text, const std::string& what, int min, int 
 // are reported on standard error.
 TileNames tileNamesOf(const std::string& folder);
 
+// Flushes standard output; a CommandError that says why when what was
+// printed could not be written (a full disk, a closed pipe).
+void flushStandardOutput();
+
 // `relative` taken from the folder the running tool is in: where its
 // module and, once installed, its data are found.
 std::string besideTool(const std::string& relative);

@@ -80,7 +80,7 @@ int runFeatures(Args& args) {
     std::printf("%s\t%s\t%s\t%d\t%d\t%d\t%d\n", familyInfo(row.family).command, row.component, row.caption, row.west,
                 row.north, row.east, row.south);
   }
-  std::fflush(stdout);
+  flushStandardOutput();
   return 0;
 }
 

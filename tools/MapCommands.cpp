@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -117,12 +118,16 @@ double parseDecimal(const std::string& text, const std::string& what, double min
   const char* end = text.data() + text.size();
   if (begin != end && *begin == '+') ++begin;
   const auto result = std::from_chars(begin, end, value);
-  if (text.empty() || begin == end || result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) {
-    throw UsageError(what + " must be a number, not '" + text + "'");
+  const bool whole = !text.empty() && begin != end && result.ptr == end;
+  if (!whole || (result.ec != std::errc() && result.ec != std::errc::result_out_of_range) || std::isnan(value)) {
+    throw UsageError(what + " must be a number, not " + quote(text));
   }
-  if (value < min || value > max) {
-    throw UsageError(what + " must lie between " + std::to_string(static_cast<int>(min)) + " and " +
-                     std::to_string(static_cast<int>(max)) + ", not " + text);
+  // Beyond a double: infinite (1e400, out of range like any large number)
+  // or as good as 0 (1e-400).
+  if (result.ec == std::errc::result_out_of_range) value = std::strtod(text.c_str(), nullptr);
+  if (!std::isfinite(value) || value < min || value > max) {
+    throw UsageError(what + " " + quote(text) + " is out of range: it must lie between " +
+                     std::to_string(static_cast<int>(min)) + " and " + std::to_string(static_cast<int>(max)));
   }
   return value;
 }
@@ -380,7 +385,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
     if (!draw(state, host)) throw CommandError("nothing was drawn");
     saveWithLegend(rows.raster, geometry, state, path);
     report(host, state, width, height, path);
-    std::fflush(stdout);
+    flushStandardOutput();
     return 0;
   }
   MapFileSpec spec;
@@ -405,7 +410,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
     std::printf("placed on Mars by %s, %s and %s\n", shownPath(sidecars[0]).c_str(), shownPath(sidecars[1]).c_str(),
                 shownPath(sidecars[2]).c_str());
   }
-  std::fflush(stdout);
+  flushStandardOutput();
   return 0;
 }
 

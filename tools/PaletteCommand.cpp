@@ -1,6 +1,8 @@
 // tarvelon-render palette: the colour of every elevation, as a table that
 // other tools can read.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "dem/AtomicFile.h"
@@ -145,8 +147,11 @@ int runPalette(Args& args) {
     AtomicFile file(*output);
     file.write(text);
     file.commit();
-  } else if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0) {
-    throw CommandError("cannot write to standard output");
+  } else {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) {
+      throw CommandError(std::string("cannot write to standard output: ") + std::strerror(errno));
+    }
+    flushStandardOutput();
   }
   return 0;
 }

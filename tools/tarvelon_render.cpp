@@ -1,6 +1,8 @@
 // tarvelon-render: Tarvelon's maps and data from the command line.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -30,6 +32,17 @@ void printOverview(std::FILE* out) {
   std::fprintf(out, "\n'tarvelon-render COMMAND --help' describes a command.\n");
 }
 
+// What a command printed must reach standard output: a full disk or a
+// closed pipe is a failure, not a success with nothing shown.
+int withOutputChecked(int status) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+  const int error = errno;
+  std::fprintf(stderr, "tarvelon-render: cannot write to standard output%s%s\n", error != 0 ? ": " : "",
+               error != 0 ? std::strerror(error) : "");
+  return status == 0 ? 1 : status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,7 +52,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> words(argv + 1, argv + argc);
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     printOverview(words.empty() ? stderr : stdout);
-    return words.empty() ? 2 : 0;
+    return withOutputChecked(words.empty() ? 2 : 0);
   }
   const Command* command = nullptr;
   for (const Command& candidate : kCommands) {
@@ -54,9 +67,9 @@ int main(int argc, char** argv) {
   try {
     if (args.flag("--help") || args.flag("-h")) {
       std::fputs(command->usage, stdout);
-      return 0;
+      return withOutputChecked(0);
     }
-    return command->run(args);
+    return withOutputChecked(command->run(args));
   } catch (const UsageError& e) {
     std::fprintf(stderr, "tarvelon-render %s: %s\n\n%s", command->name, tarvelon::displaySafe(e.what()).c_str(),
                  command->usage);

@@ -10,6 +10,8 @@
 
 #include <chm_lib.h>
 
+#include "dem/SmallFile.h"
+
 namespace tarvelon {
 
 namespace {
@@ -237,34 +239,29 @@ ChmFile::~ChmFile() {
 }
 
 std::unique_ptr<ChmFile> ChmFile::open(const std::string& path, std::string& error) {
-  std::error_code failed;
-  const auto status = std::filesystem::status(path, failed);
-  if (failed || !std::filesystem::exists(status)) {
-    error = "The help file " + path + " does not exist.";
-    return nullptr;
-  }
-  if (!std::filesystem::is_regular_file(status)) {
-    error = path + " is not a file.";
-    return nullptr;
-  }
-  const auto size = std::filesystem::file_size(path, failed);
-  if (failed) {
-    error = "The help file " + path + " cannot be read: " + failed.message() + ".";
-    return nullptr;
-  }
-  if (size == 0) {
-    error = "The help file " + path + " is empty.";
-    return nullptr;
-  }
-  if (size > kMaxHelpFileBytes) {
-    error = "The help file " + path + " is too large to be a help file (" + std::to_string(size) + " bytes).";
-    return nullptr;
-  }
   {
-    std::ifstream in(path, std::ios::binary);
-    std::string whole(static_cast<std::size_t>(size), '\0');
-    if (!in.read(whole.data(), std::streamsize(size)) || in.gcount() != std::streamsize(size)) {
-      error = "The help file " + path + " cannot be read.";
+    // Read whole before chmlib sees it: only an ordinary file, up to the
+    // limit, and checked on the one descriptor.
+    std::string whole;
+    const SmallFileRead read = readSmallFile(path, kMaxHelpFileBytes, whole);
+    switch (read.status) {
+      case SmallFileRead::Status::Ok: break;
+      case SmallFileRead::Status::Missing:
+        error = "The help file " + path + " does not exist.";
+        return nullptr;
+      case SmallFileRead::Status::NotAFile:
+        error = path + " is not a file.";
+        return nullptr;
+      case SmallFileRead::Status::TooLarge:
+        error = "The help file " + path + " is too large to be a help file (" + std::to_string(read.size) +
+                " bytes).";
+        return nullptr;
+      case SmallFileRead::Status::Failed:
+        error = "The help file " + path + " cannot be read: " + std::strerror(read.error) + ".";
+        return nullptr;
+    }
+    if (whole.empty()) {
+      error = "The help file " + path + " is empty.";
       return nullptr;
     }
     if (whole.compare(0, 4, "ITSF") != 0) {

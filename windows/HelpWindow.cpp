@@ -7,8 +7,11 @@
 #include <QHeaderView>
 #include <QSplitter>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <algorithm>
 #include <vector>
 
 namespace tarvelon {
@@ -23,7 +26,38 @@ QString notFoundPage(const QString& problem) {
       .arg(problem.toHtmlEscaped());
 }
 
+// The deepest nesting of frames (tables among them) under `frame`, and the
+// cells of its tables, counted until either passes its limit.
+void measureFrames(QTextFrame* frame, int depth, int& deepest, qsizetype& cells) {
+  deepest = std::max(deepest, depth);
+  if (auto* table = qobject_cast<QTextTable*>(frame)) cells += qsizetype(table->rows()) * table->columns();
+  if (deepest > kDeepestHelpFrames || cells > kMostHelpTableCells) return;
+  for (QTextFrame* child : frame->childFrames()) measureFrames(child, depth + 1, deepest, cells);
+}
+
 }  // namespace
+
+QString helpPageProblem(const QByteArray& page) {
+  if (page.size() > kLargestHelpPage) {
+    return QStringLiteral("The page holds %1 bytes, more than a help page may hold; the help file is damaged.")
+        .arg(page.size());
+  }
+  if (page.contains('\0')) return QStringLiteral("The page holds bytes that are no text; the help file is damaged.");
+  // Read, not laid out: reading takes time in proportion to the page.
+  QTextDocument document;
+  document.setHtml(QString::fromUtf8(page));
+  int deepest = 0;
+  qsizetype cells = 0;
+  measureFrames(document.rootFrame(), 0, deepest, cells);
+  if (deepest > kDeepestHelpFrames) {
+    return QStringLiteral("The page nests tables more than %1 deep; the help file is damaged.").arg(kDeepestHelpFrames);
+  }
+  if (cells > kMostHelpTableCells) {
+    return QStringLiteral("The page's tables hold more than %1 cells; the help file is damaged.")
+        .arg(kMostHelpTableCells);
+  }
+  return {};
+}
 
 QStringList helpFilePlaces(const QStringList& folders) {
   QStringList places;
@@ -80,8 +114,13 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
   if (!file_->read(url.path().toStdString(), bytes, problem)) {
     return page ? QVariant(notFoundPage(QString::fromStdString(problem))) : QVariant();
   }
-  if (type == QTextDocument::ImageResource) return QByteArray(bytes.data(), qsizetype(bytes.size()));
-  return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+  const QByteArray data(bytes.data(), qsizetype(bytes.size()));
+  if (type == QTextDocument::ImageResource) return data;
+  if (page) {
+    const QString refused = helpPageProblem(data);
+    if (!refused.isEmpty()) return notFoundPage(refused);
+  }
+  return QString::fromUtf8(data);
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QMainWindow(parent) {

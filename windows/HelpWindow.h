@@ -25,6 +25,20 @@ QStringList helpFilePlaces(const QStringList& folders);
 // The first of `places` that exists, or an empty text.
 QString findHelpFile(const QStringList& places);
 
+// Why a page of a help file is not shown, or an empty text. The text
+// layout lays out a table inside a table again on every pass over the
+// outer one, so its time doubles with each level of nesting: a damaged page
+// whose stray cells open tables dozens deep would hold the window for
+// hours. The limits keep the worst page that passes to about a second
+// of layout; the help's own pages nest one table and hold 1500 cells at
+// most. A page that nests tables or frames more than kDeepestHelpFrames
+// deep, holds more than kMostHelpTableCells cells or more than
+// kLargestHelpPage bytes, or holds a NUL, is refused.
+inline constexpr int kDeepestHelpFrames = 4;
+inline constexpr qsizetype kMostHelpTableCells = 20000;
+inline constexpr qsizetype kLargestHelpPage = qsizetype(1) << 20;
+QString helpPageProblem(const QByteArray& page);
+
 // Pages are addressed as chm:/page.html inside the open file.
 QUrl helpUrl(const std::string& objectPath);
 
