@@ -8,6 +8,8 @@
 
 #include <csignal>
 #include <filesystem>
+#include <cstring>
+#include <map>
 #include <set>
 
 #include "dem/TileFile.h"
@@ -193,6 +195,77 @@ TEST(WorldFile, IsExactForTheMapsCornersAndStep) {
   EXPECT_EQ(mapFormatOf("x.tiff"), MapFormat::GeoTiff);
   EXPECT_EQ(mapFormatOf("x.jpg"), std::nullopt);
   EXPECT_EQ(mapFormatOf("bmp"), std::nullopt);
+}
+
+// The GeoTIFF tags of a little-endian classic TIFF, read from its first
+// directory byte by byte: tag -> its values' bytes.
+std::map<int, std::string> tiffTags(const std::string& file) {
+  auto u16 = [&](std::size_t at) { return int(std::uint8_t(file[at])) | int(std::uint8_t(file[at + 1])) << 8; };
+  auto u32 = [&](std::size_t at) { return std::uint32_t(u16(at)) | std::uint32_t(u16(at + 2)) << 16; };
+  std::map<int, std::string> tags;
+  if (file.size() < 8 || file.compare(0, 4, std::string("II*\0", 4)) != 0) return tags;
+  const std::size_t directory = u32(4);
+  const int entries = u16(directory);
+  for (int i = 0; i < entries; ++i) {
+    const std::size_t entry = directory + 2 + 12 * std::size_t(i);
+    const int type = u16(entry + 2);
+    const std::size_t count = u32(entry + 4);
+    const std::size_t size = count * (type == 3 ? 2 : type == 4 ? 4 : type == 12 ? 8 : 1);
+    const std::size_t at = size <= 4 ? entry + 8 : u32(entry + 8);
+    tags[u16(entry)] = file.substr(at, size);
+  }
+  return tags;
+}
+
+template <typename T>
+std::vector<T> valuesOf(const std::string& bytes) {
+  std::vector<T> values(bytes.size() / sizeof(T));
+  std::memcpy(values.data(), bytes.data(), values.size() * sizeof(T));
+  return values;
+}
+
+TEST(GeoTiff, KeysPlaceThePixelsOnANamedMarsSphere) {
+  ScratchDir dir;
+  const MapGeometry arcadia = MapGeometry::ofArea(layoutArea({160, 54, 220, 20}, 10), 10);
+  const GeoTransform t = arcadia.transform();
+  for (RowSink::Content content : {RowSink::Content::Colour, RowSink::Content::Elevation}) {
+    MapFile file({dir.file("a.tif"), MapFormat::GeoTiff, arcadia.width(), arcadia.height(), content, t});
+    for (int y = 0; y < arcadia.height(); ++y) {
+      std::memset(file.rowBuffer(y), 0, std::size_t(arcadia.width()) * RowSink::bytesPerPixel(content));
+      file.rowDone(y);
+    }
+    file.commit();
+    const auto tags = tiffTags(testing::readText(dir.file("a.tif")));
+    // Pixel scale and the tie point of pixel (0, 0)'s corner: half a pixel
+    // west and north of the centre of its sample, tile 3's column 8959 on
+    // line 4352.
+    EXPECT_EQ(valuesOf<double>(tags.at(33550)), (std::vector<double>{10.0 / 128, 10.0 / 128, 0}));
+    const std::vector<double> tie = valuesOf<double>(tags.at(33922));
+    ASSERT_EQ(tie.size(), 6u);
+    EXPECT_DOUBLE_EQ(tie[3], 90 + 8959.5 / 128 - 5.0 / 128);
+    EXPECT_DOUBLE_EQ(tie[4], 88 - 4352.5 / 128 + 5.0 / 128);
+    // Geographic, pixels are areas, user-defined CRS, datum and ellipsoid
+    // named by the citation, degrees, the sphere's axes.
+    const std::vector<std::uint16_t> keys = valuesOf<std::uint16_t>(tags.at(34735));
+    std::map<int, std::vector<std::uint16_t>> key;
+    for (std::size_t k = 4; k + 3 < keys.size(); k += 4) key[keys[k]] = {keys[k + 1], keys[k + 2], keys[k + 3]};
+    EXPECT_EQ(key.at(1024)[2], 2);
+    EXPECT_EQ(key.at(1025)[2], 1);
+    EXPECT_EQ(key.at(2048)[2], 32767);
+    EXPECT_EQ(key.at(2050)[2], 32767);
+    EXPECT_EQ(key.at(2054)[2], 9102);
+    const std::vector<double> doubles = valuesOf<double>(tags.at(34736));
+    EXPECT_EQ(doubles.at(key.at(2057)[2]), 3396190.0);
+    EXPECT_EQ(doubles.at(key.at(2058)[2]), 3396190.0);
+    const std::string citation = tags.at(34737).substr(key.at(2049)[2], key.at(2049)[1]);
+    EXPECT_EQ(citation.rfind("GCS Name = Mars_2000_(Sphere)|Datum = Mars_2000_(Sphere)|Ellipsoid = Mars_2000_(Sphere)|", 0),
+              0u)
+        << citation;
+    // Elevations say their nodata value; colour has an alpha channel only
+    // when asked to.
+    EXPECT_EQ(tags.count(42113), content == RowSink::Content::Elevation ? 1u : 0u);
+    EXPECT_EQ(valuesOf<std::uint16_t>(tags.at(277)), (std::vector<std::uint16_t>{std::uint16_t(content == RowSink::Content::Colour ? 3 : 1)}));
+  }
 }
 
 TEST(MapFile, RefusesWhatItsFormatCannotHoldBeforeMakingAnyFile) {

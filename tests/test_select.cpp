@@ -121,6 +121,42 @@ TEST(Gazetteer, RectanglesStayWithinTheirStatedLimits) {
   EXPECT_EQ(smallest, (std::vector<std::string>{"Aromatum Chaos", "Victoria", "Mars Pathfinder", "Tyras Vallis"}));
 }
 
+TEST(Gazetteer, RectanglesHoldTheirFeaturesAndStayAsPublished) {
+  // The centres the IAU gives for some of the features (planetocentric,
+  // east-positive): each one's rectangle holds its centre.
+  struct Centre {
+    const char* caption;
+    double latitude;
+    double longitude;
+  };
+  const Centre centres[] = {{"Olympus Mons", 18.65, -133.8},  {"Gale", -5.37, 137.81},
+                            {"Victoria", -2.05, -5.5},        {"Hellas", -42.43, 70.5},
+                            {"Argyre", -49.84, -43.31},       {"Valles Marineris", -14.01, -58.59},
+                            {"Arsia Mons", -8.26, -120.09},   {"Elysium Mons", 25.02, 147.21},
+                            {"Acidalia", 49.76, -20.74},      {"Arcadia", 49.02, -171.85 + 360},
+                            {"Kasei Valles", 25.14, -62.88},  {"Utopia", 46.74, 117.52},
+                            {"Huygens", -13.88, 55.58},       {"Atlantis Chaos", -34.28, -177.31},
+                            {"Tyras Vallis", 8.33, -50.15},   {"Aromatum Chaos", -1.03, -42.97}};
+  for (const Centre& centre : centres) {
+    const auto rows = featuresNamed(centre.caption);
+    ASSERT_FALSE(rows.empty()) << centre.caption;
+    for (const FeatureRow* row : rows) {
+      EXPECT_TRUE(row->west < centre.longitude && centre.longitude < row->east && row->south < centre.latitude &&
+                  centre.latitude < row->north)
+          << centre.caption;
+    }
+  }
+  // Every rectangle as published, in menu order: a change to any one of
+  // them changes this sum.
+  std::uint64_t sum = 1469598103934665603ull;
+  for (const FeatureRow& row : featureRows()) {
+    for (int value : {row.west, row.north, row.east, row.south}) {
+      sum = (sum ^ static_cast<std::uint32_t>(value)) * 1099511628211ull;
+    }
+  }
+  EXPECT_EQ(sum, 5971589674110847172u);
+}
+
 TEST(Gazetteer, TitlesNamesAndSuggestions) {
   EXPECT_EQ(featureTitle(FeatureFamily::Craters, "Gale"), "Gale (Individual Craters)");
   EXPECT_EQ(featureTitle(FeatureFamily::Valleys, "Aram Chaos"), "Aram Chaos (Channels and Valleys)");
