@@ -56,6 +56,8 @@ void MapImage::showRows(const Raster& raster, int firstRow, int endRow) {
     mask_.clear();
     if (picture_.isNull()) return;  // out of memory: nothing to show
     picture_.fill(Qt::white);
+    // The white rows show no sample until the raster's rows come.
+    if (!raster.mask.empty()) mask_.assign(std::size_t(raster.width) * std::size_t(raster.height), 0);
     update();
   }
   firstRow = std::max(firstRow, 0);

@@ -23,10 +23,11 @@ struct Raster {
   std::size_t rowBytes() const { return std::size_t(width) * 3; }
   std::uint8_t* row(int y) { return pixels.data() + std::size_t(y) * rowBytes(); }
   const std::uint8_t* row(int y) const { return pixels.data() + std::size_t(y) * rowBytes(); }
-  // Row y of the mask, which is made (every pixel showing a sample) the
-  // first time it is asked for.
+  // Row y of the mask, which is made the first time it is asked for, with
+  // no pixel showing a sample: a renderer marks each row it draws, so that
+  // rows a stopped draw never reached show none.
   std::uint8_t* maskRow(int y) {
-    if (mask.empty()) mask.assign(std::size_t(width) * std::size_t(height), 255);
+    if (mask.empty()) mask.assign(std::size_t(width) * std::size_t(height), 0);
     return mask.data() + std::size_t(y) * std::size_t(width);
   }
   const std::uint8_t* maskRow(int y) const {

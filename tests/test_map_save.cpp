@@ -123,6 +123,45 @@ class MapSaveTest : public QObject {
     QCOMPARE(filesIn(out), files);
   }
 
+  void aSavedPngIsTransparentWhereNoSampleLiesAndABitmapIsAsShown() {
+    auto s = start();
+    TestMainForm& form = *s->form;
+    ScratchDir out;
+    act(form, "m_tile00")->trigger();  // 480 x 235: row 234 is never drawn
+    saveAs(*s, "m_SaveMap", out.file("t.png"));
+    const QImage png(QString::fromStdString(out.file("t.png")));
+    QVERIFY(png.hasAlphaChannel());
+    QCOMPARE(qAlpha(png.pixel(5, 0)), 255);
+    QCOMPARE(qAlpha(png.pixel(5, 233)), 255);
+    QCOMPARE(qAlpha(png.pixel(5, 234)), 0);
+    QCOMPARE(png.pixel(5, 0), expectedColour(1, 1000));
+    // The bitmap is the picture on screen: the last row repeats the one
+    // above it.
+    saveAs(*s, "m_SaveMap", out.file("t.bmp"));
+    const QImage bmp(QString::fromStdString(out.file("t.bmp")));
+    QVERIFY(!bmp.hasAlphaChannel());
+    QCOMPARE(bmp.pixel(5, 234), bmp.pixel(5, 233));
+
+    // Covered by the annotated tile map, the user's map keeps its holes.
+    act(form, "m_h003")->trigger();
+    saveAs(*s, "m_SaveMap", out.file("covered.png"));
+    QCOMPARE(qAlpha(QImage(QString::fromStdString(out.file("covered.png"))).pixel(5, 234)), 0);
+    act(form, "m_h003")->trigger();
+
+    // A stopped draw: the rows it never reached show no sample.
+    form.eventCalls = 0;
+    form.duringDraw = [&](int call) {
+      if (call == 3) act(form, "m_terminate")->trigger();
+    };
+    act(form, "m_tile01")->trigger();
+    form.duringDraw = nullptr;
+    saveAs(*s, "m_SaveMap", out.file("stopped.png"), 1);
+    const QImage stopped(QString::fromStdString(out.file("stopped.png")));
+    QCOMPARE(qAlpha(stopped.pixel(5, 0)), 255);
+    QCOMPARE(stopped.pixel(5, 0), expectedColour(1, 2000));
+    QCOMPARE(qAlpha(stopped.pixel(5, 100)), 0);
+  }
+
   void theAnnotatedMapCoversTheUsersMapWithoutLosingItsPlace() {
     auto s = start();
     TestMainForm& form = *s->form;

@@ -52,7 +52,8 @@ namespace {
   "                    size in samples to the power 0.6, 1 at --step 1, 4 at 10)\n"                  \
   "  --shade-only      the relief shading alone, as an 8-bit grey map\n"                             \
   "  --elevation       the samples themselves (metres) as a 16-bit signed GeoTIFF;\n"                \
-  "                    samples outside -8200 .. 21250 m are nodata (-32768)\n"                       \
+  "                    samples outside -8200 .. 21250 m and pixels with no sample\n"                 \
+  "                    behind them are nodata (-32768)\n"                                            \
   "  --data DIR        folder holding the sixteen MEGDR128 tiles (megt*.img); default: the\n"        \
   "                    folder named in megdr128.cfg in the current folder\n"                         \
   "  --legend          the map framed with its title, latitudes and longitudes, a colour\n"          \
@@ -60,9 +61,11 @@ namespace {
   "                    the data's credit, as a .bmp or .png picture (no world file); the\n"          \
   "                    map is then held in memory, up to 500 million pixels\n"                       \
   "  -o FILE           the map file: .bmp (Windows bitmap, up to 4 GB), .png or .tif\n"              \
-  "                    (GeoTIFF). A BMP or PNG gets a world file (.bpw, .pgw) and a .prj\n"          \
-  "                    beside it; all three place the map in longitude and latitude on\n"            \
-  "                    the Mars 2000 sphere. The map is written as it is drawn.\n"
+  "                    (GeoTIFF). A BMP or PNG gets a world file (.bpw, .pgw), a .prj and\n"         \
+  "                    a NAME.aux.xml beside it, which place the map in longitude and\n"            \
+  "                    latitude on the Mars 2000 sphere (ESRI:104971); a GeoTIFF holds\n"           \
+  "                    the same. A colour PNG or GeoTIFF is transparent where no sample\n"          \
+  "                    lies behind a pixel. The map is written as it is drawn.\n"
 
 }  // namespace
 
