@@ -106,6 +106,11 @@ void writeSettings(const std::string& path, const Settings& settings) {
     throw WriteError(cannot + "the folder name " + quote(settings.demFolder) +
                      " holds a line break, which the settings file cannot store.");
   }
+  // Nor a name that starts as a byte order mark does: the reader skips one.
+  if (withoutByteOrderMark(settings.demFolder).size() != settings.demFolder.size()) {
+    throw WriteError(cannot + "the folder name " + quote(settings.demFolder) +
+                     " starts with a byte order mark, which the settings file cannot store.");
+  }
   AtomicFile file(path);
   file.write(settings.demFolder + "\r\n" + std::to_string(settings.colourScheme) + "\r\n" +
              std::to_string(settings.shadingMode) + "\r\n");

@@ -106,6 +106,15 @@ TEST(Settings, ByteOrderMarksBeforeALineAreSkipped) {
   const auto viewPath = viewSettingsPath(dir.str());
   testing::writeText(viewPath, "\xEF\xBB\xBFreliefShading=1\r\n");
   EXPECT_EQ(readViewSettings(viewPath).reliefShading, 1);
+  // A folder name that starts as a mark would not read back: not written,
+  // and the old file stays.
+  try {
+    writeSettings(path, Settings{"\xEF\xBB\xBF/y", 1, 1});
+    ADD_FAILURE() << "written";
+  } catch (const WriteError& error) {
+    EXPECT_NE(std::string(error.what()).find("byte order mark"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(readSettings(path).settings.demFolder, "/x");
 }
 
 // A name that leads to a FIFO or a device: start-up must neither wait for
