@@ -6,12 +6,14 @@
 
 #include "app/MarsMain.h"
 #include "app/QtDialogHost.h"
+#include "render/BlankRaster.h"
 #include "select/LocMap.h"
 #include "windows/KeyMain.h"
 #include "windows/Stretch.h"
 #include "windows/about.h"
 
 int main(int argc, char** argv) {
+  tarvelon::reuseRasterMemory();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarvelon"));
   QApplication::setWindowIcon(tarvelon::TMainForm::programIcon());

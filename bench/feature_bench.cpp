@@ -21,11 +21,13 @@
 #include "app/MapImage.h"
 #include "app/MarsMain.h"
 #include "bench/WindowBench.h"
+#include "render/BlankRaster.h"
 
 using tarvelon::bench::median;
 using tarvelon::bench::PrintingDialogs;
 
 int main(int argc, char** argv) {
+  tarvelon::reuseRasterMemory();  // as the program does
   QApplication app(argc, argv);
   const QStringList args = QApplication::arguments();
   if (args.size() < 2) {

@@ -181,15 +181,22 @@ class GeoTiffEncoder : public RowEncoder {
     const bool colour = spec_.content == RowSink::Content::Colour;
     scratch_.resize(pixels * (colour ? 4 : 2));
     std::uint8_t* to = scratch_.data();
-    for (std::size_t i = 0; i < pixels; ++i) {
-      if (colour) {
-        *to++ = strip[3 * i + 2];
-        *to++ = strip[3 * i + 1];
-        *to++ = strip[3 * i];
-      } else {
-        *to++ = strip[i];
+    if (mask == nullptr) {
+      fullMask_.assign(pixels, 255);
+      mask = fullMask_.data();
+    }
+    if (colour) {
+      for (std::size_t i = 0; i < pixels; ++i, to += 4, strip += 3) {
+        to[0] = strip[2];
+        to[1] = strip[1];
+        to[2] = strip[0];
+        to[3] = mask[i];
       }
-      *to++ = mask != nullptr ? mask[i] : 255;
+    } else {
+      for (std::size_t i = 0; i < pixels; ++i, to += 2) {
+        to[0] = strip[i];
+        to[1] = mask[i];
+      }
     }
   }
 
@@ -282,6 +289,7 @@ class GeoTiffEncoder : public RowEncoder {
   int rowsPerStrip_ = 1;
   std::int64_t position_ = 0;
   std::vector<std::uint8_t> scratch_;
+  std::vector<std::uint8_t> fullMask_;  // for rows that come without a mask
   std::string writeProblem_;
 };
 

@@ -38,16 +38,18 @@ class PngEncoder : public RowEncoder {
   void writeBlock(int, int rows, const std::uint8_t* data, const std::uint8_t* mask) override {
     if (alpha_ && mask != nullptr) {
       // Each row with its alpha after every pixel's colour, one at a time.
-      const int bytes = RowSink::bytesPerPixel(spec_.content);
+      // Colour maps only: blue, green, red, alpha.
       const std::size_t width = std::size_t(spec_.width);
       png_bytep row = withAlpha_.data();
       for (int i = 0; i < rows; ++i) {
         const std::uint8_t* from = data + std::size_t(i) * stride_;
         const std::uint8_t* alpha = mask + std::size_t(i) * width;
         std::uint8_t* to = withAlpha_.data();
-        for (std::size_t x = 0; x < width; ++x) {
-          for (int b = 0; b < bytes; ++b) *to++ = *from++;
-          *to++ = alpha[x];
+        for (std::size_t x = 0; x < width; ++x, to += 4, from += 3) {
+          to[0] = from[0];
+          to[1] = from[1];
+          to[2] = from[2];
+          to[3] = alpha[x];
         }
         if (!writeRows(&row, 1)) fail();
       }

@@ -152,26 +152,24 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
   if (!lit_ && content_ == RowSink::Content::Colour) {
     // Straight from the line into the row: no copy of the samples.
     std::uint8_t* out = y < height_ ? target.row(y) : nullptr;
+    std::uint8_t* mask = out != nullptr ? target.mask(y) : nullptr;
     int x = 0;
     for (int r = 0; r < runCount; ++r) {
       const int stored = out != nullptr ? std::clamp(width_ - x, 0, runs[r].count) : 0;
       std::uint8_t* into = stored > 0 ? out + std::ptrdiff_t(3) * x : nullptr;
-      progress.colour = step == 1 ? colourLine(runs[r].first, runs[r].count, colours, into, stored, progress.colour)
-                                  : colourRun(runs[r].first, runs[r].count, step, colours, into, stored,
-                                              progress.colour);
+      std::uint8_t* maskInto = stored > 0 && mask != nullptr ? mask + x : nullptr;
+      if (step == 1) {
+        progress.colour = colourLine(runs[r].first, runs[r].count, colours, into, stored, progress.colour);
+        if (maskInto != nullptr) maskRun(runs[r].first, stored, 1, maskInto);
+      } else {
+        // The colour loop marks the mask as it goes.
+        progress.colour =
+            colourRun(runs[r].first, runs[r].count, step, colours, into, stored, progress.colour, maskInto);
+      }
       x += runs[r].count;
     }
     added_ = y + 1;
     if (out == nullptr) return;
-    std::uint8_t* mask = target.mask(y);
-    if (mask != nullptr) {
-      int at = 0;
-      for (int r = 0; r < runCount && at < width_; ++r) {
-        const int stored = std::min(width_ - at, runs[r].count);
-        maskRun(runs[r].first, stored, step, mask + at);
-        at += stored;
-      }
-    }
     fillRight(out, mask, x, width_, content_);
     keepIfLast(y, out);
     target.done(y);

@@ -78,9 +78,11 @@ inline void trackAltitudes(const std::uint8_t* first, int count, int step, int& 
 // a sample that colours nothing) starting from `colour`, the colour in
 // force; returns the colour in force after the run. The first `stored`
 // samples are written to `out`, 3 bytes each (blue, green, red); the rest
-// only carry their colour on.
+// only carry their colour on. With `mask`, each stored sample's byte there
+// says whether it has a colour of its own: 255, or 0 for a sample outside
+// -8200 .. 21250 m.
 inline std::uint32_t colourRun(const std::uint8_t* first, int count, int step, const std::uint32_t* colours,
-                               std::uint8_t* out, int stored, std::uint32_t colour) {
+                               std::uint8_t* out, int stored, std::uint32_t colour, std::uint8_t* mask = nullptr) {
   const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
   int n = 0;
   // All but the last stored pixel are written 4 bytes at a time; the spare
@@ -91,6 +93,7 @@ inline std::uint32_t colourRun(const std::uint8_t* first, int count, int step, c
     colour = entry != 0 ? entry : colour;
     const std::uint32_t bgr = colour;  // little-endian: blue, green, red, flag
     std::memcpy(out + 3 * std::ptrdiff_t(n), &bgr, 4);
+    if (mask != nullptr) mask[n] = entry != 0 ? 255 : 0;
   }
   for (; n < count; ++n) {
     const std::uint32_t entry = colours[sampleIndex(first + n * stride)];
@@ -100,6 +103,7 @@ inline std::uint32_t colourRun(const std::uint8_t* first, int count, int step, c
       p[0] = static_cast<std::uint8_t>(colour);
       p[1] = static_cast<std::uint8_t>(colour >> 8);
       p[2] = static_cast<std::uint8_t>(colour >> 16);
+      if (mask != nullptr) mask[n] = entry != 0 ? 255 : 0;
     }
   }
   return colour;

@@ -826,6 +826,16 @@ TEST_F(RenderCliMaps, PixelsWithNoSampleAreNodataOrTransparentNeverCopies) {
       EXPECT_EQ(std::memcmp(png->row(y) + 3 * x, png->row(std::min(y, 233)) + 3 * (x == 2 ? 1 : x), 3), 0);
     }
   }
+  // At 100 % too, where a row's colours come sixteen samples at a time.
+  ASSERT_EQ(run({"area", "0", "44", "1", "43", "--step", "1", "--data", data(), "-o", "full.png"}).exitCode, 0);
+  const auto full = testing::readPng(work("full.png"));
+  ASSERT_TRUE(full);
+  ASSERT_EQ(full->alpha.size(), std::size_t(127) * 128);
+  for (int x = 0; x < 127; ++x) {
+    ASSERT_EQ(full->alpha[std::size_t(x)], x == 48 ? 0 : 255) << x;
+    ASSERT_EQ(full->alpha[127 + std::size_t(x)], 255) << x;
+  }
+
   // gdaldem, with Tarvelon's palette, colours the elevations as the map and
   // leaves the same holes.
   ASSERT_EQ(run({"palette", "--format", "gdal", "-o", "p.txt"}).exitCode, 0);
