@@ -146,8 +146,7 @@ class GeoTiffEncoder : public RowEncoder {
       const std::uint8_t* strip = data + std::size_t(done) * stride_;
       const std::size_t bytes = std::size_t(count) * fileStride_;
       if (alpha_) {
-        const std::uint8_t* alpha = mask != nullptr ? mask + std::size_t(done) * std::size_t(spec_.width) : nullptr;
-        withAlpha(strip, alpha, count);
+        withAlpha(strip, mask + std::size_t(done) * std::size_t(spec_.width), count);
       } else {
         scratch_.assign(strip, strip + bytes);
         prepare(scratch_.data(), count);
@@ -174,29 +173,17 @@ class GeoTiffEncoder : public RowEncoder {
   AtomicFile& file() override { return out_.file(); }
 
  private:
-  // Rows of `count` pixels' colour (blue, green, red) or grey with the
-  // mask's alpha after each, into scratch_.
+  // Colour rows (blue, green, red) as red, green, blue with the mask's
+  // alpha after each pixel, into scratch_.
   void withAlpha(const std::uint8_t* strip, const std::uint8_t* mask, int rows) {
     const std::size_t pixels = std::size_t(rows) * std::size_t(spec_.width);
-    const bool colour = spec_.content == RowSink::Content::Colour;
-    scratch_.resize(pixels * (colour ? 4 : 2));
+    scratch_.resize(pixels * 4);
     std::uint8_t* to = scratch_.data();
-    if (mask == nullptr) {
-      fullMask_.assign(pixels, 255);
-      mask = fullMask_.data();
-    }
-    if (colour) {
-      for (std::size_t i = 0; i < pixels; ++i, to += 4, strip += 3) {
-        to[0] = strip[2];
-        to[1] = strip[1];
-        to[2] = strip[0];
-        to[3] = mask[i];
-      }
-    } else {
-      for (std::size_t i = 0; i < pixels; ++i, to += 2) {
-        to[0] = strip[i];
-        to[1] = mask[i];
-      }
+    for (std::size_t i = 0; i < pixels; ++i, to += 4, strip += 3) {
+      to[0] = strip[2];
+      to[1] = strip[1];
+      to[2] = strip[0];
+      to[3] = mask[i];
     }
   }
 
@@ -289,7 +276,6 @@ class GeoTiffEncoder : public RowEncoder {
   int rowsPerStrip_ = 1;
   std::int64_t position_ = 0;
   std::vector<std::uint8_t> scratch_;
-  std::vector<std::uint8_t> fullMask_;  // for rows that come without a mask
   std::string writeProblem_;
 };
 

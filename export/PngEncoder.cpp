@@ -28,7 +28,7 @@ class PngEncoder : public RowEncoder {
     }
     stride_ = std::size_t(spec.width) * RowSink::bytesPerPixel(spec.content);
     alpha_ = hasAlpha(spec);
-    if (alpha_) withAlpha_.resize(std::size_t(spec.width) * (RowSink::bytesPerPixel(spec.content) + 1));
+    if (alpha_) withAlpha_.resize(std::size_t(spec.width) * 4);  // colour maps only
     if (!start()) fail();
   }
   ~PngEncoder() override { destroy(); }
@@ -36,7 +36,7 @@ class PngEncoder : public RowEncoder {
   std::size_t stride() const override { return stride_; }
 
   void writeBlock(int, int rows, const std::uint8_t* data, const std::uint8_t* mask) override {
-    if (alpha_ && mask != nullptr) {
+    if (alpha_) {
       // Each row with its alpha after every pixel's colour, one at a time.
       // Colour maps only: blue, green, red, alpha.
       const std::size_t width = std::size_t(spec_.width);
@@ -74,8 +74,7 @@ class PngEncoder : public RowEncoder {
     // Maps are far wider than libpng's default limit of a million pixels.
     png_set_user_limits(png_, 0x7FFFFFFF, 0x7FFFFFFF);
     const bool grey = spec_.content == RowSink::Content::Light;
-    const int type = grey ? (alpha_ ? PNG_COLOR_TYPE_GRAY_ALPHA : PNG_COLOR_TYPE_GRAY)
-                          : (alpha_ ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB);
+    const int type = grey ? PNG_COLOR_TYPE_GRAY : alpha_ ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
     png_set_IHDR(png_, info_, static_cast<png_uint_32>(spec_.width), static_cast<png_uint_32>(spec_.height), 8, type,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // Relief maps are smooth along a row: the Sub filter leaves runs of

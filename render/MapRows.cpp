@@ -115,11 +115,12 @@ inline std::uint8_t shows(int elevation) {
   return elevation >= kMinElevation && elevation <= kMaxElevation ? 255 : 0;
 }
 
-// The mask of `count` samples of a big-endian run, `step` apart.
-void maskRun(const std::uint8_t* first, int count, int step, std::uint8_t* mask) {
+// The mask of `count` consecutive big-endian samples (at larger steps the
+// colour loop marks the mask itself).
+void maskLine(const std::uint8_t* first, int count, std::uint8_t* mask) {
   int n = 0;
 #if defined(__SSE2__)
-  if (step == 1) {
+  {
     // Sixteen samples at a time: swapped to the machine's order, compared
     // with both ends of the range, the results packed to bytes.
     const __m128i below = _mm_set1_epi16(static_cast<short>(kMinElevation));
@@ -137,8 +138,7 @@ void maskRun(const std::uint8_t* first, int count, int step, std::uint8_t* mask)
     }
   }
 #endif
-  const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
-  for (; n < count; ++n) mask[n] = shows(sampleValue(first + n * stride));
+  for (; n < count; ++n) mask[n] = shows(sampleValue(first + 2 * std::ptrdiff_t(n)));
 }
 
 void maskSamples(const std::int16_t* samples, int count, std::uint8_t* mask) {
@@ -160,7 +160,7 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
       std::uint8_t* maskInto = stored > 0 && mask != nullptr ? mask + x : nullptr;
       if (step == 1) {
         progress.colour = colourLine(runs[r].first, runs[r].count, colours, into, stored, progress.colour);
-        if (maskInto != nullptr) maskRun(runs[r].first, stored, 1, maskInto);
+        if (maskInto != nullptr) maskLine(runs[r].first, stored, maskInto);
       } else {
         // The colour loop marks the mask as it goes.
         progress.colour =

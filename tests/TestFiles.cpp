@@ -94,6 +94,15 @@ void makeSparseFile(const std::string& path, std::int64_t bytes) {
   ::close(fd);
 }
 
+std::array<std::string, kTileCount> makeSparseTileSet(const std::string& folder) {
+  std::array<std::string, kTileCount> names;
+  for (int t = 0; t < kTileCount; ++t) {
+    names[t] = "t" + std::to_string(t) + ".img";
+    makeSparseFile(folder + "/" + names[t]);
+  }
+  return names;
+}
+
 void writeBytes(const std::string& path, std::int64_t offset, const std::vector<std::uint8_t>& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY);
   if (fd < 0) throw std::runtime_error("cannot open " + path);

@@ -1,6 +1,7 @@
 // Scratch folders and sparse tile files for the tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -60,6 +61,9 @@ std::vector<std::string> publishedTileNames();
 // Creates a tile file of `bytes` bytes (a whole tile by default) without
 // writing its contents: the file is sparse and reads as zeros.
 void makeSparseFile(const std::string& path, std::int64_t bytes = kTileBytes);
+
+// Sixteen sparse tiles in `folder`, named t0.img .. t15.img; their names.
+std::array<std::string, kTileCount> makeSparseTileSet(const std::string& folder);
 
 // Writes the samples of line `line` of a tile file, computed by `sample`
 // from the column.

@@ -140,10 +140,7 @@ TEST(LegendLayout, ACustomAreaIsTitledWithItsBoundsAndADemoSetCreditedAsOne) {
   testing::ScratchDir data;
   MapViewState state;
   state.demFolder = data.str();
-  for (int t = 0; t < kTileCount; ++t) {
-    state.tileNames[t] = "t" + std::to_string(t) + ".img";
-    testing::makeSparseFile(data.file(state.tileNames[t]));
-  }
+  state.tileNames = testing::makeSparseTileSet(data.str());
   state.mapKind = 0;
   state.mapTitle = kCustomAreaName;
   state.areaWest = 176;  // across 180 degrees

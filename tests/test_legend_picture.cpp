@@ -25,10 +25,7 @@ TEST(LegendPicture, AFinishedTileMapIsSavedInItsLegend) {
   testing::ScratchDir data;
   MapViewState state;
   state.demFolder = data.str();
-  for (int t = 0; t < kTileCount; ++t) {
-    state.tileNames[t] = "t" + std::to_string(t) + ".img";
-    testing::makeSparseFile(data.file(state.tileNames[t]));
-  }
+  state.tileNames = testing::makeSparseTileSet(data.str());
   testing::writeTileLine(data.file("t6.img"), 48, [](int column) { return column % 2 == 0 ? -2500 : 4000; });
   state.tilePath = data.file("t6.img");
   state.mapTitle = "Tile: t6.img";
