@@ -3,7 +3,7 @@
 #include <QEvent>
 #include <QMouseEvent>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 #include "dem/TileFile.h"
 #include "dem/TileNames.h"
 #include "render/ColourFunction.h"

@@ -7,9 +7,9 @@
 
 #include "app/DialogHost.h"
 #include "app/FolderPanel.h"
-#include "app/Settings.h"
-#include "dem/AtomicFile.h"
-#include "dem/MessageText.h"
+#include "core/Settings.h"
+#include "core/AtomicFile.h"
+#include "core/MessageText.h"
 
 namespace tarvelon {
 

@@ -5,7 +5,7 @@
 
 #include "app/DialogHost.h"
 #include "windows/HelpWindow.h"
-#include "windows/JpegDecoder.h"
+#include "core/JpegDecoder.h"
 
 namespace tarvelon {
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 
 namespace tarvelon {
 

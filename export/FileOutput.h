@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 
 namespace tarvelon {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 #include "export/Encoders.h"
 #include "export/FileOutput.h"
 #include "render/ColourFunction.h"

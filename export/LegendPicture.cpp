@@ -5,7 +5,7 @@
 #include <QPainter>
 #include <memory>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "dem/TileNames.h"
 #include "export/MapFile.h"
 

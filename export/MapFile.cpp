@@ -6,8 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "dem/AtomicFile.h"
-#include "dem/MessageText.h"
+#include "core/AtomicFile.h"
+#include "core/MessageText.h"
 #include "export/Encoders.h"
 #include "render/BmpWriter.h"
 

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/Settings.h"
-#include "dem/AtomicFile.h"
+#include "core/Settings.h"
+#include "core/AtomicFile.h"
 #include "fuzz/FuzzCheck.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "dem/WholeNumber.h"
+#include "core/WholeNumber.h"
 #include "fuzz/FuzzCheck.h"
 #include "tools/Cli.h"
 

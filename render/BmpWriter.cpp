@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "dem/AtomicFile.h"
-#include "dem/MessageText.h"
+#include "core/AtomicFile.h"
+#include "core/MessageText.h"
 
 namespace tarvelon {
 

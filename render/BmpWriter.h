@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 
 #include "render/Raster.h"
 

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "tests/TestFiles.h"
 
 namespace tarvelon {

@@ -4,7 +4,7 @@
 #include <csignal>
 #include <filesystem>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "render/BmpWriter.h"
 #include "tests/TestFiles.h"
 

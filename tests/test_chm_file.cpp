@@ -7,7 +7,7 @@
 #include <map>
 
 #include "tests/TestFiles.h"
-#include "windows/ChmFile.h"
+#include "core/ChmFile.h"
 
 using namespace tarvelon;
 using namespace tarvelon::testing;

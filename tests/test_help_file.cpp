@@ -10,7 +10,7 @@
 
 #include "app/MainMenu.h"
 #include "select/Gazetteer.h"
-#include "windows/ChmFile.h"
+#include "core/ChmFile.h"
 #include "windows/HelpWindow.h"
 
 using namespace tarvelon;

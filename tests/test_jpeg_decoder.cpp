@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "windows/JpegDecoder.h"
+#include "core/JpegDecoder.h"
 
 using namespace tarvelon;
 

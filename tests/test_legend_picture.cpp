@@ -11,7 +11,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
 #include "render/TileRenderer.h"

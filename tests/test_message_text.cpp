@@ -4,8 +4,8 @@
 #include <climits>
 #include <string>
 
-#include "dem/MessageText.h"
-#include "dem/WholeNumber.h"
+#include "core/MessageText.h"
+#include "core/WholeNumber.h"
 
 namespace tarvelon {
 namespace {

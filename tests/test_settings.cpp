@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "app/Settings.h"
-#include "app/ViewSettings.h"
-#include "dem/AtomicFile.h"
+#include "core/Settings.h"
+#include "core/ViewSettings.h"
+#include "core/AtomicFile.h"
 #include "tests/TestFiles.h"
 
 namespace tarvelon {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ShownMap.h"
-#include "app/ViewSettings.h"
-#include "dem/AtomicFile.h"
+#include "core/ViewSettings.h"
+#include "core/AtomicFile.h"
 #include "dem/TileFile.h"
 #include "tests/TestFiles.h"
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "dem/MessageText.h"
-#include "dem/WholeNumber.h"
+#include "core/MessageText.h"
+#include "core/WholeNumber.h"
 
 namespace tarvelon::cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 #include "render/BmpWriter.h"
 #include "select/Gazetteer.h"
 #include "tools/Commands.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 #include "export/LegendPicture.h"
 #include "tools/LegendModule.h"
 

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "dem/DemoSet.h"
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 #include "dem/TileNames.h"
 #include "dem/TileSet.h"
 #include "tools/Commands.h"

@@ -15,9 +15,9 @@
 #include <optional>
 #include <string>
 
-#include "app/Settings.h"
-#include "dem/AtomicFile.h"
-#include "dem/MessageText.h"
+#include "core/Settings.h"
+#include "core/AtomicFile.h"
+#include "core/MessageText.h"
 #include "dem/TileNames.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"

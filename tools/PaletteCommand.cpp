@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "dem/AtomicFile.h"
-#include "dem/MessageText.h"
+#include "core/AtomicFile.h"
+#include "core/MessageText.h"
 #include "render/ColourFunction.h"
 #include "tools/Commands.h"
 

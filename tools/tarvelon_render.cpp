@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 #include "tools/Commands.h"
 
 namespace {

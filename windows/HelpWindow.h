@@ -9,7 +9,7 @@
 #include <QUrl>
 #include <memory>
 
-#include "windows/ChmFile.h"
+#include "core/ChmFile.h"
 
 class QAction;
 class QTreeWidget;

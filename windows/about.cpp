@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "windows/JpegDecoder.h"
+#include "core/JpegDecoder.h"
 #include "windows/WindowFonts.h"
 
 namespace tarvelon {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "tools/assets/Assets.h"
 #include "tools/assets/Relief.h"
 

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "select/Gazetteer.h"
 #include "tools/assets/Assets.h"
 

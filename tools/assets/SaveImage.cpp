@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 #include "tools/assets/Assets.h"
 
 namespace tarvelon::assets {

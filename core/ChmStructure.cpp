@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "windows/ChmFile.h"
+#include "core/ChmFile.h"
 
 namespace tarvelon {
 

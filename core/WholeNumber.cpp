@@ -1,4 +1,4 @@
-#include "dem/WholeNumber.h"
+#include "core/WholeNumber.h"
 
 #include <climits>
 #include <cstdint>

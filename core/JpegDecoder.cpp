@@ -1,4 +1,4 @@
-#include "windows/JpegDecoder.h"
+#include "core/JpegDecoder.h"
 
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t first

@@ -1,4 +1,4 @@
-#include "dem/AtomicFile.h"
+#include "core/AtomicFile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,7 +17,7 @@
 #include <mutex>
 #include <string_view>
 
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 
 namespace tarvelon {
 

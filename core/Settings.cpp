@@ -1,13 +1,13 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <cerrno>
 #include <cstring>
 #include <vector>
 
-#include "dem/AtomicFile.h"
-#include "dem/MessageText.h"
-#include "dem/SmallFile.h"
-#include "dem/WholeNumber.h"
+#include "core/AtomicFile.h"
+#include "core/MessageText.h"
+#include "core/SmallFile.h"
+#include "core/WholeNumber.h"
 
 namespace tarvelon {
 

@@ -1,9 +1,9 @@
-#include "app/ViewSettings.h"
+#include "core/ViewSettings.h"
 
 #include <sstream>
 
-#include "dem/AtomicFile.h"
-#include "dem/SmallFile.h"
+#include "core/AtomicFile.h"
+#include "core/SmallFile.h"
 
 namespace tarvelon {
 

@@ -1,4 +1,4 @@
-#include "windows/ChmFile.h"
+#include "core/ChmFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,7 +10,7 @@
 
 #include <chm_lib.h>
 
-#include "dem/SmallFile.h"
+#include "core/SmallFile.h"
 
 namespace tarvelon {
 

@@ -1,4 +1,4 @@
-#include "dem/SmallFile.h"
+#include "core/SmallFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "dem/MessageText.h"
+#include "core/MessageText.h"
 
 #include <vector>
 
