@@ -61,7 +61,7 @@ std::string publishedTileName(int tile) {
   static const char* const kLatitude[] = {"88n", "44n", "00n", "44s"};
   static const char* const kLongitude[] = {"180", "270", "000", "090"};
   if (tile < 0 || tile >= kTileCount) return {};
-  return std::string("megt") + kLatitude[tile / 4] + kLongitude[tile % 4] + "hb.img";
+  return std::string("megt") + kLatitude[tileRowOf(tile)] + kLongitude[tileColumnOf(tile)] + "hb.img";
 }
 
 int tileOfName(std::string_view name) {

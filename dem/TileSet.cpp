@@ -3,8 +3,8 @@
 namespace tarvelon {
 
 TileBox tileBox(int t) {
-  const int row = t / 4;
-  const int column = t % 4;
+  const int row = tileRowOf(t);
+  const int column = tileColumnOf(t);
   return TileBox{-180 + 90 * column, -90 + 90 * column, 88 - 44 * row, 44 - 44 * row};
 }
 
@@ -19,8 +19,8 @@ int tileAt(int longitude, int latitude, TileBox& box) {
   return kNoTile;
 }
 
-int eastNeighbour(int t) { return (t / 4) * 4 + (t % 4 + 1) % 4; }
+int eastNeighbour(int t) { return tileNumber(tileRowOf(t), tileColumnOf(t) + 1); }
 
-int southNeighbour(int t) { return t < 12 ? t + 4 : -1; }
+int southNeighbour(int t) { return tileRowOf(t) + 1 < kTileRows ? t + kTileColumns : -1; }
 
 }  // namespace tarvelon

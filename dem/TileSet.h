@@ -7,6 +7,8 @@
 namespace tarvelon {
 
 inline constexpr int kTileCount = 16;
+inline constexpr int kTileRows = 4;     // 44 degrees each, from 88 N
+inline constexpr int kTileColumns = 4;  // 90 degrees each, from 180 W
 inline constexpr int kSamplesPerDegree = 128;
 inline constexpr int kLinesPerTile = 44 * kSamplesPerDegree;     // 5632
 inline constexpr int kSamplesPerLine = 90 * kSamplesPerDegree;   // 11520
@@ -25,6 +27,12 @@ struct TileBox {
   int tileNorth = 0;
   int tileSouth = 0;
 };
+
+// Row of tile t from the north and column from 180 W, and the tile at a
+// row and column; a column past the last wraps across 180 degrees.
+inline constexpr int tileRowOf(int t) { return t / kTileColumns; }
+inline constexpr int tileColumnOf(int t) { return t % kTileColumns; }
+inline constexpr int tileNumber(int row, int column) { return row * kTileColumns + column % kTileColumns; }
 
 // Box of tile t (0..15): row t / 4 from the north, column t % 4 from 180 W.
 TileBox tileBox(int t);

@@ -26,8 +26,6 @@ namespace {
 constexpr const char* kDegree = "\xC2\xB0";  // UTF-8
 constexpr int kNorthLimit = 88;
 constexpr int kSouthLimit = -88;
-constexpr int kTileRows = 4;
-constexpr int kTileColumns = 4;
 
 std::string degrees(int value) { return std::to_string(value) + kDegree; }
 
@@ -138,9 +136,7 @@ FittedArea fitArea(int west, int north, int east, int south) {
 }
 
 int AreaLayout::tileOf(int tileRow, int tileColumn) const {
-  const int row = tile / kTileColumns + tileRow;
-  const int column = (tile % kTileColumns + tileColumn) % kTileColumns;
-  return row * kTileColumns + column;
+  return tileNumber(tileRowOf(tile) + tileRow, tileColumnOf(tile) + tileColumn);
 }
 
 AreaLayout layoutArea(const AreaBounds& area, int sampleStep) {
@@ -167,7 +163,7 @@ AreaLayout layoutArea(const AreaBounds& area, int sampleStep) {
   // in the row below at the line the step reached, counted from that tile's
   // line 0, and so on while there is a row below. Rows stay one step apart
   // across the join, as the map's georeference has them.
-  const int rowsBelow = kTileRows - 1 - layout.tile / kTileColumns;
+  const int rowsBelow = kTileRows - 1 - tileRowOf(layout.tile);
   int line = layout.firstLine;
   int lastLine = layout.lastLine;
   int tileRow = 0;

@@ -69,9 +69,8 @@ std::optional<SampleSource> MapGeometry::sampleAt(int x, int y) const {
                               [](int px, const Run& r) { return px < r.firstX; });
   --run;  // the run holding x: columns_ starts at pixel 0 and has no gaps
   const RowRun& row = rows_[static_cast<std::size_t>(y)];
-  const int tileRow = firstTile_ / 4 + row.tileOffset;
-  const int tileColumn = (firstTile_ % 4 + run->tileOffset) % 4;
-  return SampleSource{tileRow * 4 + tileColumn, row.line, run->firstColumn + (x - run->firstX) * step_};
+  const int tile = tileNumber(tileRowOf(firstTile_) + row.tileOffset, tileColumnOf(firstTile_) + run->tileOffset);
+  return SampleSource{tile, row.line, run->firstColumn + (x - run->firstX) * step_};
 }
 
 double MapGeometry::longitudeAt(int x) const {
