@@ -1,10 +1,15 @@
 // Drives the real main window in tests: a dialog host that records every
 // message and answers every question, a main window that lets a test act
-// from inside a draw, and a data folder of sixteen sparse tiles.
+// from inside a draw, a data folder of sixteen sparse tiles, and the main
+// window started on it with the side windows a test asks for.
 #pragma once
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QMouseEvent>
 #include <QString>
 #include <QStringList>
+#include <QColor>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -12,10 +17,15 @@
 #include <string>
 #include <vector>
 
+#include "app/CursorReadout.h"
 #include "app/DialogHost.h"
 #include "app/MarsMain.h"
 #include "dem/TileNames.h"
+#include "render/ColourFunction.h"
+#include "select/LocMap.h"
 #include "tests/TestFiles.h"
+#include "windows/KeyMain.h"
+#include "windows/Stretch.h"
 
 namespace tarvelon::testing {
 
@@ -82,22 +92,44 @@ class TestMainForm : public TMainForm {
     TMainForm::processEvents();
   }
 
+  // Triggers `command` and stops the draw it starts at event call `call`
+  // of that draw.
+  void triggerStoppedAt(const char* command, int call) {
+    eventCalls = 0;
+    duringDraw = [this, call](int at) {
+      if (at == call) action(QStringLiteral("m_terminate"))->trigger();
+    };
+    action(QString::fromLatin1(command))->trigger();
+    duringDraw = nullptr;
+  }
+
   int eventCalls = 0;
   std::function<void(int call)> duringDraw;
 };
 
-// Sixteen sparse tile files under the published names.
-class DataFolder {
- public:
-  DataFolder() {
-    for (const std::string& name : publishedTileNames()) makeSparseFile(dir.file(name));
-  }
-  // Path of the file of tile t (0..15), by the sorted-listing rule.
-  std::string tileFile(int t) const { return dir.file(publishedTileNames()[kListingIndexOfTile[t]]); }
-  std::string str() const { return dir.str(); }
+// The window tests' data folder: sixteen full-size sparse tiles under the
+// published names.
+using DataFolder = SparseTiles;
 
-  ScratchDir dir;
-};
+// The menu item or command whose object name is `name`.
+inline QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
+
+// The colour the colour function gives an elevation.
+inline QRgb colourOf(int scheme, int mode, int elevation, const BandLimits& bands = {}) {
+  PixelColour pixel;
+  elevationColour(scheme, elevation, mode, bands, pixel);
+  return qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
+}
+
+// The colour of row y of the colour key's strip.
+inline QRgb stripRow(const TVertKey& key, int y) { return key.strip()->picture().pixel(17, y); }
+
+// The status bar readout after the mouse moves over pixel (x, y) of the map.
+inline QString readoutAt(TMainForm& form, int x, int y) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.dmap(), &move);
+  return form.readout()->text();
+}
 
 // A start folder holding a settings file that names `folder`.
 inline void writeSettingsFile(const ScratchDir& startDir, const std::string& folder, int scheme = 1, int mode = 1) {
@@ -106,11 +138,30 @@ inline void writeSettingsFile(const ScratchDir& startDir, const std::string& fol
 }
 
 // A main window started in a folder of its own, whose settings file names
-// `folder`, answering its dialogs through `dialogs`.
+// `folder`, answering its dialogs through `dialogs`; the side windows are
+// there once asked for, and go before the main window as in the program.
 struct StartedWindow {
   ScratchDir startDir;
   FakeDialogs dialogs;
   std::unique_ptr<TestMainForm> form;
+  std::unique_ptr<TVertKey> key;
+  std::unique_ptr<TStretchColours> dialog;  // optimise shading
+  std::unique_ptr<TLocationMap> location;
+
+  void addColourKey() {
+    key = std::make_unique<TVertKey>(form->state(), form.get());
+    form->setColourKey(key.get());
+  }
+  // The optimise-shading dialog, repainting the colour key when there is one.
+  void addStretchDialog() {
+    dialog = std::make_unique<TStretchColours>(form->state(), *form, form.get());
+    dialog->setColourKey(key.get());
+    form->setStretchColours(dialog.get());
+  }
+  void addLocationMap() {
+    location = std::make_unique<TLocationMap>(form.get());
+    form->setLocationMap(location.get());
+  }
 };
 inline std::unique_ptr<StartedWindow> startWindow(const std::string& folder, int scheme = 1, int mode = 1) {
   auto s = std::make_unique<StartedWindow>();

@@ -120,4 +120,15 @@ class RecordingHost : public DrawHost {
   }
 };
 
+// A recording host that keeps no picture: the renderer hands its rows to
+// `sink`, as it does to a map file.
+class SinkHost : public RecordingHost {
+ public:
+  explicit SinkHost(RowSink& sink) : sink_(sink) {}
+  RowSink* rowSink() override { return &sink_; }
+
+ private:
+  RowSink& sink_;
+};
+
 }  // namespace tarvelon::testing

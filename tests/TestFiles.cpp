@@ -78,6 +78,19 @@ FrozenFolder::~FrozenFolder() {
   }
 }
 
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+  ::getrlimit(RLIMIT_FSIZE, &saved_);
+  handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = saved_;
+  limit.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  ::setrlimit(RLIMIT_FSIZE, &saved_);
+  std::signal(SIGXFSZ, handler_);
+}
+
 std::vector<std::string> publishedTileNames() {
   std::vector<std::string> names;
   for (const char* latitude : {"00n", "44n", "44s", "88n"}) {
@@ -92,6 +105,29 @@ void makeSparseFile(const std::string& path, std::int64_t bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0 || ::ftruncate(fd, bytes) != 0) throw std::runtime_error("cannot create " + path);
   ::close(fd);
+}
+
+void makePublishedTiles(const std::string& folder, std::int64_t bytes) {
+  for (const std::string& name : publishedTileNames()) makeSparseFile(folder + "/" + name, bytes);
+}
+
+SparseTiles::SparseTiles() : scratch_(std::make_unique<ScratchDir>()), folder_(scratch_->str()) {
+  makePublishedTiles(folder_);
+  names_ = assignTileNames(publishedTileNames()).tiles;
+}
+
+SparseTiles::SparseTiles(const std::string& folder) : folder_(folder) {
+  std::filesystem::create_directories(folder_);
+  makePublishedTiles(folder_);
+  names_ = assignTileNames(publishedTileNames()).tiles;
+}
+
+void SparseTiles::writeLine(int t, int line, const std::function<int(int column)>& sample) const {
+  writeTileLine(tileFile(t), line, sample);
+}
+
+void SparseTiles::cutShort(int t, int lines) const {
+  std::filesystem::resize_file(tileFile(t), std::uintmax_t(lines) * kBytesPerLine);
 }
 
 std::array<std::string, kTileCount> makeSparseTileSet(const std::string& folder) {

@@ -19,7 +19,6 @@ namespace tarvelon {
 namespace {
 
 using testing::RecordingHost;
-using testing::ScratchDir;
 
 const std::string kDeg = "\xC2\xB0";
 
@@ -335,10 +334,8 @@ int sampleOf(int tile, int line, int column) {
 class AreaDraw : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto names = testing::publishedTileNames();
-    for (const auto& name : names) testing::makeSparseFile(dir.file(name));
-    state.demFolder = dir.str();
-    state.tileNames = assignTileNames(names).tiles;
+    state.demFolder = tiles.str();
+    state.tileNames = tiles.names();
     state.colourScheme = 1;
     state.shadingMode = 1;
     state.mapTitle = "User selection";
@@ -376,7 +373,7 @@ class AreaDraw : public ::testing::Test {
     return raster;
   }
 
-  ScratchDir dir;
+  testing::SparseTiles tiles;
   MapViewState state;
   std::set<std::pair<int, int>> written;
 };

@@ -13,14 +13,6 @@ using namespace tarvelon::testing;
 
 namespace {
 
-QRgb colourOf(int scheme, int mode, int elevation, const BandLimits& bands = {}) {
-  PixelColour pixel;
-  elevationColour(scheme, elevation, mode, bands, pixel);
-  return qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
-}
-
-QRgb stripRow(const TVertKey& key, int y) { return key.strip()->picture().pixel(17, y); }
-
 // Every pixel of strip row y has the same colour.
 bool rowIsUniform(const TVertKey& key, int y) {
   const QImage& picture = key.strip()->picture();
@@ -44,6 +36,13 @@ class ColourKeyTest : public QObject {
 
  private:
   std::unique_ptr<DataFolder> data_;
+
+  // The main window on the data folder, with its colour key.
+  std::unique_ptr<StartedWindow> start() {
+    auto s = startWindow(data_->str());
+    s->addColourKey();
+    return s;
+  }
 
  private slots:
   void initTestCase() {
@@ -129,12 +128,9 @@ class ColourKeyTest : public QObject {
   }
 
   void schemeAndModeCommandsRepaintTheKeyAndRedraw() {
-    ScratchDir startDir;
-    writeSettingsFile(startDir, data_->str(), 1, 1);
-    FakeDialogs dialogs;
-    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
-    TVertKey key(form.state(), &form);
-    form.setColourKey(&key);
+    auto s = start();
+    TestMainForm& form = *s->form;
+    TVertKey& key = *s->key;
     form.action("m_tile00")->trigger();
 
     // A scheme change while the key is hidden: strip, check mark and map.
@@ -189,12 +185,9 @@ class ColourKeyTest : public QObject {
   }
 
   void schemeChosenDuringADrawGivesAMapWhollyInIt() {
-    ScratchDir startDir;
-    writeSettingsFile(startDir, data_->str(), 1, 1);
-    FakeDialogs dialogs;
-    TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
-    TVertKey key(form.state(), &form);
-    form.setColourKey(&key);
+    auto s = start();
+    TestMainForm& form = *s->form;
+    TVertKey& key = *s->key;
 
     // 2 and then back to 1 while the first map is drawn: the menu, the key
     // and the map all end in scheme 1, the map drawn once more.

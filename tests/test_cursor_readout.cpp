@@ -6,9 +6,7 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QtTest>
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 
 #include "app/CursorReadout.h"
 #include "app/MapImage.h"
@@ -23,13 +21,6 @@ namespace {
 
 const QString kDeg = QString::fromUtf8("\xC2\xB0");
 
-QString readoutAt(TMainForm& form, int x, int y) {
-  // As the mouse would: a move over the map image.
-  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(form.dmap(), &move);
-  return form.readout()->text();
-}
-
 }  // namespace
 
 class CursorReadoutTest : public QObject {
@@ -38,9 +29,7 @@ class CursorReadoutTest : public QObject {
  private:
   std::unique_ptr<DataFolder> data_;
 
-  using Started = StartedWindow;
-  std::unique_ptr<Started> start() { return startWindow(data_->str()); }
-  QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
+  std::unique_ptr<StartedWindow> start() { return startWindow(data_->str()); }
 
  private slots:
   void initTestCase() {
@@ -148,8 +137,8 @@ class CursorReadoutTest : public QObject {
   }
 
   void anUnreadableTileIsReportedInTheBarOnly() {
-    ScratchDir folder, startDir;
-    for (const auto& name : publishedTileNames()) makeSparseFile(folder.file(name));
+    SparseTiles folder;
+    ScratchDir startDir;
     writeSettingsFile(startDir, folder.str());
     FakeDialogs dialogs;
     TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
@@ -287,15 +276,10 @@ class CursorReadoutTest : public QObject {
     const std::string old = readText(bmp.toStdString());
     dialogs.saveAnswers << bmp;
     dialogs.answers.push_back(true);
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    rlimit small = limit;
-    small.rlim_cur = 4096;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    item->trigger();
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previous);
+    {
+      FileSizeLimit full(4096);
+      item->trigger();
+    }
     QCOMPARE(dialogs.texts(Kind::Error).size(), 1);
     QCOMPARE(readText(bmp.toStdString()), old);
     QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 2);

@@ -6,6 +6,7 @@
 
 #include "dem/DemoSet.h"
 #include "dem/TileSet.h"
+#include "tests/GlobalGrids.h"
 #include "tests/TestFiles.h"
 #include "tools/DemoTerrain.h"
 
@@ -14,17 +15,7 @@ namespace {
 
 using demo::GlobalGrid;
 
-GlobalGrid grid4(float (*value)(int line, int sample)) {
-  GlobalGrid grid;
-  grid.perDegree = 4;
-  grid.width = 1440;
-  grid.height = 720;
-  grid.metres.resize(std::size_t(grid.width) * grid.height);
-  for (int l = 0; l < grid.height; ++l) {
-    for (int s = 0; s < grid.width; ++s) grid.metres[std::size_t(l) * grid.width + s] = value(l, s);
-  }
-  return grid;
-}
+GlobalGrid grid4(float (*value)(int line, int sample)) { return testing::globalGrid(4, value); }
 
 int sampleOf(const std::vector<std::uint8_t>& line, int column) { return decodeSample(&line[2 * column]); }
 

@@ -5,21 +5,14 @@
 #include <set>
 
 #include "render/ColourTable.h"
+#include "tests/GlobalGrids.h"
 #include "tools/assets/Assets.h"
 
 namespace tarvelon {
 namespace {
 
 demo::GlobalGrid gridOf(const std::function<float(int line, int sample)>& metres) {
-  demo::GlobalGrid grid;
-  grid.perDegree = 1;
-  grid.width = 360;
-  grid.height = 180;
-  grid.metres.resize(std::size_t(grid.width) * grid.height);
-  for (int line = 0; line < grid.height; ++line) {
-    for (int sample = 0; sample < grid.width; ++sample) grid.metres[std::size_t(line) * grid.width + sample] = metres(line, sample);
-  }
-  return grid;
+  return testing::globalGrid(1, metres);
 }
 
 TEST(LocationPicture, APaletteOfTheTerrainAndTheGridLines) {

@@ -7,9 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "app/FolderPanel.h"
@@ -24,11 +22,7 @@ using Kind = ShownDialog::Kind;
 
 namespace {
 
-QRgb expectedColour(int scheme, int mode, int elevation) {
-  PixelColour pixel;
-  elevationColour(scheme, elevation, mode, BandLimits{}, pixel);
-  return qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
-}
+QRgb expectedColour(int scheme, int mode, int elevation) { return colourOf(scheme, mode, elevation); }
 
 QRgb pixelAt(const TMainForm& form, int x, int y) { return form.dmap()->picture().pixel(x, y); }
 
@@ -46,9 +40,9 @@ class MainWindowTest : public QObject {
 
   // A main window started in a fresh folder with a settings file naming the
   // data folder.
-  using Started = StartedWindow;
-  std::unique_ptr<Started> startWithSettings(int scheme = 1, int mode = 1) { return startWindow(data_->str(), scheme, mode); }
-  QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
+  std::unique_ptr<StartedWindow> startWithSettings(int scheme = 1, int mode = 1) {
+    return startWindow(data_->str(), scheme, mode);
+  }
 
  private slots:
   void initTestCase() {
@@ -109,7 +103,7 @@ class MainWindowTest : public QObject {
       for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       makeSparseFile(capitals.file(upper), 10);
     }
-    for (const auto& name : names) makeSparseFile(seventeen.file(name), 10);
+    makePublishedTiles(seventeen.str(), 10);
     makeSparseFile(seventeen.file("megt99n999hb.img"), 10);
 
     dialogs.clear();
@@ -163,15 +157,10 @@ class MainWindowTest : public QObject {
     dialogs.clear();
     form.findloc()->chooseFolder(QString::fromStdString(data_->str()));
     // The file size limit stands in for a folder that cannot be written.
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit tiny = old;
-    tiny.rlim_cur = 5;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    form.findloc()->confirm();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    {
+      FileSizeLimit tiny(5);
+      form.findloc()->confirm();
+    }
     QCOMPARE(dialogs.shown.size(), size_t(1));
     QCOMPARE(dialogs.shown[0].kind, Kind::Error);
     QVERIFY(dialogs.shown[0].text.startsWith(QStringLiteral("Tarvelon could not save its settings")));
@@ -218,7 +207,7 @@ class MainWindowTest : public QObject {
     ScratchDir startDir;
     const std::string folder = startDir.str() + "/Mars-\xE9t\xE9";
     std::filesystem::create_directory(folder);
-    for (const auto& name : publishedTileNames()) makeSparseFile(folder + "/" + name);
+    makePublishedTiles(folder);
     writeSettingsFile(startDir, folder);
     FakeDialogs dialogs;
     TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
@@ -669,7 +658,7 @@ class MainWindowTest : public QObject {
 
   void aDataFolderThatCannotBeListedSaysSo() {
     ScratchDir startDir, locked;
-    for (const auto& name : publishedTileNames()) makeSparseFile(locked.file(name), 10);
+    makePublishedTiles(locked.str(), 10);
     writeSettingsFile(startDir, locked.str());
     // Entered, not listed, by anyone but its owner.
     ::chmod(locked.str().c_str(), 0711);
@@ -811,15 +800,10 @@ class MainWindowTest : public QObject {
     dialogs.clear();
     dialogs.saveAnswers.push_back(path);
     dialogs.answers.push_back(true);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    act(form, "m_SaveMap")->trigger();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    {
+      FileSizeLimit full(4096);
+      act(form, "m_SaveMap")->trigger();
+    }
     QCOMPARE(dialogs.texts(Kind::Error).size(), 1);
     QCOMPARE(readText(path.toStdString()), bmp);
     QCOMPARE(std::distance(std::filesystem::directory_iterator(out.path()), {}), 4);  // with its .bpw, .prj, .aux.xml
@@ -869,9 +853,9 @@ class MainWindowTest : public QObject {
 
   void aTileThatCannotBeReadIsReportedAndTheProgramGoesOn() {
     // A data folder whose tile 5 is cut short after four lines.
-    ScratchDir shortData, startDir;
-    for (const auto& name : publishedTileNames()) makeSparseFile(shortData.file(name));
-    makeSparseFile(shortData.file(publishedTileNames()[kListingIndexOfTile[5]]), 4 * kBytesPerLine);
+    SparseTiles shortData;
+    ScratchDir startDir;
+    shortData.cutShort(5, 4);
     writeSettingsFile(startDir, shortData.str());
     FakeDialogs dialogs;
     TestMainForm form(QString::fromStdString(startDir.str()), dialogs);

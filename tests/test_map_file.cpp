@@ -27,6 +27,7 @@ namespace {
 
 using testing::RecordingHost;
 using testing::ScratchDir;
+using testing::SinkHost;
 namespace fs = std::filesystem;
 
 std::uint32_t le32(const std::string& bytes, std::size_t at) {
@@ -38,16 +39,6 @@ std::uint32_t le32(const std::string& bytes, std::size_t at) {
 std::size_t filesIn(const ScratchDir& dir) {
   return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), {}));
 }
-
-// A renderer's host that keeps no picture: its rows go to a map file.
-class SinkHost : public RecordingHost {
- public:
-  explicit SinkHost(RowSink& sink) : sink_(sink) {}
-  RowSink* rowSink() override { return &sink_; }
-
- private:
-  RowSink& sink_;
-};
 
 // Every written sample depends on its tile, line and column; most are in
 // the colour range, a few not (they repeat the colour before them).
@@ -61,11 +52,8 @@ int sampleOf(int tile, int line, int column) {
 class MapFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto names = testing::publishedTileNames();
-    fs::create_directory(dir.file("data"));
-    for (const auto& name : names) testing::makeSparseFile((dir.path() / "data" / name).string());
-    state.demFolder = dir.file("data");
-    state.tileNames = assignTileNames(names).tiles;
+    state.demFolder = tiles.str();
+    state.tileNames = tiles.names();
     state.colourScheme = 5;
     state.shadingMode = 2;
     state.mapTitle = "User selection";
@@ -73,11 +61,11 @@ class MapFiles : public ::testing::Test {
   }
   void writeLine(int tile, int line) {
     if (!written.insert({tile, line}).second) return;
-    testing::writeTileLine(tilePath(state.demFolder, state.tileNames[tile]), line,
-                           [=](int column) { return sampleOf(tile, line, column); });
+    tiles.writeLine(tile, line, [=](int column) { return sampleOf(tile, line, column); });
   }
 
   ScratchDir dir;
+  const testing::SparseTiles tiles{dir.file("data")};
   MapViewState state;
   std::set<std::pair<int, int>> written;
 };

@@ -24,17 +24,7 @@ const std::string kTile0Step24 = "0.1875\n0\n0\n-0.1875\n-179.99609375\n87.99609
 const std::string kTile0Step10 = "0.078125\n0\n0\n-0.078125\n-179.99609375\n87.99609375\n";
 const std::string kTile1Step24 = "0.1875\n0\n0\n-0.1875\n-89.99609375\n87.99609375\n";
 
-QRgb expectedColour(int scheme, int elevation) {
-  PixelColour pixel;
-  elevationColour(scheme, elevation, 1, BandLimits{}, pixel);
-  return qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
-}
-
-QString readoutAt(TMainForm& form, int x, int y) {
-  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(form.dmap(), &move);
-  return form.readout()->text();
-}
+QRgb expectedColour(int scheme, int elevation) { return colourOf(scheme, 1, elevation); }
 
 long filesIn(const ScratchDir& dir) {
   return long(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
@@ -50,7 +40,6 @@ class MapSaveTest : public QObject {
 
   using Started = StartedWindow;
   std::unique_ptr<Started> start() { return startWindow(data_->str()); }
-  static QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
   // Saves through `command` as `path`, answering Yes to `yes` questions.
   static void saveAs(Started& s, const char* command, const std::string& path, int yes = 0) {
     s.dialogs.clear();
@@ -91,12 +80,7 @@ class MapSaveTest : public QObject {
 
     // A stopped draw of another tile is saved, when the user agrees, where
     // that tile lies.
-    form.eventCalls = 0;
-    form.duringDraw = [&](int call) {
-      if (call == 3) act(form, "m_terminate")->trigger();
-    };
-    act(form, "m_tile01")->trigger();
-    form.duringDraw = nullptr;
+    form.triggerStoppedAt("m_tile01", 3);
     saveAs(*s, "m_SaveMap", out.file("stopped.png"), 1);
     QCOMPARE(s->dialogs.texts(Kind::Question).size(), 1);
     QCOMPARE(readText(out.file("stopped.pgw")), kTile1Step24);
@@ -149,12 +133,7 @@ class MapSaveTest : public QObject {
     act(form, "m_h003")->trigger();
 
     // A stopped draw: the rows it never reached show no sample.
-    form.eventCalls = 0;
-    form.duringDraw = [&](int call) {
-      if (call == 3) act(form, "m_terminate")->trigger();
-    };
-    act(form, "m_tile01")->trigger();
-    form.duringDraw = nullptr;
+    form.triggerStoppedAt("m_tile01", 3);
     saveAs(*s, "m_SaveMap", out.file("stopped.png"), 1);
     const QImage stopped(QString::fromStdString(out.file("stopped.png")));
     QCOMPARE(qAlpha(stopped.pixel(5, 0)), 255);

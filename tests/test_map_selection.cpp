@@ -38,21 +38,11 @@ class MapSelectionTest : public QObject {
  private:
   std::unique_ptr<DataFolder> data_;
 
-  struct Started {
-    ScratchDir startDir;
-    FakeDialogs dialogs;
-    std::unique_ptr<TestMainForm> form;
-    std::unique_ptr<TLocationMap> location;
-  };
-  std::unique_ptr<Started> start() {
-    auto s = std::make_unique<Started>();
-    writeSettingsFile(s->startDir, data_->str());
-    s->form = std::make_unique<TestMainForm>(QString::fromStdString(s->startDir.str()), s->dialogs);
-    s->location = std::make_unique<TLocationMap>(s->form.get());
-    s->form->setLocationMap(s->location.get());
+  std::unique_ptr<StartedWindow> start() {
+    auto s = startWindow(data_->str());
+    s->addLocationMap();
     return s;
   }
-  static QAction* act(TMainForm& form, const char* name) { return form.action(QString::fromLatin1(name)); }
   // Chooses a feature as the user does: the Map Area menu opens, then its
   // submenu, then the item is clicked.
   static void chooseFeature(TMainForm& form, const char* submenu, const char* item) {

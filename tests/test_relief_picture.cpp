@@ -1,21 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "render/ColourTable.h"
+#include "tests/GlobalGrids.h"
 #include "tools/assets/Relief.h"
 
 namespace tarvelon {
 namespace {
 
 demo::GlobalGrid gridOf(int perDegree, const std::function<float(int line, int sample)>& metres) {
-  demo::GlobalGrid grid;
-  grid.perDegree = perDegree;
-  grid.width = 360 * perDegree;
-  grid.height = 180 * perDegree;
-  grid.metres.resize(std::size_t(grid.width) * grid.height);
-  for (int line = 0; line < grid.height; ++line) {
-    for (int sample = 0; sample < grid.width; ++sample) grid.metres[std::size_t(line) * grid.width + sample] = metres(line, sample);
-  }
-  return grid;
+  return testing::globalGrid(perDegree, metres);
 }
 
 TEST(ReliefPicture, LevelGroundShowsTheSchemesOwnColour) {

@@ -19,7 +19,7 @@ namespace tarvelon {
 namespace {
 
 using testing::RecordingHost;
-using testing::ScratchDir;
+using testing::SinkHost;
 
 // Keeps the rows of a map handed to it.
 class KeptRows : public RowSink {
@@ -38,15 +38,6 @@ class KeptRows : public RowSink {
  private:
   Content content_;
   int width_;
-};
-
-class SinkHost : public RecordingHost {
- public:
-  explicit SinkHost(RowSink& sink) : sink_(sink) {}
-  RowSink* rowSink() override { return &sink_; }
-
- private:
-  RowSink& sink_;
 };
 
 TEST(Hillshade, RowsOfTerrainAreLitAlikeFromTheirHeights) {
@@ -76,10 +67,8 @@ TEST(Hillshade, RowsOfTerrainAreLitAlikeFromTheirHeights) {
 class ReliefShading : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto names = testing::publishedTileNames();
-    for (const auto& name : names) testing::makeSparseFile(dir.file(name));
-    state.demFolder = dir.str();
-    state.tileNames = assignTileNames(names).tiles;
+    state.demFolder = tiles.str();
+    state.tileNames = tiles.names();
     state.colourScheme = 2;
     state.shadingMode = 1;
     state.drawInBackground = 1;
@@ -91,8 +80,7 @@ class ReliefShading : public ::testing::Test {
     for (const RowSource& row : layout.rows) {
       for (const ColumnRun& run : layout.columns) {
         const int tile = layout.tileOf(row.tileRow, run.tileColumn);
-        testing::writeTileLine(tilePath(state.demFolder, state.tileNames[tile]), row.line,
-                               [&](int column) { return f(row.line, column); });
+        tiles.writeLine(tile, row.line, [&](int column) { return f(row.line, column); });
       }
     }
   }
@@ -102,7 +90,7 @@ class ReliefShading : public ::testing::Test {
     return host.picture;
   }
 
-  ScratchDir dir;
+  testing::SparseTiles tiles;
   MapViewState state;
 };
 

@@ -60,11 +60,7 @@ std::uint32_t le32(const std::string& bytes, std::size_t at) {
 // tool.
 class RenderCli : public ::testing::Test {
  protected:
-  void SetUp() override {
-    fs::create_directory(dir.file("data"));
-    fs::create_directory(dir.file("work"));
-    for (const auto& name : testing::publishedTileNames()) testing::makeSparseFile(data(name));
-  }
+  void SetUp() override { fs::create_directory(dir.file("work")); }
 
   std::string data(const std::string& name = "") const { return (dir.path() / "data" / name).string(); }
   std::string work(const std::string& name = "") const { return (dir.path() / "work" / name).string(); }
@@ -96,6 +92,7 @@ class RenderCli : public ::testing::Test {
   }
 
   ScratchDir dir;
+  const testing::SparseTiles tiles{dir.file("data")};
 };
 
 TEST_F(RenderCli, DrawsATileToABitmapAndSaysWhatItDrew) {
@@ -538,12 +535,10 @@ class RenderCliMaps : public RenderCli {
   void SetUp() override {
     RenderCli::SetUp();
     state.demFolder = data();
-    state.tileNames = assignTileNames(testing::publishedTileNames()).tiles;
+    state.tileNames = tiles.names();
   }
   std::string tileFile(int tile) const { return tilePath(state.demFolder, state.tileNames[tile]); }
-  void writeLine(int tile, int line, const std::function<int(int)>& sample) {
-    testing::writeTileLine(tileFile(tile), line, sample);
-  }
+  void writeLine(int tile, int line, const std::function<int(int)>& sample) { tiles.writeLine(tile, line, sample); }
   // Writes every line an area reads at a step.
   void writeArea(const AreaBounds& area, int step) {
     const AreaLayout layout = layoutArea(area, step);

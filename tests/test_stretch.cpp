@@ -17,12 +17,6 @@ using namespace tarvelon::testing;
 
 namespace {
 
-QRgb colourOf(int scheme, int mode, int elevation, const BandLimits& bands = {}) {
-  PixelColour pixel;
-  elevationColour(scheme, elevation, mode, bands, pixel);
-  return qRgb(pixel.pixelRed, pixel.pixelGreen, pixel.pixelBlue);
-}
-
 struct FakeStretchHost : StretchHost {
   int schemeAfterUserColours() const override { return fallback; }
   void redrawByMapKind() override { ++redraws; }
@@ -34,8 +28,6 @@ struct FakeStretchHost : StretchHost {
 std::pair<std::vector<int>, std::vector<int>> bands(const BandLimits& limits) {
   return {std::vector<int>(limits.begin(), limits.begin() + 16), std::vector<int>(limits.begin() + 16, limits.end())};
 }
-
-QRgb stripRow(const TVertKey& key, int y) { return key.strip()->picture().pixel(17, y); }
 
 // The next widget that Tab moves to.
 QWidget* nextTabStop(QWidget* from) {
@@ -53,22 +45,10 @@ class StretchTest : public QObject {
   std::unique_ptr<DataFolder> data_;
 
   // The program's windows around a main window started on the data folder.
-  struct Program {
-    ScratchDir startDir;
-    FakeDialogs dialogs;
-    std::unique_ptr<TestMainForm> form;
-    std::unique_ptr<TVertKey> key;
-    std::unique_ptr<TStretchColours> dialog;
-  };
-  std::unique_ptr<Program> start(int scheme = 1) {
-    auto p = std::make_unique<Program>();
-    writeSettingsFile(p->startDir, data_->str(), scheme, 1);
-    p->form = std::make_unique<TestMainForm>(QString::fromStdString(p->startDir.str()), p->dialogs);
-    p->key = std::make_unique<TVertKey>(p->form->state(), p->form.get());
-    p->form->setColourKey(p->key.get());
-    p->dialog = std::make_unique<TStretchColours>(p->form->state(), *p->form, p->form.get());
-    p->dialog->setColourKey(p->key.get());
-    p->form->setStretchColours(p->dialog.get());
+  std::unique_ptr<StartedWindow> start(int scheme = 1) {
+    auto p = startWindow(data_->str(), scheme, 1);
+    p->addColourKey();
+    p->addStretchDialog();
     return p;
   }
 

@@ -33,6 +33,13 @@ void writeTestTile(const std::string& path, std::int64_t bytes = kTileBytes) {
   }
 }
 
+// The whole test tile under its published name, in a folder of its own.
+struct TestTile {
+  TestTile() { writeTestTile(path); }
+  ScratchDir dir;
+  std::string path = dir.file("megt88n000hb.img");
+};
+
 // Each row of the size table: step, W, H, rows drawn, last line drawn, lines read.
 struct SizeRow {
   int step, width, height, rowsDrawn, lastLine, linesRead;
@@ -93,9 +100,8 @@ TEST(ElapsedTimeText, CountsWholeSecondsAcrossAMinute) {
 }
 
 TEST(TileRenderer, DrawsTheRowsOfTheSizeTableAtEveryStepBelow100Percent) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   for (const SizeRow& row : kSizeTable) {
     if (row.step == 1) continue;  // its own test: it reads and draws the whole tile
     MapViewState state = tileState(path, row.step, 1);
@@ -115,9 +121,8 @@ TEST(TileRenderer, DrawsTheRowsOfTheSizeTableAtEveryStepBelow100Percent) {
 }
 
 TEST(TileRenderer, At100PercentLeavesTheLastTwoLinesAndColumnUndrawn) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   // Extremes that only samples never drawn hold.
   testing::writeTileLine(path, 5630, [](int) { return 21000; });
   testing::writeTileLine(path, 5631, [](int) { return -8100; });
@@ -161,9 +166,8 @@ TEST(TileRenderer, ReadsExactlyTheLinesOfTheSizeTable) {
 }
 
 TEST(TileRenderer, At7Point5PercentThe887thSampleIsTakenButNotStored) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   // Column 11518 is the 887th sample of line 0 (0, 13, ... 11518).
   testing::writeTileLine(path, 0, [](int column) { return column == 11518 ? 21100 : sampleAt(0, column); });
   MapViewState state = tileState(path, 13, 1);
@@ -175,9 +179,8 @@ TEST(TileRenderer, At7Point5PercentThe887thSampleIsTakenButNotStored) {
 }
 
 TEST(TileRenderer, ShowsItsTextsAndPercentagesDrawingDirectly) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   MapViewState state = tileState(path, 24, 0);
   RecordingHost host;
   host.times = {39590, 39610};  // 10:59:50 and 11:00:10
@@ -208,9 +211,8 @@ TEST(TileRenderer, ShowsItsTextsAndPercentagesDrawingDirectly) {
 }
 
 TEST(TileRenderer, InBackgroundShowsTheSameRasterOnceAtTheEnd) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   MapViewState direct = tileState(path, 8, 0);
   RecordingHost onScreen;
   drawTile(direct, onScreen);
@@ -233,9 +235,8 @@ TEST(TileRenderer, InBackgroundShowsTheSameRasterOnceAtTheEnd) {
 }
 
 TEST(TileRenderer, AStopDrawsOneMoreLineAndEndsNormally) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   MapViewState state = tileState(path, 4, 1);
   RecordingHost host;
   host.picture = Raster(3, 3, 0x55);
@@ -256,9 +257,8 @@ TEST(TileRenderer, AStopDrawsOneMoreLineAndEndsNormally) {
 }
 
 TEST(TileRenderer, ChangesDuringTheDrawTakeEffectFromTheNextLine) {
-  ScratchDir dir;
-  const auto path = dir.file("megt88n000hb.img");
-  writeTestTile(path);
+  const TestTile tile;
+  const std::string& path = tile.path;
   MapViewState state = tileState(path, 24, 1);
   RecordingHost host;
   host.onEvents = [&](int call) {
