@@ -845,7 +845,9 @@ TEST_F(RenderCliMaps, PixelsWithNoSampleAreNodataOrTransparentNeverCopies) {
       const std::uint8_t* ours = tif->row(y) + 4 * x;
       const std::uint8_t* other = theirs->row(y) + 4 * x;
       ASSERT_EQ(ours[3], other[3]) << x << ", " << y;
-      if (ours[3] != 0) ASSERT_EQ(std::memcmp(ours, other, 3), 0) << x << ", " << y;
+      if (ours[3] != 0) {
+        ASSERT_EQ(std::memcmp(ours, other, 3), 0) << x << ", " << y;
+      }
     }
   }
 }
