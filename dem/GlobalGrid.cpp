@@ -53,7 +53,8 @@ void GlobalGrid::block(std::int64_t firstColumn, int firstLine, int columns, int
       continue;
     }
     for (int c = 0; c < columns; ++c) {
-      row[c] = wholeMetres(at(static_cast<int>(line), static_cast<int>((startColumn + std::int64_t(c) * step) % width)));
+      const auto sample = static_cast<int>((startColumn + std::int64_t(c) * step) % width);
+      row[c] = wholeMetres(at(static_cast<int>(line), sample));
     }
   }
 }
@@ -61,8 +62,8 @@ void GlobalGrid::block(std::int64_t firstColumn, int firstLine, int columns, int
 void GlobalGrid::gather(const GridIndex* indices, int count, std::int16_t* out) {
   for (int i = 0; i < count; ++i) {
     const GridIndex& index = indices[i];
-    out[i] = index.line < 0 || index.line >= height || width <= 0 ? kNoData
-                                                    : wholeMetres(at(index.line, static_cast<int>(wrapColumn(index.column))));
+    const bool onGrid = index.line >= 0 && index.line < height && width > 0;
+    out[i] = onGrid ? wholeMetres(at(index.line, static_cast<int>(wrapColumn(index.column)))) : kNoData;
   }
 }
 

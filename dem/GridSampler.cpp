@@ -51,7 +51,8 @@ void GridSampler::block(std::int64_t firstColumn, int firstLine, int columns, in
       const int tileColumn = static_cast<int>(gridColumn / kSamplesPerLine);
       const int column = static_cast<int>(gridColumn % kSamplesPerLine);
       // Samples of this run that lie in the same tile.
-      const int count = static_cast<int>(std::min<std::int64_t>(columns - c, (kSamplesPerLine - 1 - column) / step + 1));
+      const int inTile = (kSamplesPerLine - 1 - column) / step + 1;
+      const int count = std::min(columns - c, inTile);
       const std::uint8_t*& bytes = held[tileColumn];
       if (bytes == nullptr) {
         const int tile = tileNumber(tileRow, tileColumn);
