@@ -4,7 +4,6 @@
 #include <QMouseEvent>
 
 #include "core/MessageText.h"
-#include "dem/TileFile.h"
 #include "dem/TileNames.h"
 #include "render/ColourFunction.h"
 
@@ -117,17 +116,14 @@ QString CursorReadout::sampleText(const SampleSource& sample) {
   const std::string path = tilePath(state_.demFolder, name);
   if (!lastRead_ || !(lastRead_->sample == sample) || lastRead_->path != path) {
     LastRead read{sample, path, std::nullopt, {}};
-    std::unique_ptr<TileFile>& file = files_[static_cast<std::size_t>(sample.tile)];
+    // The folder or the names may have changed since the last read: the
+    // reader then opens the tiles whose file is another one afresh, as it
+    // does a tile whose open or read failed (the file may come back).
+    tiles_.use(state_.demFolder, state_.tileNames);
     try {
-      if (!file || file->path() != path) {
-        file.reset();
-        file = std::make_unique<TileFile>(path);
-      }
       ++samplesRead_;
-      read.value = file->readSample(sample.line, sample.column);
+      read.value = tiles_.sample(sample.tile, sample.line, sample.column);
     } catch (const TileError& error) {
-      // Tried afresh at the next sample: the file may come back.
-      file.reset();
       read.problem = QString::fromStdString(displaySafe(error.what()));
     }
     lastRead_ = std::move(read);

@@ -5,17 +5,14 @@
 
 #include <QLabel>
 #include <QPoint>
-#include <array>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "app/ShownMap.h"
+#include "dem/TileSetReader.h"
 #include "render/MapViewState.h"
 
 namespace tarvelon {
-
-class TileFile;
 
 inline constexpr const char* kReadoutNoMap = "No map on screen";
 inline constexpr const char* kReadoutOffMap = "Off the map";
@@ -82,7 +79,7 @@ class CursorReadout : public QLabel {
     QString problem;
   };
   std::optional<LastRead> lastRead_;
-  std::array<std::unique_ptr<TileFile>, kTileCount> files_;
+  TileSetReader tiles_;
   int samplesRead_ = 0;
 };
 

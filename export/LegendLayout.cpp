@@ -7,7 +7,6 @@
 #include <memory>
 
 #include "dem/DemoSet.h"
-#include "dem/TileFile.h"
 #include "dem/TileNames.h"
 #include "render/ColourTable.h"
 #include "render/Hillshade.h"
@@ -588,11 +587,9 @@ std::vector<std::uint32_t> colourBar(const ElevationRange& range, int width, int
 }
 
 std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
-                                                const std::function<bool(int y)>& rowDrawn,
-                                                const std::function<std::string(int tile)>& pathOfTile) {
+                                                const std::function<bool(int y)>& rowDrawn, TileSetReader& tiles) {
   std::optional<ElevationRange> range;
-  std::array<std::unique_ptr<TileFile>, kTileCount> files;
-  std::vector<std::uint8_t> line(kBytesPerLine);
+  const std::uint8_t* line = nullptr;
   int bufferTile = -1;
   int bufferLine = -1;
   for (int y = 0; y < geometry.rowsDrawn(); ++y) {
@@ -600,13 +597,11 @@ std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
     for (int x = 0; x < geometry.columnsDrawn(); ++x) {
       const SampleSource sample = *geometry.sampleAt(x, y);
       if (sample.tile != bufferTile || sample.line != bufferLine) {
-        std::unique_ptr<TileFile>& file = files[static_cast<std::size_t>(sample.tile)];
-        if (!file) file = std::make_unique<TileFile>(pathOfTile(sample.tile));
-        file->readLine(sample.line, line.data());
+        line = tiles.line(sample.tile, sample.line);
         bufferTile = sample.tile;
         bufferLine = sample.line;
       }
-      const int value = decodeSample(&line[std::size_t(2) * sample.column]);
+      const int value = decodeSample(line + std::size_t(2) * sample.column);
       if (value < kMinElevation || value > kMaxElevation) continue;
       if (!range) {
         range = ElevationRange{value, value};
@@ -791,9 +786,8 @@ LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geo
   input.reliefShading = colouring.reliefShading;
   input.sunAzimuth = colouring.sunAzimuth;
   input.sunAltitude = colouring.sunAltitude;
-  input.elevations = measureElevations(geometry, rowDrawn, [&colouring](int tile) {
-    return tilePath(colouring.demFolder, colouring.tileNames[static_cast<std::size_t>(tile)]);
-  });
+  TileSetReader tiles(colouring.demFolder, colouring.tileNames);
+  input.elevations = measureElevations(geometry, rowDrawn, tiles);
   input.demoGridPerDegree = demoSetGridResolution(colouring.demFolder).value_or(0);
   return input;
 }

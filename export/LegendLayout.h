@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dem/TileSetReader.h"
 #include "render/ColourFunction.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
@@ -136,11 +137,10 @@ std::vector<std::uint32_t> colourBar(const ElevationRange& range, int width, int
 
 // The lowest and highest elevation among the samples of the map's drawn
 // rows (rowDrawn(y)), leaving out those outside -8200 .. 21250; nothing when
-// there is none. Reads each row's line once from each tile it crosses.
-// Throws TileError.
+// there is none. Reads each row's line once from each tile it crosses, through
+// `tiles`. Throws TileError.
 std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
-                                                const std::function<bool(int y)>& rowDrawn,
-                                                const std::function<std::string(int tile)>& pathOfTile);
+                                                const std::function<bool(int y)>& rowDrawn, TileSetReader& tiles);
 
 // What the legend of a map shows: the map of `geometry` coloured as
 // `colouring` says (scheme, mode, bands, relief shading and its sun),

@@ -6,8 +6,8 @@
 #include <optional>
 #include <stdexcept>
 
-#include "dem/TileFile.h"
 #include "dem/TileNames.h"
+#include "dem/TileSetReader.h"
 #include "render/BlankRaster.h"
 #include "render/ColourFunction.h"
 #include "render/DrawSync.h"
@@ -64,29 +64,22 @@ int runLength(int first, int limit, int step) {
 class RowFiles {
  public:
   void open(const AreaLayout& layout, int tileRow, const MapViewState& state, bool readAhead) {
-    files_.clear();  // closes the row above first
+    tiles_.close();  // closes the row above first
+    tiles_.use(state.demFolder, state.tileNames);
     ofRun_.clear();
-    std::vector<int> tiles;
     for (const ColumnRun& run : layout.columns) {
       const int t = layout.tileOf(tileRow, run.tileColumn);
-      const auto known = std::find(tiles.begin(), tiles.end(), t);
-      if (known != tiles.end()) {
-        ofRun_.push_back(static_cast<std::size_t>(known - tiles.begin()));
-        continue;
-      }
-      tiles.push_back(t);
-      ofRun_.push_back(files_.size());
-      files_.push_back(std::make_unique<TileFile>(tilePath(state.demFolder, state.tileNames[t])));
-      files_.back()->readAhead(readAhead);
+      ofRun_.push_back(t);
+      if (!tiles_.isOpen(t)) tiles_.file(t).readAhead(readAhead);
     }
     tileRow_ = tileRow;
   }
   int tileRow() const { return tileRow_; }
-  TileFile& operator[](std::size_t run) { return *files_[ofRun_[run]]; }
+  TileFile& operator[](std::size_t run) { return tiles_.file(ofRun_[run]); }
 
  private:
-  std::vector<std::unique_ptr<TileFile>> files_;
-  std::vector<std::size_t> ofRun_;
+  TileSetReader tiles_;
+  std::vector<int> ofRun_;
   int tileRow_ = -1;
 };
 

@@ -34,7 +34,7 @@ void gatherSamples(const std::uint8_t* first, int count, int step, std::int16_t*
   }
 #endif
   const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
-  for (; n < count; ++n) out[n] = static_cast<std::int16_t>(sampleValue(first + n * stride));
+  for (; n < count; ++n) out[n] = static_cast<std::int16_t>(decodeSample(first + n * stride));
 }
 
 namespace {
@@ -138,7 +138,7 @@ void maskLine(const std::uint8_t* first, int count, std::uint8_t* mask) {
     }
   }
 #endif
-  for (; n < count; ++n) mask[n] = shows(sampleValue(first + 2 * std::ptrdiff_t(n)));
+  for (; n < count; ++n) mask[n] = shows(decodeSample(first + 2 * std::ptrdiff_t(n)));
 }
 
 void maskSamples(const std::int16_t* samples, int count, std::uint8_t* mask) {

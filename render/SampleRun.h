@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "dem/TileSet.h"
 #include "render/ColourFunction.h"
 
 #if defined(__SSE2__)
@@ -15,9 +16,8 @@
 
 namespace tarvelon {
 
-inline int sampleValue(const std::uint8_t* bytes) {
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>((unsigned(bytes[0]) << 8) | bytes[1]));
-}
+// The raw bits of a sample, which index the colour tables; its value is
+// decodeSample's.
 inline unsigned sampleIndex(const std::uint8_t* bytes) { return (unsigned(bytes[0]) << 8) | bytes[1]; }
 
 // Raises `highest` and lowers `lowest` to the run's samples; with
@@ -60,7 +60,7 @@ inline void trackAltitudes(const std::uint8_t* first, int count, int step, int& 
 #endif
   const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
   for (; n < count; ++n) {
-    const int v = sampleValue(first + n * stride);
+    const int v = decodeSample(first + n * stride);
     if constexpr (kColourRangeOnly) {
       const bool counted = v >= kMinElevation && v <= kMaxElevation;
       high = counted && v > high ? v : high;

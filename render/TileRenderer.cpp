@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "dem/TileFile.h"
+#include "dem/TileSetReader.h"
 #include "render/BlankRaster.h"
 #include "render/DrawSync.h"
 #include "render/MapGeometry.h"
@@ -91,7 +91,11 @@ void drawTile(MapViewState& state, DrawHost& host) {
   bool stopped = false;
   SampleColours colours;
   {
-    TileFile file(state.tilePath);
+    // The file drawn is the one the state names, wherever it lies.
+    const int tile = tileOfState(state);
+    TileSetReader tiles(state.demFolder, state.tileNames);
+    tiles.setPath(tile, state.tilePath);
+    TileFile& file = tiles.file(tile);
     do {
       const std::uint8_t* line = file.next();
       progress.processEvents(host);

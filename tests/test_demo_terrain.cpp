@@ -45,14 +45,6 @@ TEST(DemoTerrain, ADemoSetIsKnownByItsMarkOrByTheReadmeOfOlderSets) {
   EXPECT_FALSE(demoSetGridResolution(other.str()));
 }
 
-TEST(DemoTerrain, GlobalGridSizesAreRecognised) {
-  EXPECT_EQ(demo::globalGridResolution(2073600), 4);
-  EXPECT_EQ(demo::globalGridResolution(33177600), 16);
-  EXPECT_EQ(demo::globalGridResolution(132710400), 32);
-  EXPECT_EQ(demo::globalGridResolution(2073602), 0);
-  EXPECT_EQ(demo::globalGridResolution(0), 0);
-}
-
 TEST(DemoTerrain, TileSamplesAreInterpolatedAtTheirCentres) {
   // Elevation grows 10 m a grid line southward: tile 10's line 0 (centre
   // 0.5/128 degree south of the equator) sits at grid line 359.515625.
@@ -88,20 +80,6 @@ TEST(DemoTerrain, InterpolationWrapsAtTheZeroMeridian) {
   demo::tileLine(spike, 5, 0, line.data());
   EXPECT_EQ(sampleOf(line, 11519), 484);
   EXPECT_EQ(sampleOf(line, 0), 0);
-}
-
-TEST(DemoTerrain, GlobalGridFilesAreCheckedBySize) {
-  testing::ScratchDir dir;
-  const auto path = dir.file("grid.img");
-  testing::makeSparseFile(path, 1000);
-  EXPECT_THROW(demo::loadGlobalGrid(path), std::runtime_error);
-  EXPECT_THROW(demo::loadGlobalGrid(dir.file("missing.img")), std::runtime_error);
-  testing::makeSparseFile(path, 2073600);
-  testing::writeBytes(path, 2 * (1440 * 3 + 5), {0xDF, 0xF8});
-  const GlobalGrid grid = demo::loadGlobalGrid(path);
-  EXPECT_EQ(grid.perDegree, 4);
-  EXPECT_EQ(grid.at(3, 5), -8200.0f);
-  EXPECT_EQ(grid.at(3, 6), 0.0f);
 }
 
 TEST(DemoTerrain, TheReadmeSaysWhatTheTilesHold) {

@@ -114,9 +114,11 @@ TEST(LegendLayout, ScaleAndColourBars) {
 
 TEST(LegendLayout, ElevationsAreMeasuredOnTheDrawnSamplesOnly) {
   testing::ScratchDir dir;
+  TileNames names;
   std::vector<std::string> paths;
   for (int t = 0; t < kTileCount; ++t) {
-    paths.push_back(dir.file("t" + std::to_string(t) + ".img"));
+    names[t] = "t" + std::to_string(t) + ".img";
+    paths.push_back(dir.file(names[t]));
     testing::makeSparseFile(paths.back());
   }
   // Gale at step 2 reads tile 11 from line 384 and column 5887 on.
@@ -124,16 +126,17 @@ TEST(LegendLayout, ElevationsAreMeasuredOnTheDrawnSamplesOnly) {
   testing::writeTileLine(paths[11], 386, [](int column) { return column == 5887 ? -4200 : 600; });
   testing::writeTileLine(paths[11], 385, [](int) { return 9000; });  // between drawn lines
   const MapGeometry gale = areaGeometry({136, -3, 140, -7}, 2);
-  auto path = [&](int tile) { return paths[tile]; };
-  const auto all = measureElevations(gale, [](int) { return true; }, path);
+  TileSetReader tiles(dir.str(), names);
+  const auto all = measureElevations(gale, [](int) { return true; }, tiles);
   ASSERT_TRUE(all);
   EXPECT_EQ(*all, (ElevationRange{-4200, 1500}));
-  const auto firstRow = measureElevations(gale, [](int y) { return y == 0; }, path);
+  const auto firstRow = measureElevations(gale, [](int y) { return y == 0; }, tiles);
   EXPECT_EQ(*firstRow, (ElevationRange{700, 1500}));
   // A map of only missing samples shows no elevation; no rows, none either.
   testing::writeTileLine(paths[11], 384, [](int) { return 32767; });
-  EXPECT_FALSE(measureElevations(gale, [](int y) { return y == 0; }, path));
-  EXPECT_FALSE(measureElevations(gale, [](int) { return false; }, path));
+  tiles.close();  // the line in hand is the old one
+  EXPECT_FALSE(measureElevations(gale, [](int y) { return y == 0; }, tiles));
+  EXPECT_FALSE(measureElevations(gale, [](int) { return false; }, tiles));
 }
 
 TEST(LegendLayout, ACustomAreaIsTitledWithItsBoundsAndADemoSetCreditedAsOne) {

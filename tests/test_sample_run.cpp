@@ -35,7 +35,7 @@ TEST(SampleRun, AltitudesMatchASampleBySampleScan) {
     const int startLow = trial % 2 == 0 ? 0 : -8300;
     int allHigh = startHigh, allLow = startLow, rangeHigh = startHigh, rangeLow = startLow;
     for (int n = 0; n < count; ++n) {
-      const int v = sampleValue(&line[2 * n * step]);
+      const int v = decodeSample(&line[2 * n * step]);
       allHigh = std::max(allHigh, v);
       allLow = std::min(allLow, v);
       if (v >= kMinElevation && v <= kMaxElevation) {
@@ -100,7 +100,7 @@ TEST(WideRows, GiveTheBytesOfTheNarrowLoops) {
     const int stored = std::max(0, count - trial % 3);
     const auto line = randomLine(random, count + 1);
     std::vector<std::int16_t> samples(static_cast<std::size_t>(count));
-    for (int n = 0; n < count; ++n) samples[n] = static_cast<std::int16_t>(sampleValue(&line[2 * n]));
+    for (int n = 0; n < count; ++n) samples[n] = static_cast<std::int16_t>(decodeSample(&line[2 * n]));
     std::vector<float> light(static_cast<std::size_t>(count));
     for (float& l : light) l = trial % 5 == 0 ? shade.flat() : lights(random);
 

@@ -2,64 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 
 #include "dem/TileSet.h"
 
 namespace tarvelon::demo {
-
-double GlobalGrid::interpolate(double latitude, double longitude) const {
-  double east = std::fmod(longitude, 360.0);
-  if (east < 0) east += 360.0;
-  const double x = east * perDegree - 0.5;
-  const double y = (90.0 - latitude) * perDegree - 0.5;
-  const double xf = std::floor(x);
-  const double yf = std::floor(y);
-  const double wx = x - xf;
-  const double wy = y - yf;
-  int x0 = static_cast<int>(xf);
-  int x1 = x0 + 1;
-  if (x0 < 0) x0 += width;
-  if (x1 >= width) x1 -= width;
-  const int y0 = std::clamp(static_cast<int>(yf), 0, height - 1);
-  const int y1 = std::clamp(static_cast<int>(yf) + 1, 0, height - 1);
-  const double top = at(y0, x0) * (1 - wx) + at(y0, x1) * wx;
-  const double bottom = at(y1, x0) * (1 - wx) + at(y1, x1) * wx;
-  return top * (1 - wy) + bottom * wy;
-}
-
-int globalGridResolution(std::uint64_t bytes) {
-  for (int perDegree : {4, 16, 32, 64}) {
-    if (bytes == std::uint64_t(360) * perDegree * 180 * perDegree * 2) return perDegree;
-  }
-  return 0;
-}
-
-GlobalGrid loadGlobalGrid(const std::string& path) {
-  std::error_code ec;
-  const auto bytes = std::filesystem::file_size(path, ec);
-  if (ec) throw std::runtime_error("cannot read the global grid " + path + ": " + ec.message());
-  const int perDegree = globalGridResolution(bytes);
-  if (perDegree == 0) {
-    throw std::runtime_error(path + " is " + std::to_string(bytes) +
-                             " bytes, which is not a global MEGDR grid of 4, 16, 32 or 64 samples per degree "
-                             "(2073600 bytes for 4 per degree, e.g. megt90n000cb.img)");
-  }
-  GlobalGrid grid;
-  grid.perDegree = perDegree;
-  grid.width = 360 * perDegree;
-  grid.height = 180 * perDegree;
-  std::vector<std::uint8_t> raw(bytes);
-  std::ifstream in(path, std::ios::binary);
-  if (!in.read(reinterpret_cast<char*>(raw.data()), static_cast<std::streamsize>(raw.size()))) {
-    throw std::runtime_error("cannot read the global grid " + path);
-  }
-  grid.metres.resize(raw.size() / 2);
-  for (std::size_t i = 0; i < grid.metres.size(); ++i) grid.metres[i] = static_cast<float>(decodeSample(&raw[2 * i]));
-  return grid;
-}
 
 void tileLine(const GlobalGrid& grid, int tile, int line, std::uint8_t* out) {
   const TileBox box = tileBox(tile);

@@ -1,36 +1,19 @@
-// Elevation grids of the whole planet, for building a demo set of tiles and
-// the pictures that ship with the windows: the published global MEGDR grids
-// (4 to 64 samples per degree).
+// Demo sets of tiles from a global MEGDR grid (4 to 64 samples per degree):
+// the grid interpolated into tile lines, and the texts that go with the set.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
-#include <vector>
+
+#include "dem/GlobalGrid.h"
 
 namespace tarvelon::demo {
 
-// A global grid in the MEGDR layout: `perDegree` samples per degree, line 0
-// centred half a sample south of 90 N, sample 0 centred half a sample east
-// of 0 E; lines run south, samples east.
-struct GlobalGrid {
-  int perDegree = 0;
-  int width = 0;   // 360 * perDegree
-  int height = 0;  // 180 * perDegree
-  std::vector<float> metres;
-
-  float at(int line, int sample) const { return metres[std::size_t(line) * width + sample]; }
-  // Bilinear elevation at a point (longitude in any range, east positive),
-  // wrapping across the date line and holding the polar lines.
-  double interpolate(double latitude, double longitude) const;
-};
-
-// Samples per degree of a global MEGDR file of this size, or 0.
-int globalGridResolution(std::uint64_t bytes);
-
-// Reads a global grid of 16-bit big-endian samples. Throws
-// std::runtime_error with a message for the user.
-GlobalGrid loadGlobalGrid(const std::string& path);
+// The global grids belong to the tile set (dem/GlobalGrid.h); these names
+// serve the demo builder and the asset pictures.
+using tarvelon::GlobalGrid;
+using tarvelon::globalGridResolution;
+using tarvelon::loadGlobalGrid;
 
 // Line `line` of tile `tile` (0..15), each sample interpolated from the
 // grid at its centre, as kBytesPerLine big-endian bytes.
