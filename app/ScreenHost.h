@@ -66,6 +66,8 @@ class ScreenHost : public DrawHost {
   void clearMap() override;
   void showRows(const Raster& raster, int firstRow, int endRow) override;
   void showRaster(const Raster& raster) override;
+  // takeRaster stays DrawHost's copy: the picture converts every raster into
+  // an image of its own format, so keeping the raster would save nothing.
   void rowsFinished(int firstRow, int endRow) override;
   void setBusy(bool busy) override;
   void setAltitudeLabels(const std::string& altmax, const std::string& altmin) override;
