@@ -55,60 +55,8 @@ void CursorReadout::pointerLeft() {
   refresh();
 }
 
-void CursorReadout::drawStarted(std::optional<MapGeometry> geometry) {
-  shown_.drawStarted(std::move(geometry));
-  refresh();
-}
-
-void CursorReadout::placeDraw(const MapGeometry& geometry) {
-  shown_.placeDraw(geometry);
-  refresh();
-}
-
 void CursorReadout::noteColouring() {
   colouring_ = MapColouring{state_.colourScheme, state_.shadingMode, state_.bandLimits, state_.reliefShading};
-}
-
-void CursorReadout::rowsShown(int firstRow, int endRow) {
-  noteColouring();
-  shown_.rowsShown(firstRow, endRow);
-  refresh();
-}
-
-void CursorReadout::rowsFinished(int firstRow, int endRow, bool direct) {
-  shown_.rowsFinished(firstRow, endRow, direct);
-  refresh();
-}
-
-void CursorReadout::rasterShown() {
-  noteColouring();
-  shown_.rasterShown();
-  refresh();
-}
-
-void CursorReadout::drawEnded() {
-  shown_.drawEnded();
-  refresh();
-}
-
-void CursorReadout::pictureCleared() {
-  shown_.pictureCleared();
-  refresh();
-}
-
-void CursorReadout::otherPictureShown() {
-  shown_.otherPictureShown();
-  refresh();
-}
-
-void CursorReadout::pictureCovered() {
-  shown_.cover();
-  refresh();
-}
-
-void CursorReadout::coverRemoved() {
-  shown_.uncover();
-  refresh();
 }
 
 QString CursorReadout::sampleText(const SampleSource& sample) {

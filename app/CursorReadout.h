@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/ShownMap.h"
 #include "dem/TileSetReader.h"
@@ -38,18 +39,21 @@ class CursorReadout : public QLabel {
   void pointAt(QPoint pixel);
   void pointerLeft();
 
-  // What the picture shows; each call brings the text up to date.
-  void drawStarted(std::optional<MapGeometry> geometry);
-  void placeDraw(const MapGeometry& geometry);
-  void rowsShown(int firstRow, int endRow);
-  void rowsFinished(int firstRow, int endRow, bool direct);
-  void rasterShown();
-  void drawEnded();
-  void pictureCleared();
-  void otherPictureShown();
-  // The annotated tile map covers the picture, and gives it back.
-  void pictureCovered();
-  void coverRemoved();
+  // What the picture shows changed: `change` is the ShownMap call that says
+  // how (drawStarted, rowsFinished, cover, ...), made with `args`; the text
+  // is brought up to date.
+  template <typename... Params, typename... Args>
+  void follow(void (ShownMap::*change)(Params...), Args&&... args) {
+    (shown_.*change)(std::forward<Args>(args)...);
+    refresh();
+  }
+  // The same for rows of a draw coming into the picture (rowsShown,
+  // rasterShown): they show the colouring in force now.
+  template <typename... Params, typename... Args>
+  void followRows(void (ShownMap::*change)(Params...), Args&&... args) {
+    noteColouring();
+    follow(change, std::forward<Args>(args)...);
+  }
   const ShownMap& shownMap() const { return shown_; }
   // The colouring of the rows last drawn into the picture.
   const MapColouring& colouring() const { return colouring_; }

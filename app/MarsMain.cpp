@@ -12,18 +12,19 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
-#include <exception>
 #include <utility>
 
 #include "app/CursorReadout.h"
 #include "app/DataFolderSetup.h"
 #include "app/DialogHost.h"
+#include "app/DrawController.h"
 #include "app/FolderPanel.h"
 #include "app/HelpMenu.h"
 #include "app/LegendSave.h"
 #include "app/MapImage.h"
 #include "app/MapSave.h"
 #include "app/MenuSet.h"
+#include "app/ScreenHost.h"
 #include "core/Settings.h"
 #include "core/ViewSettings.h"
 #include "core/AtomicFile.h"
@@ -53,64 +54,10 @@ namespace {
 constexpr int kMapLeft = 6;       // dmap2 within the window's map area
 constexpr int kMapTop = 0;
 constexpr int kImageOffset = 6;   // dmap within dmap2
-constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
-// A redraw of the map on screen goes at its own resolution: the step that
-// the next new area is to choose for itself (Map Area opened) waits for
-// that area.
-class RedrawAtChosenStep {
- public:
-  explicit RedrawAtChosenStep(MapViewState& state) : state_(state), pending_(state.autoResolution) {
-    state_.autoResolution = 0;
-  }
-  ~RedrawAtChosenStep() { state_.autoResolution = pending_; }
-  RedrawAtChosenStep(const RedrawAtChosenStep&) = delete;
-  RedrawAtChosenStep& operator=(const RedrawAtChosenStep&) = delete;
-
- private:
-  MapViewState& state_;
-  int pending_;
-};
-
 }  // namespace
-
-// Marks the time a renderer runs. On the way out, however the renderer
-// left, the stop flag is cleared (nothing is left to stop) and a close
-// asked for during the draw goes ahead; a draw that failed also gets the
-// arrow cursor back and its percentage emptied, and what it left on the
-// screen counts as incomplete.
-class TMainForm::DrawScope {
- public:
-  explicit DrawScope(TMainForm& form) : form_(form) {
-    form_.drawing_ = true;
-    form_.stopPressed_ = false;
-    form_.colouringChanged_ = false;
-    form_.lastPercent_.clear();
-    form_.stopPercent_.clear();
-  }
-  ~DrawScope() {
-    form_.drawing_ = false;
-    form_.state_.stopRequested = 0;
-    form_.readout_->drawEnded();
-    if (std::uncaught_exceptions() > 0) {
-      // A failed draw leaves no progress behind, and the status says that
-      // the map was not finished.
-      const QString percent = form_.shownPercent(form_.lastPercent_);
-      form_.incompleteMap_ = QStringLiteral("its drawing failed at %1").arg(percent);
-      form_.setBusy(false);
-      form_.setLegend(form_.endedAtText(QStringLiteral("failed"), percent));
-      form_.setPercent({});
-    }
-    if (form_.closePending_) QTimer::singleShot(0, &form_, &QWidget::close);
-  }
-  DrawScope(const DrawScope&) = delete;
-  DrawScope& operator=(const DrawScope&) = delete;
-
- private:
-  TMainForm& form_;
-};
 
 TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* parent)
     : QMainWindow(parent), startDir_(startDir), dialogs_(dialogs) {
@@ -125,6 +72,7 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   setWindowIcon(programIcon());
   buildWindow();
   buildMenus();
+  buildDrawing();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
   showColouring();
   state_.reliefShading = readViewSettings(QFile::encodeName(viewSettingsFile()).toStdString()).reliefShading;
@@ -144,8 +92,13 @@ TMainForm::~TMainForm() = default;
 
 void TMainForm::setStretchColours(TStretchColours* dialog) {
   stretch_ = dialog;
-  if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
+  screen_->setStretchDialog(dialog);
 }
+
+const QString& TMainForm::altmaxText() const { return screen_->altmaxText(); }
+const QString& TMainForm::altminText() const { return screen_->altminText(); }
+
+bool TMainForm::drawing() const { return draws_->drawing(); }
 
 QIcon TMainForm::programIcon() { return QIcon(QString::fromLatin1(kIconResource)); }
 
@@ -203,8 +156,8 @@ void TMainForm::buildWindow() {
   readout_ = new CursorReadout(state_, this);
   statusBar()->addWidget(readout_, 1);
   readout_->watch(dmap_);
-  connect(dmap_, &MapImage::pictureCleared, readout_, &CursorReadout::pictureCleared);
-  connect(dmap_, &MapImage::imageShown, readout_, &CursorReadout::otherPictureShown);
+  connect(dmap_, &MapImage::pictureCleared, readout_, [this] { readout_->follow(&ShownMap::pictureCleared); });
+  connect(dmap_, &MapImage::imageShown, readout_, [this] { readout_->follow(&ShownMap::otherPictureShown); });
 }
 
 void TMainForm::layoutMapArea() {
@@ -217,8 +170,6 @@ void TMainForm::buildMenus() {
   menus_ = std::make_unique<MenuSet>(menuBar(), this, [this](const MenuEntry& entry, QAction* item) {
     runGuarded([this, &entry, item] { (this->*entry.command)(item); });
   });
-  legend_ = action(QStringLiteral("legend"));
-  prcent_ = action(QStringLiteral("prcent"));
   // A map that can be saved can be saved with its legend.
   QAction* saveMap = action(QStringLiteral("m_SaveMap"));
   QAction* saveLegend = action(QStringLiteral("m_SaveLegend"));
@@ -239,9 +190,30 @@ void TMainForm::checkOnly(int base, int count, int number) { menus_->checkOnly(b
 
 int TMainForm::checkedNumber(int base, int count) const { return menus_->checkedNumber(base, count); }
 
-QString TMainForm::legendText() const { return legend_->text().replace(QStringLiteral("&&"), QStringLiteral("&")); }
+void TMainForm::buildDrawing() {
+  const ScreenHost::Screen screen{*dmap_, *dmap2_, *readout_, *action(QStringLiteral("legend")),
+                                  *action(QStringLiteral("prcent")), *menus_, dialogs_};
+  screen_ = std::make_unique<ScreenHost>(state_, screen,
+                                         ScreenHost::Hooks{
+                                             [this] { processEvents(); },
+                                             [this] { layoutMapArea(); },
+                                             [this](const std::string& text) { draws_->percentShown(text); },
+                                             [this] {
+                                               action(QStringLiteral("m_SaveMap"))->setEnabled(true);
+                                               setDrawingMenus(1);
+                                             },
+                                         });
+  draws_ = std::make_unique<DrawController>(state_, *screen_,
+                                            DrawController::Hooks{
+                                                [this] { endAnnotatedView(); },
+                                                [this] { readout_->follow(&ShownMap::drawEnded); },
+                                                [this] { QTimer::singleShot(0, this, &QWidget::close); },
+                                            });
+}
 
-QString TMainForm::percentText() const { return prcent_->text().replace(QStringLiteral("&&"), QStringLiteral("&")); }
+QString TMainForm::legendText() const { return screen_->legendText(); }
+
+QString TMainForm::percentText() const { return screen_->percentText(); }
 
 void TMainForm::runGuarded(const std::function<void()>& command) {
   try {
@@ -302,15 +274,12 @@ void TMainForm::m_endClick(QAction*) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (drawing_) {
-    // Stop the draw first; the window closes once the renderer returned.
-    state_.stopRequested = 1;
-    stopPressed_ = true;
-    closePending_ = true;
+  // During a draw the draw stops first; the window closes once the renderer
+  // returned.
+  if (!draws_->closeRequested()) {
     event->ignore();
     return;
   }
-  closePending_ = false;
   if (colourKey_ != nullptr) colourKey_->close();
   if (locationMap_ != nullptr) locationMap_->closeWindow();
   if (finder_ != nullptr) finder_->close();
@@ -348,44 +317,47 @@ void TMainForm::redrawByMapKind() {
 }
 
 void TMainForm::redrawCurrentMapByKind() {
-  if (drawing_) {
-    // The running draw takes the new colours from its next line; it is
-    // then drawn once more, whole, as after a scheme change.
-    colouringChanged_ = true;
-    return;
-  }
+  // The running draw takes the new colours from its next line; it is then
+  // drawn once more, whole, as after a scheme change.
+  if (draws_->colouringChosen()) return;
   // The menu shows the scheme the map is drawn in.
   if (state_.colourScheme >= 0 && state_.colourScheme < kSchemeCount) {
     checkOnly(kSchemeItemBase, kSchemeCount, state_.colourScheme);
   }
   if (state_.mapKind == 0) {
     if (!areaKnown()) {
-      setLegend("Choose an area from the Map Area menu");
-      setPercent({});
+      screen_->setLegend("Choose an area from the Map Area menu");
+      screen_->setPercent({});
       return;
     }
-    const RedrawAtChosenStep redraw(state_);
-    for (;;) {
-      const DrawOutcome outcome = runRenderer([this] {
-        return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *this) !=
-               AreaDrawResult::Refused;
-      });
-      if (outcome.refused || outcome.stopped || !outcome.colouringChanged || closePending_) break;
-    }
+    DrawPlan redraw;
+    redraw.draw = [this] { return drawShownArea(); };
+    redraw.atShownStep = true;
+    draws_->settle(redraw);
   } else if (state_.mapKind == 1) {
     if (state_.tilePath.empty()) {
-      setLegend("Choose a tile from the File menu");
-      setPercent({});
+      screen_->setLegend("Choose a tile from the File menu");
+      screen_->setPercent({});
       return;
     }
-    for (;;) {
-      const DrawOutcome outcome = runRenderer([this] {
-        drawTile(state_, *this);
-        return true;
-      });
-      if (outcome.stopped || !outcome.colouringChanged || closePending_) break;
-    }
+    DrawPlan redraw;
+    redraw.draw = [this] { return drawShownTile(); };
+    draws_->settle(redraw);
   }
+}
+
+bool TMainForm::drawShownTile() {
+  drawTile(state_, *screen_);
+  return true;
+}
+
+bool TMainForm::drawShownArea() {
+  return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *screen_) !=
+         AreaDrawResult::Refused;
+}
+
+void TMainForm::noteAreaBounds() {
+  mapBounds_ = AreaBounds{state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth};
 }
 
 void TMainForm::setDrawingMenus(int flag) {
@@ -409,38 +381,30 @@ void TMainForm::clearMapCheckMarks() {
   }
 }
 
-TMainForm::DrawOutcome TMainForm::runRenderer(const std::function<bool()>& draw) {
-  // A new map ends the annotated view: the draw starts from the user's map.
-  endAnnotatedView();
-  DrawScope scope(*this);
-  const bool drawn = draw();
-  return {!drawn, stopPressed_, colouringChanged_};
-}
-
 AreaDrawResult TMainForm::drawAreaMap(int west, int north, int east, int south) {
-  if (drawing_ || !setup_->ready()) return AreaDrawResult::Refused;
+  if (drawing() || !setup_->ready()) return AreaDrawResult::Refused;
   // The map on screen becomes an area map once the renderer takes the area.
   const int shownKind = state_.mapKind;
   state_.mapKind = 0;
-  for (;;) {
-    const DrawOutcome outcome = runRenderer(
-        [&] { return drawArea(west, north, east, south, state_, *this) != AreaDrawResult::Refused; });
-    if (outcome.refused) {
-      state_.mapKind = shownKind;
-      return AreaDrawResult::Refused;
-    }
-    mapBounds_ = AreaBounds{state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth};
+  DrawPlan area;
+  area.draw = [&] { return drawArea(west, north, east, south, state_, *screen_) != AreaDrawResult::Refused; };
+  area.drawn = [this] {
+    noteAreaBounds();
     // Every resolution is open to an area map, also to the redraw that a
     // scheme or mode change makes before the Resolution menu is next opened.
     for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
-    if (outcome.stopped) {
-      reportStop();
+  };
+  area.record = DrawPlan::Record::Ending;
+  switch (draws_->settle(area)) {
+    case DrawEnd::Refused:
+      state_.mapKind = shownKind;
+      return AreaDrawResult::Refused;
+    case DrawEnd::Stopped:
       return AreaDrawResult::Stopped;
-    }
-    incompleteMap_.clear();
-    // Colours changed during the draw: the map is drawn once more, whole.
-    if (!outcome.colouringChanged || closePending_) return AreaDrawResult::Completed;
+    case DrawEnd::Completed:
+      break;
   }
+  return AreaDrawResult::Completed;
 }
 
 AreaDrawResult TMainForm::drawNamedArea(const AreaBounds& area, const std::string& title, const std::string& name) {
@@ -456,30 +420,9 @@ AreaDrawResult TMainForm::drawNamedArea(const AreaBounds& area, const std::strin
   return result;
 }
 
-QString TMainForm::shownPercent(const std::string& percent) {
-  return percent.empty() ? QStringLiteral("0%") : fromStd(percent);
-}
-
-std::string TMainForm::endedAtText(const QString& how, const QString& percent) const {
-  const QString title = fromStd(state_.mapTitle);
-  return ((title.isEmpty() ? QStringLiteral("Drawing") : title) + QStringLiteral(" %1 at %2").arg(how, percent))
-      .toStdString();
-}
-
-void TMainForm::reportStop() {
-  // The renderer may have moved the percentage on after the stop: the one
-  // shown when Terminate was chosen is where the map ends.
-  const QString percent = shownPercent(stopPercent_.empty() ? lastPercent_ : stopPercent_);
-  setLegend(endedAtText(QStringLiteral("stopped"), percent));
-  setPercent({});
-  incompleteMap_ = QStringLiteral("its drawing was stopped at %1").arg(percent);
-  // Nothing complete was drawn: the same resolution draws the map again.
-  state_.drawnResolution = -1;
-}
-
 void TMainForm::gettile(QAction* item) {
   // One draw at a time: a tile chosen while a map is drawn is refused.
-  if (drawing_ || !setup_->ready()) return;
+  if (drawing() || !setup_->ready()) return;
   const int n = itemNumber(item);
   if (n < 0 || n >= kTileCount) return;
   state_.mapKind = 1;
@@ -499,7 +442,7 @@ void TMainForm::gettile(QAction* item) {
 }
 
 void TMainForm::MsizeClick(QAction* item) {
-  if (drawing_) return;
+  if (drawing()) return;
   const int n = itemNumber(item);
   if (n < 0 || n >= kResolutionCount) return;
   checkOnly(kResolutionItemBase, kResolutionCount, -1);
@@ -510,47 +453,28 @@ void TMainForm::MsizeClick(QAction* item) {
   if (state_.mapKind == 0 && !areaKnown()) {
     // Area mode before any area was drawn: there is nothing to redraw, and
     // the map on screen stays.
-    setLegend("Choose an area from the Map Area menu");
-    setPercent({});
+    screen_->setLegend("Choose an area from the Map Area menu");
+    screen_->setPercent({});
     return;
   }
   endAnnotatedView();
   // The old map goes before the new one is drawn.
   if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
-  const RedrawAtChosenStep redraw(state_);
-  // A scheme or mode chosen during the draw reaches the renderer at its
-  // next line; the map is then drawn once more, whole, in the new colours.
-  for (;;) {
-    const int scheme = state_.colourScheme;
-    const int mode = state_.shadingMode;
-    const int relief = state_.reliefShading;
-    const DrawOutcome outcome = runRenderer([this] {
-      if (state_.mapKind == 1) {
-        drawTile(state_, *this);
-        return true;
-      }
-      const bool drawn = drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_,
-                                  *this) != AreaDrawResult::Refused;
-      if (drawn) mapBounds_ = AreaBounds{state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth};
-      return drawn;
-    });
-    // A refused area (the renderer told the user why) leaves no map drawn.
-    if (outcome.refused) break;
-    state_.drawnScheme = scheme;
-    state_.drawnMode = mode;
-    state_.drawnRelief = relief;
-    state_.drawnResolution = state_.resolutionIndex;
-    if (outcome.stopped) {
-      reportStop();
-      break;
-    }
-    incompleteMap_.clear();
-    if (!outcome.colouringChanged || closePending_) break;
-  }
+  // A refused area (the renderer told the user why) leaves no map drawn.
+  DrawPlan redraw;
+  redraw.draw = [this] {
+    if (state_.mapKind == 1) return drawShownTile();
+    const bool drawn = drawShownArea();
+    if (drawn) noteAreaBounds();
+    return drawn;
+  };
+  redraw.record = DrawPlan::Record::Colouring;
+  redraw.atShownStep = true;
+  draws_->settle(redraw);
 }
 
 void TMainForm::m_areaClick(QAction*) {
-  if (drawing_) return;
+  if (drawing()) return;
   // The next area drawn chooses its own step. The map on screen stays what
   // it is: its kind, step and resolution mark are those a colour or
   // resolution change redraws it with, until another map is drawn.
@@ -570,19 +494,13 @@ void TMainForm::m_sizeClick(QAction*) {
 void TMainForm::m_loadClick(QAction*) {
   // The annotated tile map stays while a tile is chosen from it; the
   // user's map under it goes when the tile is drawn.
-  if (drawing_ || state_.annotatedShown == 1) return;
+  if (drawing() || state_.annotatedShown == 1) return;
   dmap_->clearPicture();
 }
 
 void TMainForm::m_terminateClick(QAction*) {
-  if (drawing_) {
-    state_.stopRequested = 1;
-    if (!stopPressed_) stopPercent_ = lastPercent_;
-    stopPressed_ = true;
-  }
-  altminText_ = fromStd(altitudeLabel(state_, state_.altMin));
-  altmaxText_ = fromStd(altitudeLabel(state_, state_.altMax));
-  if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
+  draws_->requestStop();
+  screen_->setAltitudeLabels(altitudeLabel(state_, state_.altMax), altitudeLabel(state_, state_.altMin));
   dmap_->setCursor(Qt::ArrowCursor);
 }
 
@@ -595,7 +513,7 @@ void TMainForm::DrawinbackgroundClick(QAction*) {
 // Map Area: features, custom area, location map
 
 void TMainForm::drawFeature(FeatureFamily family, QAction* item) {
-  if (drawing_) return;
+  if (drawing()) return;
   const FamilyInfo& info = familyInfo(family);
   const FeatureRow* row = findFeature(family, itemNumber(item));
   QAction* feature = row != nullptr ? menuItem(info.menuItemBase + row->number) : nullptr;
@@ -635,7 +553,7 @@ void TMainForm::m_valClick(QAction*) { closeLocationMap(); }
 void TMainForm::m_customClick(QAction*) { getArea_->showPanel(); }
 
 void TMainForm::drawCustomArea(int west, int north, int east, int south) {
-  if (drawing_) {
+  if (drawing()) {
     // One draw at a time: the panel stays for another try.
     getArea_->showPanel();
     return;
@@ -682,7 +600,7 @@ void TMainForm::drawFoundFeature(const QString& component) {
   // command first, then the item's.
   QAction* item = action(component);
   const MenuEntry* entry = menus_->entry(component);
-  if (item == nullptr || entry == nullptr || drawing_) return;
+  if (item == nullptr || entry == nullptr || drawing()) return;
   m_areaClick();
   menus_->run(*entry, item);
 }
@@ -697,9 +615,7 @@ void TMainForm::m_SaveLegendClick(QAction*) {
 }
 
 QString TMainForm::incompleteReason() const {
-  // Saved during a draw, the map is what the draw has reached so far.
-  if (drawing_) return QStringLiteral("it is still being drawn, %1 so far").arg(shownPercent(lastPercent_));
-  return incompleteMap_;
+  return fromStd(draws_->incompleteReason());
 }
 
 const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? keptMap_ : dmap_->picture(); }
@@ -725,10 +641,8 @@ void TMainForm::chooseColouring(QAction* item, int& value, int drawn, int itemBa
   if (value == drawn && item->isChecked()) return;
   if (colourKey_ != nullptr) colourKey_->drawKeyStrip(state_.colourScheme);
   checkOnly(itemBase, itemCount, n);
-  if (drawing_) {
-    colouringChanged_ = true;
-    return;
-  }
+  // During a draw the draw takes the colouring, and is repeated.
+  if (draws_->colouringChosen()) return;
   redrawCurrentMap();
 }
 
@@ -752,10 +666,7 @@ void TMainForm::m_reliefClick(QAction*) {
     }
     viewSettingsFailed_ = true;
   }
-  if (drawing_) {
-    colouringChanged_ = true;
-    return;
-  }
+  if (draws_->colouringChosen()) return;
   // Before the first map there is nothing to redraw.
   if (menu(QStringLiteral("m_topo"))->menuAction()->isEnabled()) redrawCurrentMap();
 }
@@ -788,7 +699,7 @@ void TMainForm::m_h001Click(QAction*) { showProgramHelp(help_, helpFilePlaces(),
 
 void TMainForm::m_h003Click(QAction*) {
   QAction* item = action(QStringLiteral("m_h003"));
-  if (drawing_) {
+  if (drawing()) {
     // The picture belongs to the draw until it ends.
     item->setChecked(state_.annotatedShown == 1);
     return;
@@ -817,8 +728,8 @@ void TMainForm::showAnnotatedMap() {
   keptPanelSize_ = dmap2_->size();
   state_.annotatedShown = 1;
   item->setChecked(true);
-  sizeImage(kAnnotatedMapWidth, kAnnotatedMapHeight);
-  readout_->pictureCovered();
+  screen_->sizeImage(kAnnotatedMapWidth, kAnnotatedMapHeight);
+  readout_->follow(&ShownMap::cover);
   dmap_->showImage(mars_);
 }
 
@@ -828,7 +739,7 @@ void TMainForm::endAnnotatedView() {
   action(QStringLiteral("m_h003"))->setChecked(false);
   dmap_->showImage(keptMap_, std::move(keptMask_));
   keptMask_.clear();
-  readout_->coverRemoved();
+  readout_->follow(&ShownMap::uncover);
   dmap_->resize(keptImageSize_);
   dmap2_->resize(keptPanelSize_);
   layoutMapArea();
@@ -838,70 +749,8 @@ void TMainForm::endAnnotatedView() {
 void TMainForm::m_h005Click(QAction*) { dialogs_.information(QString::fromUtf8(kSourcingNote)); }
 
 // ---------------------------------------------------------------------------
-// Drawing host
+// Events during a draw
 
 void TMainForm::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
-
-void TMainForm::setStatusCaption(QAction* item, const std::string& text) {
-  QString caption = fromStd(text);
-  caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-  if (item->text() != caption) item->setText(caption);
-}
-
-void TMainForm::setLegend(const std::string& text) { setStatusCaption(legend_, text); }
-
-void TMainForm::setPercent(const std::string& text) {
-  if (!text.empty()) lastPercent_ = text;
-  setStatusCaption(prcent_, text);
-}
-
-void TMainForm::sizeImage(int width, int height) {
-  dmap_->resize(width, height);
-  dmap2_->resize(width + kPanelMargin, height + kPanelMargin);
-  layoutMapArea();
-}
-
-void TMainForm::sizeMap(int width, int height) {
-  sizeImage(width, height);
-  // The renderer places its map next (placeMap).
-  readout_->drawStarted(std::nullopt);
-}
-
-void TMainForm::clearMap() { dmap_->clearPicture(); }
-
-void TMainForm::showRows(const Raster& raster, int firstRow, int endRow) {
-  dmap_->showRows(raster, firstRow, endRow);
-  readout_->rowsShown(firstRow, endRow);
-}
-
-void TMainForm::showRaster(const Raster& raster) {
-  dmap_->showRaster(raster);
-  readout_->rasterShown();
-}
-
-void TMainForm::rowsFinished(int firstRow, int endRow) {
-  readout_->rowsFinished(firstRow, endRow, state_.drawInBackground == 0);
-}
-
-void TMainForm::placeMap(const MapGeometry& geometry) { readout_->placeDraw(geometry); }
-
-void TMainForm::setBusy(bool busy) { dmap_->setCursor(busy ? Qt::WaitCursor : Qt::ArrowCursor); }
-
-void TMainForm::setAltitudeLabels(const std::string& altmax, const std::string& altmin) {
-  altmaxText_ = fromStd(altmax);
-  altminText_ = fromStd(altmin);
-  if (stretch_ != nullptr) stretch_->setAltitudeLabels(altmaxText_, altminText_);
-}
-
-void TMainForm::checkResolution(int resolutionIndex) {
-  checkOnly(kResolutionItemBase, kResolutionCount, resolutionIndex);
-}
-
-void TMainForm::areaDrawCompleted() {
-  action(QStringLiteral("m_SaveMap"))->setEnabled(true);
-  setDrawingMenus(1);
-}
-
-void TMainForm::inform(const std::string& text) { dialogs_.information(fromStd(text)); }
 
 }  // namespace tarvelon

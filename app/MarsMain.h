@@ -1,6 +1,7 @@
 // TMainForm, the main window: owner of the map view state, the menus and
-// the commands that decide what is drawn and when; it shows the renderers'
-// maps on screen.
+// the commands that decide what is drawn; it wires them to the drawing
+// control (DrawController) and to the renderers' host on screen
+// (ScreenHost).
 #pragma once
 
 #include <QImage>
@@ -18,7 +19,6 @@
 #include "app/MainMenu.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
-#include "render/DrawHost.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
 #include "select/Gazetteer.h"
@@ -36,18 +36,20 @@ namespace tarvelon {
 class CursorReadout;
 class CustomAreaPanel;
 class DialogHost;
+class DrawController;
 class FeatureFinder;
 class FolderPanel;
 class HelpWindow;
 class MapImage;
 class MenuSet;
+class ScreenHost;
 
 inline constexpr const char* kMainCaption = "Tarvelon - version 0.57";
 
 // The program icon, built into the program.
 inline constexpr const char* kIconResource = ":/tarvelon/tarvelon-64.png";
 
-class TMainForm : public QMainWindow, public DrawHost, public StretchHost, private DataFolderHost {
+class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost {
   Q_OBJECT
 
  public:
@@ -112,11 +114,11 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   QString legendText() const;
   QString percentText() const;
   // Texts for the optimise-shading dialog's altmax and altmin labels.
-  const QString& altmaxText() const { return altmaxText_; }
-  const QString& altminText() const { return altminText_; }
+  const QString& altmaxText() const;
+  const QString& altminText() const;
 
   // True while a renderer runs.
-  bool drawing() const { return drawing_; }
+  bool drawing() const;
   // True once a data folder with sixteen tiles is in use.
   bool dataFolderReady() const;
 
@@ -200,36 +202,20 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   // report; the program goes on.
   void runGuarded(const std::function<void()>& command);
 
-  // DrawHost
-  void processEvents() override;
-  void setLegend(const std::string& text) override;
-  void setPercent(const std::string& text) override;
-  void sizeMap(int width, int height) override;
-  void clearMap() override;
-  void showRows(const Raster& raster, int firstRow, int endRow) override;
-  void showRaster(const Raster& raster) override;
-  void rowsFinished(int firstRow, int endRow) override;
-  void placeMap(const MapGeometry& geometry) override;
-  void setBusy(bool busy) override;
-  void setAltitudeLabels(const std::string& altmax, const std::string& altmin) override;
-  void checkResolution(int resolutionIndex) override;
-  void areaDrawCompleted() override;
-  void inform(const std::string& text) override;
+  // Lets pending events (and the commands they run) run once: what the
+  // renderers' host does whenever they let events run.
+  virtual void processEvents();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void chooseColouring(QAction* item, int& value, int drawn, int itemBase, int itemCount);
-  struct DrawOutcome {
-    bool refused = false;  // the renderer drew nothing (it told the user why)
-    bool stopped = false;
-    bool colouringChanged = false;
-  };
-  class DrawScope;
 
   void buildWindow();
   void buildMenus();
+  // The renderers' host on screen and the drawing control over it.
+  void buildDrawing();
 
   void drawFeature(FeatureFamily family, QAction* item);
   void drawCustomArea(int west, int north, int east, int south);
@@ -246,30 +232,25 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   void panelChanged() override;
   void runCommand(const std::function<void()>& command) override;
 
-  // A draw was stopped: the status says where, and the map counts as
-  // incomplete.
-  void reportStop();
-  static QString shownPercent(const std::string& percent);
-  // "<title> stopped at 35%", "<title> failed at 0%": where an unfinished
-  // draw ended, for the status.
-  std::string endedAtText(const QString& how, const QString& percent) const;
   // Why the map on screen is incomplete, as the save commands ask about it;
   // empty when it is whole.
   QString incompleteReason() const;
   // The Map Area items that draw: off until a data folder is in use.
   void setMapAreaItems(bool on);
 
-  DrawOutcome runRenderer(const std::function<bool()>& draw);
   void redrawCurrentMapByKind();
+  // One pass of the map shown, through the screen host: the tile, or the
+  // area of the area bounds (false when the renderer refused it).
+  bool drawShownTile();
+  bool drawShownArea();
+  // The location map's rectangle becomes the area just drawn.
+  void noteAreaBounds();
   // The annotated tile map gives the user's map back, with its sizes.
   void endAnnotatedView();
   void showAnnotatedMap();
   void checkOnly(int base, int count, int number);
   int checkedNumber(int base, int count) const;
-  void setStatusCaption(QAction* item, const std::string& text);
   void layoutMapArea();
-  // dmap to width x height, dmap2 around it.
-  void sizeImage(int width, int height);
   QString viewSettingsFile() const;
 
   QString startDir_;
@@ -288,8 +269,6 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   // The rectangle of the map on screen (a tile's box after a tile map), for
   // the location map; nothing before the first map.
   std::optional<AreaBounds> mapBounds_;
-  QAction* legend_ = nullptr;
-  QAction* prcent_ = nullptr;
   CursorReadout* readout_ = nullptr;
   QPointer<TVertKey> colourKey_;
   QPointer<TProgDetails> aboutBox_;
@@ -305,18 +284,10 @@ class TMainForm : public QMainWindow, public DrawHost, public StretchHost, priva
   QSize keptImageSize_;
   QSize keptPanelSize_;
 
-  bool drawing_ = false;
-  bool stopPressed_ = false;
-  bool colouringChanged_ = false;
-  bool closePending_ = false;
   bool viewSettingsFailed_ = false;  // told the user once this run
-  std::string lastPercent_;  // the percentage shown last in this draw
-  std::string stopPercent_;  // ... when Terminate was chosen
-  // Why the map shown is incomplete (a stopped or failed draw), or empty.
-  QString incompleteMap_;
 
-  QString altmaxText_;
-  QString altminText_;
+  std::unique_ptr<ScreenHost> screen_;
+  std::unique_ptr<DrawController> draws_;
 };
 
 }  // namespace tarvelon
