@@ -11,7 +11,6 @@
 #include "app/MapImage.h"
 #include "app/MenuSet.h"
 #include "render/Resolution.h"
-#include "windows/KeyMain.h"  // Stretch.h keeps a QPointer to the colour key
 #include "windows/Stretch.h"
 
 namespace tarvelon {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "render/MapViewState.h"
+#include "windows/KeyMain.h"
 
 class QFrame;
 class QLabel;
@@ -15,8 +16,6 @@ class QPushButton;
 class QScrollBar;
 
 namespace tarvelon {
-
-class TVertKey;
 
 // What the dialog needs from the main window.
 class StretchHost {
