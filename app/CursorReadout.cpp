@@ -67,7 +67,7 @@ void CursorReadout::placeDraw(const MapGeometry& geometry) {
 }
 
 void CursorReadout::noteColouring() {
-  colouring_ = MapColouring{state_.colourScheme, state_.shadingMode, state_.bandLimits, state_.reliefShading};
+  colouring_ = state_;
 }
 
 void CursorReadout::rowsShown(int firstRow, int endRow) {

@@ -785,12 +785,7 @@ LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geo
   LegendInput input;
   input.title = legendTitle(colouring);
   input.geometry = geometry;
-  input.colourScheme = colouring.colourScheme;
-  input.shadingMode = colouring.shadingMode;
-  input.bandLimits = colouring.bandLimits;
-  input.reliefShading = colouring.reliefShading;
-  input.sunAzimuth = colouring.sunAzimuth;
-  input.sunAltitude = colouring.sunAltitude;
+  static_cast<Colouring&>(input) = colouring;
   input.elevations = measureElevations(geometry, rowDrawn, [&colouring](int tile) {
     return tilePath(colouring.demFolder, colouring.tileNames[static_cast<std::size_t>(tile)]);
   });
