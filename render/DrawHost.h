@@ -27,9 +27,10 @@ class DrawHost {
   // drawn, and the rows come from here on. Told once per draw, right after
   // that legend.
   virtual void drawStarted() {}
-  // A draw is complete: the legend holds its elapsed time; the percentage
-  // is emptied and the cursor restored next. A stopped or failed draw does
-  // not tell it.
+  // A draw has ended as a complete one: the legend holds its elapsed time;
+  // the percentage is emptied and the cursor restored next. A draw that
+  // fails, or an area draw that is stopped, does not tell it (a stopped
+  // tile draw ends as a complete one, its last line drawn).
   virtual void drawFinished() {}
 
   // Sizes the image to width x height and its panel 16 pixels larger.
