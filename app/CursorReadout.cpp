@@ -56,7 +56,7 @@ void CursorReadout::pointerLeft() {
 }
 
 void CursorReadout::noteColouring() {
-  colouring_ = MapColouring{state_.colourScheme, state_.shadingMode, state_.bandLimits, state_.reliefShading};
+  colouring_ = state_;
 }
 
 QString CursorReadout::sampleText(const SampleSource& sample) {

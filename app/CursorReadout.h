@@ -56,7 +56,7 @@ class CursorReadout : public QLabel {
   }
   const ShownMap& shownMap() const { return shown_; }
   // The colouring of the rows last drawn into the picture.
-  const MapColouring& colouring() const { return colouring_; }
+  const Colouring& colouring() const { return colouring_; }
 
   // Samples read from the tile files so far.
   int samplesRead() const { return samplesRead_; }
@@ -71,7 +71,7 @@ class CursorReadout : public QLabel {
 
   const MapViewState& state_;
   ShownMap shown_;
-  MapColouring colouring_;
+  Colouring colouring_;
   std::optional<QPoint> pointer_;
 
   // The last sample read, so that the same sample is never read twice in a

@@ -55,11 +55,7 @@ void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const
   const BusyCursor busy;
   // As the map on screen was coloured, whatever the menus say now.
   MapViewState drawn = state;
-  const MapColouring& colouring = readout.colouring();
-  drawn.colourScheme = colouring.colourScheme;
-  drawn.shadingMode = colouring.shadingMode;
-  drawn.bandLimits = colouring.bandLimits;
-  drawn.reliefShading = colouring.reliefShading;
+  static_cast<Colouring&>(drawn) = readout.colouring();
   const LegendInput input = legendInputFor(drawn, *geometry, [&shown](int y) { return shown.rowDrawn(y); });
   saveLegendPicture(legendPicture(dmap.picture(), input), chosen->path);
 }

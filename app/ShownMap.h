@@ -13,14 +13,6 @@
 
 namespace tarvelon {
 
-// How a map was coloured.
-struct MapColouring {
-  int colourScheme = 1;
-  int shadingMode = 1;
-  BandLimits bandLimits{};
-  int reliefShading = 0;
-};
-
 class ShownMap {
  public:
   // What a pixel of the picture shows.

@@ -780,12 +780,7 @@ LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geo
   LegendInput input;
   input.title = legendTitle(colouring);
   input.geometry = geometry;
-  input.colourScheme = colouring.colourScheme;
-  input.shadingMode = colouring.shadingMode;
-  input.bandLimits = colouring.bandLimits;
-  input.reliefShading = colouring.reliefShading;
-  input.sunAzimuth = colouring.sunAzimuth;
-  input.sunAltitude = colouring.sunAltitude;
+  static_cast<Colouring&>(input) = colouring;
   TileSetReader tiles(colouring.demFolder, colouring.tileNames);
   input.elevations = measureElevations(geometry, rowDrawn, tiles);
   input.demoGridPerDegree = demoSetGridResolution(colouring.demFolder).value_or(0);

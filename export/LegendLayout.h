@@ -12,6 +12,7 @@
 
 #include "dem/TileSetReader.h"
 #include "render/ColourFunction.h"
+#include "render/Colouring.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
 
@@ -43,18 +44,14 @@ struct ElevationRange {
   bool operator==(const ElevationRange&) const = default;
 };
 
-struct LegendInput {
+// The colouring of the map: its scheme, mode and bands, and the sun of its
+// relief shading.
+struct LegendInput : Colouring {
   std::string title;      // the map title
   MapGeometry geometry;   // of the map picture, which is geometry.width() x height()
-  int colourScheme = 1;   // 0 .. 5, or 99 for the user colours over bandLimits
-  int shadingMode = 1;
-  BandLimits bandLimits{};
   // The drawn samples' own lowest and highest elevation; nothing when the
   // map shows no elevation.
   std::optional<ElevationRange> elevations;
-  int reliefShading = 0;
-  double sunAzimuth = 315;
-  double sunAltitude = 45;
   // The tiles are a demo set interpolated from a global grid of this many
   // pixels per degree; 0 when they are the MOLA tiles themselves.
   int demoGridPerDegree = 0;

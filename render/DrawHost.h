@@ -23,6 +23,16 @@ class DrawHost {
   virtual void setLegend(const std::string& text) = 0;
   virtual void setPercent(const std::string& text) = 0;
 
+  // A draw has begun: the legend holds the text it shows while the map is
+  // drawn, and the rows come from here on. Told once per draw, right after
+  // that legend.
+  virtual void drawStarted() {}
+  // A draw has ended as a complete one: the legend holds its elapsed time;
+  // the percentage is emptied and the cursor restored next. A draw that
+  // fails, or an area draw that is stopped, does not tell it (a stopped
+  // tile draw ends as a complete one, its last line drawn).
+  virtual void drawFinished() {}
+
   // Sizes the image to width x height and its panel 16 pixels larger.
   virtual void sizeMap(int width, int height) = 0;
   // Where the map being drawn lies: which sample each pixel shows and the

@@ -1,15 +1,19 @@
 // What both renderers keep in locals while they draw and hand back to the
 // shared state whenever commands may run (they run inside
-// DrawHost::processEvents and may read or change these values).
+// DrawHost::processEvents and may read or change these values), and the
+// steps that start and end every draw.
 #pragma once
 
 #include <cstdint>
+#include <ctime>
+#include <functional>
 #include <string>
 
 #include "render/DrawHost.h"
 #include "render/MapViewState.h"
 #include "render/SampleColours.h"
 #include "render/SampleRun.h"
+#include "render/TileRenderer.h"
 
 namespace tarvelon {
 
@@ -102,5 +106,32 @@ class FailureCleanup {
   DrawProgress& progress_;
   bool armed_ = true;
 };
+
+// The legend shown while a map is drawn, ending in "Progress:"; the host
+// learns from it that the draw has begun.
+inline void announceDraw(DrawHost& host, const std::string& legend) {
+  host.setLegend(legend);
+  host.drawStarted();
+}
+
+// The end of a complete draw, the same for both renderers: the altitude
+// labels, then `showMap` hands the host the finished map and lets go of
+// the raster; the elapsed time, the percentage emptied, the cursor
+// restored, then `completed` (an area's own ending); the state takes the
+// draw's altitudes and colour last.
+inline void endDraw(DrawHost& host, MapViewState& state, DrawProgress& progress, FailureCleanup& cleanup,
+                    std::time_t start, const std::function<void()>& showMap,
+                    const std::function<void()>& completed = {}) {
+  host.setAltitudeLabels(altitudeLabel(state, progress.altMax), altitudeLabel(state, progress.altMin));
+  showMap();
+  const std::time_t end = host.now();
+  host.setLegend(elapsedTimeText(state.mapTitle, end, start));
+  host.drawFinished();
+  host.setPercent("");
+  host.setBusy(false);
+  if (completed) completed();
+  progress.store();
+  cleanup.disarm();
+}
 
 }  // namespace tarvelon

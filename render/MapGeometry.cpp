@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
-#include "render/TileRenderer.h"
+#include "render/MapPlan.h"
 
 namespace tarvelon {
 
 namespace {
 
 constexpr double kSample = 1.0 / kSamplesPerDegree;  // degrees between samples
-
-// Rows the tile renderer draws at a step: it reads on while the line
-// counter, which starts at 1, stays below 5632 - step.
-int tileRowsDrawn(int step) {
-  int rows = 1;
-  for (int counter = 1 + step; counter < kLinesPerTile - step; counter += step) ++rows;
-  return rows;
-}
 
 }  // namespace
 
@@ -35,11 +27,9 @@ MapGeometry MapGeometry::ofTile(int tile, int sampleStep) {
   g.width_ = size.width;
   g.height_ = size.height;
   g.step_ = sampleStep;
-  // Samples 0, step, ... below column 11519; at step 13 one more than fits.
-  const int samples = (kColumnSpan - 1) / sampleStep + 1;
-  g.columnsDrawn_ = std::min(samples, size.width);
+  g.columnsDrawn_ = std::min(tileSamplesRead(sampleStep), size.width);
   g.columns_.push_back(Run{0, 0, 0, g.columnsDrawn_});
-  g.rowsDrawn_ = std::min(tileRowsDrawn(sampleStep), size.height);
+  g.rowsDrawn_ = std::min(tileLinesRead(sampleStep), size.height);
   for (int y = 0; y < g.rowsDrawn_; ++y) g.rows_.push_back(RowRun{0, y * sampleStep});
   return g;
 }

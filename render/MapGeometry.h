@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "render/AreaRenderer.h"
+#include "render/AreaLayout.h"
 
 namespace tarvelon {
 
@@ -78,11 +78,9 @@ class MapGeometry {
   };
 
   int firstTile_ = 0;
-  int width_ = 0;
-  int height_ = 0;
   int step_ = 1;
-  int rowsDrawn_ = 0;
-  int columnsDrawn_ = 0;
+  int width_ = 0, height_ = 0;
+  int rowsDrawn_ = 0, columnsDrawn_ = 0;
   std::vector<Run> columns_;
   std::vector<RowRun> rows_;  // one per drawn row
 };

@@ -147,6 +147,13 @@ void maskSamples(const std::int16_t* samples, int count, std::uint8_t* mask) {
 
 }  // namespace
 
+void MapRows::completeRow(int y, std::uint8_t* out, std::uint8_t* mask, int x, RowTarget& target) {
+  fillRight(out, mask, x, width_, content_);
+  keepIfLast(y, out);
+  target.done(y);
+  finished_ = y + 1;
+}
+
 void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, const std::uint32_t* colours,
                      DrawProgress& progress, RowTarget& target) {
   if (!lit_ && content_ == RowSink::Content::Colour) {
@@ -170,15 +177,49 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     }
     added_ = y + 1;
     if (out == nullptr) return;
-    fillRight(out, mask, x, width_, content_);
-    keepIfLast(y, out);
-    target.done(y);
-    finished_ = y + 1;
+    completeRow(y, out, mask, x, target);
     return;
   }
 
   int total = 0;
   for (int r = 0; r < runCount; ++r) total += runs[r].count;
+  std::int16_t* samples = rowToRead(y, total, target).samples.data();
+  int x = 0;
+  for (int r = 0; r < runCount && x < rowSamples_; ++r) {
+    const int count = std::min(runs[r].count, rowSamples_ - x);
+    gatherSamples(runs[r].first, count, step, samples + x);
+    x += count;
+  }
+  addRead(y, x, colours, progress, target);
+}
+
+void MapRows::addRow(int y, const std::int16_t* elevations, int count, const std::uint32_t* colours,
+                     DrawProgress& progress, RowTarget& target) {
+  if (!lit_ && content_ == RowSink::Content::Colour) {
+    plainEntries_.resize(static_cast<std::size_t>(std::max(count, 0)));
+    progress.colour = colourSamples(elevations, count, colours, progress.colour, plainEntries_.data());
+    added_ = y + 1;
+    if (y >= height_) return;
+    std::uint8_t* out = target.row(y);
+    std::uint8_t* mask = target.mask(y);
+    const int stored = std::clamp(count, 0, width_);
+    for (int n = 0; n < stored; ++n) {
+      const std::uint32_t entry = plainEntries_[static_cast<std::size_t>(n)];
+      out[3 * n] = static_cast<std::uint8_t>(entry);
+      out[3 * n + 1] = static_cast<std::uint8_t>(entry >> 8);
+      out[3 * n + 2] = static_cast<std::uint8_t>(entry >> 16);
+    }
+    if (mask != nullptr) maskSamples(elevations, stored, mask);
+    completeRow(y, out, mask, count, target);
+    return;
+  }
+  std::int16_t* samples = rowToRead(y, count, target).samples.data();
+  const int x = std::clamp(count, 0, rowSamples_);
+  std::copy(elevations, elevations + x, samples);
+  addRead(y, x, colours, progress, target);
+}
+
+MapRows::ReadRow& MapRows::rowToRead(int y, int total, RowTarget& target) {
   if (rows_.empty()) {
     rowSamples_ = total;
     rows_.resize(parallel_ ? kRowsAhead : 3);
@@ -198,20 +239,18 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     const int needed = std::min(y - static_cast<int>(rows_.size()) + 2, height_);
     std::unique_lock<std::mutex> lock(mutex_);
     if (rowsLit_ < needed && !error_) {
-      // The lighting thread can light every row read but the last.
+      // The lighting thread can light every row but the last.
       wantLit_ = std::max(needed, std::min(needed + kRowsPerWake, read_ - 1));
       changed_.wait(lock, [&] { return rowsLit_ >= needed || error_; });
     }
     if (error_) std::rethrow_exception(error_);
   }
+  return readRow(y);
+}
+
+void MapRows::addRead(int y, int x, const std::uint32_t* colours, DrawProgress& progress, RowTarget& target) {
   ReadRow& read = readRow(y);
   std::int16_t* samples = read.samples.data();
-  int x = 0;
-  for (int r = 0; r < runCount && x < rowSamples_; ++r) {
-    const int count = std::min(runs[r].count, rowSamples_ - x);
-    gatherSamples(runs[r].first, count, step, samples + x);
-    x += count;
-  }
   std::fill(samples + x, samples + rowSamples_, x > 0 ? samples[x - 1] : std::int16_t(0));
   added_ = y + 1;
 
@@ -222,10 +261,7 @@ void MapRows::addRow(int y, const SampleRunView* runs, int runCount, int step, c
     std::memcpy(out, samples, std::size_t(stored) * 2);
     std::uint8_t* mask = target.mask(y);
     if (mask != nullptr) maskSamples(samples, stored, mask);
-    fillRight(out, mask, stored, width_, content_);
-    keepIfLast(y, out);
-    target.done(y);
-    finished_ = y + 1;
+    completeRow(y, out, mask, stored, target);
     return;
   }
   read.terrain = Hillshade::terrainHeights(samples, rowSamples_, read.heights.data());

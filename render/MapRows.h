@@ -96,6 +96,12 @@ class MapRows {
   // in force (SampleColours::data()). Throws what the target throws.
   void addRow(int y, const SampleRunView* runs, int runCount, int step, const std::uint32_t* colours,
               DrawProgress& progress, RowTarget& target);
+  // Row y from `count` plain elevations, in the machine's byte order, with
+  // RowSink::kNoElevation where no sample lies behind a pixel (it colours
+  // nothing and shows in no mask): the same row as the same samples given
+  // as runs, for any sampler that does not read the tiles' lines.
+  void addRow(int y, const std::int16_t* elevations, int count, const std::uint32_t* colours, DrawProgress& progress,
+              RowTarget& target);
   // No more rows: the row still waiting for the one below it is lit as the
   // map's edge.
   void finish(RowTarget& target);
@@ -114,9 +120,17 @@ class MapRows {
     bool terrain = false;                // every sample is terrain
   };
   ReadRow& readRow(int y) { return rows_[static_cast<std::size_t>(y) % rows_.size()]; }
+  // The row that row y's samples go to, once the rows are made for
+  // `total` samples and the row it replaces is done with.
+  ReadRow& rowToRead(int y, int total, RowTarget& target);
+  // Row y's samples are in its ReadRow, `x` of them read: its pixels.
+  void addRead(int y, int x, const std::uint32_t* colours, DrawProgress& progress, RowTarget& target);
   void emit(int y, const ReadRow* above, const ReadRow& row, const ReadRow* below, RowTarget& target,
             std::vector<float>& light);
   void keepIfLast(int y, const std::uint8_t* row);
+  // Row y holds its pixels up to x in `out` and `mask`: the rest filled,
+  // the row handed to the target.
+  void completeRow(int y, std::uint8_t* out, std::uint8_t* mask, int x, RowTarget& target);
   void runLighting(RowTarget* target);
 
   RowSink::Content content_;
@@ -132,6 +146,7 @@ class MapRows {
   std::vector<ReadRow> rows_;  // the last rows read, by y modulo their number
   std::vector<float> lightRow_;
   std::vector<std::uint8_t> lastRow_;  // a copy of the last row finished, for fillBelow
+  std::vector<std::uint32_t> plainEntries_;  // the colours of a row of plain elevations
 
   // The lighting thread: it lights row r once rows up to r + 1 are read.
   std::thread lighting_;

@@ -2,25 +2,17 @@
 
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 #include "dem/TileSetReader.h"
 #include "render/BlankRaster.h"
 #include "render/DrawSync.h"
-#include "render/MapGeometry.h"
 #include "render/MapRows.h"
-#include "render/Resolution.h"
 #include "render/Rounding.h"
 #include "render/SampleColours.h"
 #include "render/SampleRun.h"
 
 namespace tarvelon {
-
-MapSize tileMapSize(int sampleStep) {
-  return MapSize{static_cast<int>(roundHalfEven(kColumnSpan, sampleStep)),
-                 static_cast<int>(roundHalfEven(kLinesPerTile, sampleStep))};
-}
 
 std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start) {
   const long long seconds = static_cast<long long>(end - start);
@@ -39,31 +31,26 @@ int tileOfState(const MapViewState& state) {
 }  // namespace
 
 void drawTile(MapViewState& state, DrawHost& host) {
-  const int step = state.sampleStep;
-  if (step < 1 || step > kLargestStep) {
-    throw std::invalid_argument("Cannot draw a tile with a sample step of " + std::to_string(step));
-  }
+  const MapPlan plan = planTile(tileOfState(state), state.sampleStep);
+  const int step = plan.step;
   const std::string modeText = drawingModeText(state);
 
   DrawProgress progress(state);
   progress.startEmpty();
   const std::time_t start = host.now();
 
-  const MapSize size = tileMapSize(step);
+  const MapSize size{plan.width, plan.height};
   host.sizeMap(size.width, size.height);
   RowSink* const sink = host.rowSink();
   Raster raster = sink != nullptr ? Raster() : blankRaster(size.width, size.height);
 
-  const MapGeometry geometry = MapGeometry::ofTile(tileOfState(state), step);
   // Where finished rows go; it outlives the rows, whose lighting thread
   // puts rows in it.
   RowFunctions target;
-  MapRows rows(state, geometry, step, sink);
-  host.placeMap(geometry);
+  MapRows rows(state, plan.geometry, step, sink);
+  host.placeMap(plan.geometry);
 
-  int lineCounter = 1;
-  int row = 0;
-  host.setLegend("Drawing Tile" + modeText + " .... Progress:");
+  announceDraw(host, "Drawing Tile" + modeText + " .... Progress:");
   host.setBusy(true);
   FailureCleanup cleanup(host, progress);
 
@@ -86,22 +73,20 @@ void drawTile(MapViewState& state, DrawHost& host) {
     };
   }
 
-  // Samples 0, step, 2 * step, ... below column 11519.
-  const int samplesPerLine = (kColumnSpan - 1) / step + 1;
+  const int samplesPerLine = tileSamplesRead(step);
   bool stopped = false;
   SampleColours colours;
   {
     // The file drawn is the one the state names, wherever it lies.
-    const int tile = tileOfState(state);
     TileSetReader tiles(state.demFolder, state.tileNames);
-    tiles.setPath(tile, state.tilePath);
-    TileFile& file = tiles.file(tile);
-    do {
+    tiles.setPath(plan.tile, state.tilePath);
+    TileFile& file = tiles.file(plan.tile);
+    for (int row = 0; row < plan.rowsRead && !stopped; ++row) {
       const std::uint8_t* line = file.next();
       progress.processEvents(host);
+      // A stop ends the loop once this line is drawn.
       if (state.stopRequested == 1) {
         state.stopRequested = 0;
-        lineCounter = kLinesPerTile;  // this line is still drawn
         stopped = true;
       }
       colours.update(state);
@@ -110,37 +95,32 @@ void drawTile(MapViewState& state, DrawHost& host) {
         const SampleRunView run{line, samplesPerLine};
         rows.addRow(row, &run, 1, step, colours.data(), progress, target);
       }
-      lineCounter += step;
-      ++row;
       if (step > 1) file.skipLines(step - 1);
+      // The line counter: 1 before the first line, one step more a line,
+      // and past the tile's last line once stopped.
+      const int lineCounter = stopped ? kLinesPerTile + step : 1 + (row + 1) * step;
       host.setPercent(std::to_string(roundHalfEven(std::int64_t(lineCounter) * 100, kLinesPerTile)) + "%");
-    } while (lineCounter < kLinesPerTile - step);
+    }
   }
   rows.finish(target);
   if (!stopped) rows.fillBelow(target);
   progress.processEvents(host);
 
-  host.setAltitudeLabels(altitudeLabel(state, progress.altMax), altitudeLabel(state, progress.altMin));
-  if (sink == nullptr) {
-    const int rowsDrawn = rows.rowsFinished();
-    if (state.drawInBackground == 1) {
-      host.takeRaster(std::move(raster));
-    } else if (!pictureReplaced) {
-      // Switched to direct drawing after the last line: show the map now
-      // rather than leave the old picture.
-      host.showRows(raster, 0, size.height);
-    } else if (rowsShown < rowsDrawn) {
-      host.showRows(raster, rowsShown, rowsDrawn);
+  endDraw(host, state, progress, cleanup, start, [&] {
+    if (sink == nullptr) {
+      const int rowsDrawn = rows.rowsFinished();
+      if (state.drawInBackground == 1) {
+        host.takeRaster(std::move(raster));
+      } else if (!pictureReplaced) {
+        // Switched to direct drawing after the last line: show the map now
+        // rather than leave the old picture.
+        host.showRows(raster, 0, size.height);
+      } else if (rowsShown < rowsDrawn) {
+        host.showRows(raster, rowsShown, rowsDrawn);
+      }
     }
-  }
-  raster = Raster();
-
-  const std::time_t end = host.now();
-  host.setLegend(elapsedTimeText(state.mapTitle, end, start));
-  host.setPercent("");
-  host.setBusy(false);
-  progress.store();
-  cleanup.disarm();
+    raster = Raster();
+  });
 }
 
 }  // namespace tarvelon

@@ -5,18 +5,10 @@
 #include <string>
 
 #include "render/DrawHost.h"
+#include "render/MapPlan.h"
 #include "render/MapViewState.h"
 
 namespace tarvelon {
-
-struct MapSize {
-  int width = 0;
-  int height = 0;
-};
-
-// Size of a whole-tile map at a step: 11519 and 5632 divided by the step,
-// rounded with halves to even.
-MapSize tileMapSize(int sampleStep);
 
 // mapTitle + " processed in " + whole seconds + " seconds" ("1 second" for one).
 std::string elapsedTimeText(const std::string& mapTitle, std::time_t end, std::time_t start);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "render/AreaRenderer.h"
+#include "render/AreaLayout.h"
 
 namespace tarvelon {
 

@@ -7,10 +7,12 @@
 #include <ctime>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "render/DrawHost.h"
+#include "render/MapGeometry.h"
 
 namespace tarvelon::testing {
 
@@ -36,6 +38,13 @@ class RecordingHost : public DrawHost {
   std::vector<std::string> informed;
   int width = 0;  // as sized by sizeMap
   int height = 0;
+  std::optional<MapGeometry> placed;  // as told by placeMap
+
+  // Where the draw's start and end were told: the number of calls logged
+  // before each drawStarted and drawFinished (they are not logged in
+  // `calls`, so that the calls of a draw read as they always did).
+  std::vector<std::size_t> startedAfter;
+  std::vector<std::size_t> finishedAfter;
 
   // Runs at every processEvents, with the number of the call (1, 2, ...):
   // the place where a test plays the user's commands.
@@ -64,6 +73,9 @@ class RecordingHost : public DrawHost {
     width = w;
     height = h;
   }
+  void placeMap(const MapGeometry& geometry) override { placed = geometry; }
+  void drawStarted() override { startedAfter.push_back(calls.size()); }
+  void drawFinished() override { finishedAfter.push_back(calls.size()); }
   void clearMap() override {
     calls.push_back("clear");
     picture = Raster();

@@ -21,7 +21,7 @@
 #include "dem/TileNames.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
-#include "render/MapGeometry.h"
+#include "render/MapPlan.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
 #include "tools/Commands.h"
@@ -100,13 +100,7 @@ namespace {
 
 struct MapOptions {
   std::optional<int> step;
-  int scheme = 1;
-  int mode = 1;
-  BandLimits bands{};
-  bool hillshade = false;
-  double sunAzimuth = 315;
-  double sunAltitude = 45;
-  double exaggeration = 0;  // by the pixel size
+  Colouring colouring;  // relief shading for --hillshade; the exaggeration 0 by the pixel size
   RowSink::Content content = RowSink::Content::Colour;
   bool legend = false;
   std::optional<std::string> data;
@@ -143,7 +137,7 @@ MapOptions parseMapOptions(Args& args) {
   const auto userColours = args.option("--user-colours", 2);
   const auto sunText = args.option("--sun");
   const auto exaggerationText = args.option("--exaggeration");
-  options.hillshade = args.flag("--hillshade");
+  options.colouring.reliefShading = args.flag("--hillshade") ? 1 : 0;
   const bool shadeOnly = args.flag("--shade-only");
   const bool elevation = args.flag("--elevation");
   options.legend = args.flag("--legend");
@@ -159,30 +153,31 @@ MapOptions parseMapOptions(Args& args) {
     options.step = step;
   }
   if (userColours && schemeText) throw UsageError("give either --scheme or --user-colours, not both");
-  if (schemeText) options.scheme = parseInteger(*schemeText, "the scheme", 0, 5);
-  if (modeText) options.mode = parseInteger(*modeText, "the mode", 0, 3);
+  Colouring& colouring = options.colouring;
+  if (schemeText) colouring.colourScheme = parseInteger(*schemeText, "the scheme", 0, 5);
+  if (modeText) colouring.shadingMode = parseInteger(*modeText, "the mode", 0, 3);
   if (userColours) {
     const int top = parseInteger((*userColours)[0], "TOP", -100000, 100000);
     const int bottom = parseInteger((*userColours)[1], "BOTTOM", -100000, 100000);
     if (top < bottom) {
       throw UsageError("TOP (" + std::to_string(top) + ") lies below BOTTOM (" + std::to_string(bottom) + ")");
     }
-    options.scheme = kUserColours;
-    options.bands = buildBandLimits(top, bottom);
+    colouring.colourScheme = kUserColours;
+    colouring.bandLimits = buildBandLimits(top, bottom);
   }
   if (sunText) {
     const std::size_t comma = sunText->find(',');
     if (comma == std::string::npos) throw UsageError("--sun takes AZIMUTH,ALTITUDE, for example 315,45");
-    options.sunAzimuth = parseDecimal(sunText->substr(0, comma), "the sun's azimuth", 0, 360);
-    options.sunAltitude = parseDecimal(sunText->substr(comma + 1), "the sun's altitude", 0, 90);
-    if (options.sunAltitude <= 0) throw UsageError("the sun's altitude must lie above 0 (the horizon)");
+    colouring.sunAzimuth = parseDecimal(sunText->substr(0, comma), "the sun's azimuth", 0, 360);
+    colouring.sunAltitude = parseDecimal(sunText->substr(comma + 1), "the sun's altitude", 0, 90);
+    if (colouring.sunAltitude <= 0) throw UsageError("the sun's altitude must lie above 0 (the horizon)");
   }
   if (exaggerationText) {
-    options.exaggeration = parseDecimal(*exaggerationText, "the exaggeration", 0, 1000);
-    if (options.exaggeration <= 0) throw UsageError("the exaggeration must be more than 0");
+    colouring.reliefExaggeration = parseDecimal(*exaggerationText, "the exaggeration", 0, 1000);
+    if (colouring.reliefExaggeration <= 0) throw UsageError("the exaggeration must be more than 0");
   }
   if (shadeOnly && elevation) throw UsageError("give either --shade-only or --elevation, not both");
-  if (elevation && (options.hillshade || sunText || exaggerationText)) {
+  if (elevation && (colouring.reliefShading == 1 || sunText || exaggerationText)) {
     throw UsageError("--elevation writes the samples themselves: the shading options do not apply");
   }
   if ((shadeOnly || elevation) && (schemeText || modeText || userColours)) {
@@ -195,10 +190,10 @@ MapOptions parseMapOptions(Args& args) {
   }
   if (shadeOnly) {
     options.content = RowSink::Content::Light;
-    options.hillshade = true;
+    colouring.reliefShading = 1;
   }
   if (elevation) options.content = RowSink::Content::Elevation;
-  if ((sunText || exaggerationText) && !options.hillshade) {
+  if ((sunText || exaggerationText) && colouring.reliefShading != 1) {
     throw UsageError("--sun and --exaggeration shape the relief shading: add --hillshade or --shade-only");
   }
   if (options.output) {
@@ -251,7 +246,8 @@ struct MapRows {
 };
 
 // Hands the map's rows to their sink as the renderer finishes each row,
-// and shows the progress on standard error.
+// and shows the progress on standard error from the start of the draw to
+// its end.
 class FileHost : public DrawHost {
  public:
   std::string legend;
@@ -261,24 +257,24 @@ class FileHost : public DrawHost {
 
   RowSink* rowSink() override { return &rows_.sink; }
   void processEvents() override {}
-  void setLegend(const std::string& text) override {
-    legend = text;
-    if (!progress_.started() && text.find("Progress:") != std::string::npos) {
-      progress_.start(text, rows_.height);
+  void setLegend(const std::string& text) override { legend = text; }
+  void drawStarted() override { progress_.start(legend, rows_.height); }
+  void drawFinished() override {
+    if (rows_.rowsDone() == rows_.height) {
+      progress_.finish(rows_.height);
+    } else {
+      progress_.interrupt();
     }
   }
   void setPercent(const std::string& text) override {
     if (text.empty()) {
-      // The end of the draw, or of a draw that failed part way.
-      if (rows_.rowsDone() == rows_.height) {
-        progress_.finish(rows_.height);
-      } else {
-        progress_.interrupt();
-      }
+      // The end of a draw that failed part way (a finished one ended the line).
+      progress_.interrupt();
     } else {
       progress_.update(rows_.rowsDone());
     }
   }
+  // The file was made from the draw's plan: the renderer sizes the same map.
   void sizeMap(int width, int height) override {
     if (width != rows_.width || height != rows_.height) {
       throw CommandError("the map came out " + std::to_string(width) + " x " + std::to_string(height) +
@@ -419,13 +415,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
 
 MapViewState baseState(const MapOptions& options) {
   MapViewState state;
-  state.colourScheme = options.scheme;
-  state.shadingMode = options.mode;
-  state.bandLimits = options.bands;
-  state.reliefShading = options.hillshade ? 1 : 0;
-  state.sunAzimuth = options.sunAzimuth;
-  state.sunAltitude = options.sunAltitude;
-  state.reliefExaggeration = options.exaggeration;
+  static_cast<Colouring&>(state) = options.colouring;
   state.drawInBackground = 1;  // nothing to show until the map is done
   return state;
 }
@@ -446,10 +436,10 @@ int runTile(Args& args) {
   state.tileBox = tileBox(number - 1);
   state.mapTitle = "Tile: " + state.tileNames[number - 1];
 
-  const MapGeometry geometry = MapGeometry::ofTile(number - 1, state.sampleStep);
+  const MapPlan plan = planTile(number - 1, state.sampleStep);
   const std::string path =
       outputPath(options, "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep));
-  return drawAndSave(options, state, geometry, path, [](MapViewState& drawn, DrawHost& host) {
+  return drawAndSave(options, state, plan.geometry, path, [](MapViewState& drawn, DrawHost& host) {
     drawTile(drawn, host);
     return true;
   });
@@ -459,14 +449,13 @@ int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector
   MapOptions options = parseMapOptions(args);
   const AreaMapRequest request = choose(options.positional);
 
-  const FittedArea fitted = fitArea(request.west, request.north, request.east, request.south);
-  if (!fitted.drawable) throw CommandError(fitted.refusal);
-  const AreaBounds& area = fitted.bounds;
-  const int step = options.step.value_or(chooseStep(area.west, area.north, area.east, area.south));
-  const AreaLayout layout = layoutArea(area, step);
-  if (layout.rasterWidth < 1 || layout.rasterHeight < 1) {
-    throw CommandError("the area is too small to draw at step " + std::to_string(step));
+  // The map the draw will make: its file is made for it before the draw.
+  // A file host keeps no raster: no area is too large for it.
+  const MapPlan plan = planArea(request.west, request.north, request.east, request.south, options.step, false);
+  if (plan.refusal == MapPlan::Refusal::TooSmall) {
+    throw CommandError("the area is too small to draw at step " + std::to_string(plan.step));
   }
+  if (!plan.drawable()) throw CommandError(plan.refusalText);
 
   MapViewState state = baseState(options);
   loadTileSet(options, state);
@@ -482,9 +471,8 @@ int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector
   state.mapTitle = request.title;
   state.mapName = request.name;
 
-  const std::string path = outputPath(options, request.fallbackStem(area, step));
-  const MapGeometry geometry = MapGeometry::ofArea(layout, step);
-  return drawAndSave(options, state, geometry, path, [&request](MapViewState& drawn, DrawHost& host) {
+  const std::string path = outputPath(options, request.fallbackStem(plan.bounds, plan.step));
+  return drawAndSave(options, state, plan.geometry, path, [&request](MapViewState& drawn, DrawHost& host) {
     return drawArea(request.west, request.north, request.east, request.south, drawn, host) ==
            AreaDrawResult::Completed;
   });

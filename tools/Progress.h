@@ -22,7 +22,6 @@ class ProgressLine {
   ProgressLine(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
 
   void start(const std::string& legend, int rows);
-  bool started() const { return started_; }
   void update(int rowsDone);
   // The last line, and the end of it.
   void finish(int rowsDone);
