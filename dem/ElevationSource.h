@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 
 namespace tarvelon {
 
@@ -35,6 +37,13 @@ struct GridIndex {
   int line = 0;
   friend bool operator==(const GridIndex&, const GridIndex&) = default;
 };
+
+// A column counted round a grid of `columns` columns, as 0 .. columns - 1.
+inline std::int64_t wrapColumn(std::int64_t column, std::int64_t columns) {
+  if (columns <= 0) return column;  // an empty grid
+  const std::int64_t c = column % columns;
+  return c < 0 ? c + columns : c;
+}
 
 struct GeoPoint {
   double longitude = 0;
@@ -94,14 +103,17 @@ class ElevationSource {
   }
 
   // A column of the grid counted round the planet, as 0 .. columns - 1.
-  std::int64_t wrapColumn(std::int64_t column) const {
-    const std::int64_t columns = grid().columns;
-    if (columns <= 0) return column;  // an empty grid
-    const std::int64_t c = column % columns;
-    return c < 0 ? c + columns : c;
-  }
+  std::int64_t wrapColumn(std::int64_t column) const { return tarvelon::wrapColumn(column, grid().columns); }
 
  protected:
+  // Throws std::invalid_argument for a block no source can read.
+  static void checkBlock(int columns, int lines, int step) {
+    if (columns < 0 || lines < 0 || step < 1) {
+      throw std::invalid_argument("Cannot read a block of " + std::to_string(columns) + " x " + std::to_string(lines) +
+                                  " samples " + std::to_string(step) + " apart");
+    }
+  }
+
   ElevationSource() = default;
   ElevationSource(const ElevationSource&) = default;
   ElevationSource& operator=(const ElevationSource&) = default;

@@ -40,10 +40,7 @@ double GlobalGrid::interpolate(double latitude, double longitude) const {
 }
 
 void GlobalGrid::block(std::int64_t firstColumn, int firstLine, int columns, int lines, int step, std::int16_t* out) {
-  if (columns < 0 || lines < 0 || step < 1) {
-    throw std::invalid_argument("Cannot read a block of " + std::to_string(columns) + " x " + std::to_string(lines) +
-                                " samples " + std::to_string(step) + " apart");
-  }
+  checkBlock(columns, lines, step);
   const std::int64_t startColumn = wrapColumn(firstColumn);
   for (int r = 0; r < lines; ++r) {
     std::int16_t* row = out + std::size_t(r) * std::size_t(columns);

@@ -6,16 +6,6 @@
 
 namespace tarvelon {
 
-namespace {
-
-// A grid column counted round the planet, as 0 .. kGridColumns - 1.
-std::int64_t wrapped(std::int64_t column) {
-  const std::int64_t c = column % kGridColumns;
-  return c < 0 ? c + kGridColumns : c;
-}
-
-}  // namespace
-
 static_assert(kGridColumns == 360 * kSamplesPerDegree, "the tiles go once round the planet");
 static_assert(kGridLines == 176 * kSamplesPerDegree, "the tiles cover 88 N to 88 S");
 
@@ -25,11 +15,8 @@ GridSampler::GridSampler(TileSetReader tiles) : tiles_(std::move(tiles)) {}
 
 void GridSampler::block(std::int64_t firstColumn, int firstLine, int columns, int lines, int step,
                         std::int16_t* out) {
-  if (columns < 0 || lines < 0 || step < 1) {
-    throw std::invalid_argument("Cannot read a block of " + std::to_string(columns) + " x " + std::to_string(lines) +
-                                " samples " + std::to_string(step) + " apart");
-  }
-  const std::int64_t startColumn = wrapped(firstColumn);
+  checkBlock(columns, lines, step);
+  const std::int64_t startColumn = tarvelon::wrapColumn(firstColumn, kGridColumns);
   for (int r = 0; r < lines; ++r) {
     std::int16_t* row = out + std::size_t(r) * std::size_t(columns);
     const std::int64_t gridLine = std::int64_t(firstLine) + std::int64_t(r) * step;
@@ -78,7 +65,7 @@ void GridSampler::gather(const GridIndex* indices, int count, std::int16_t* out)
       out[i] = kNoData;
       continue;
     }
-    const std::int64_t gridColumn = wrapped(index.column);
+    const std::int64_t gridColumn = tarvelon::wrapColumn(index.column, kGridColumns);
     const int tile = tileNumber(index.line / kLinesPerTile, static_cast<int>(gridColumn / kSamplesPerLine));
     const int line = index.line % kLinesPerTile;
     if (held[tile] == nullptr || heldLine[tile] != line) {
