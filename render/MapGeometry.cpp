@@ -1,6 +1,8 @@
 #include "render/MapGeometry.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <stdexcept>
 
 #include "render/MapPlan.h"
 
@@ -53,6 +55,49 @@ MapGeometry MapGeometry::ofArea(const AreaLayout& layout, int sampleStep) {
   return g;
 }
 
+MapGeometry MapGeometry::ofWindow(const GridWindow& window) {
+  const std::int64_t gridColumns = std::int64_t(kTileColumns) * kSamplesPerLine;
+  const int gridLines = kTileRows * kLinesPerTile;
+  if (window.width < 1 || window.height < 1 || window.step < 1 || window.zoom < 1 || window.firstLine < 0 ||
+      window.firstLine >= gridLines) {
+    throw std::invalid_argument("A window of the grid needs a size, a step and a zoom, and its first line on the grid");
+  }
+  MapGeometry g;
+  const std::int64_t firstColumn = ((window.firstColumn % gridColumns) + gridColumns) % gridColumns;
+  const int firstTileColumn = static_cast<int>(firstColumn / kSamplesPerLine);
+  const int firstTileRow = window.firstLine / kLinesPerTile;
+  g.firstTile_ = tileNumber(firstTileRow, firstTileColumn);
+  g.width_ = window.width;
+  g.height_ = window.height;
+  g.step_ = window.step;
+  g.zoom_ = window.zoom;
+  // Runs of pixels within one tile column; each begins on a sample's first
+  // pixel. The columns go on east round the planet.
+  for (int x = 0; x < window.width;) {
+    const std::int64_t column = firstColumn + std::int64_t(x / window.zoom) * window.step;
+    const int tileOffset = static_cast<int>(column / kSamplesPerLine) - firstTileColumn;
+    const int inTile = static_cast<int>(column % kSamplesPerLine);
+    const int samplesLeft = (kSamplesPerLine - 1 - inTile) / window.step + 1;
+    const int count = static_cast<int>(std::min<std::int64_t>(window.width - x, std::int64_t(samplesLeft) * window.zoom));
+    g.columns_.push_back(Run{x, tileOffset, inTile, count});
+    x += count;
+  }
+  g.columnsDrawn_ = window.width;
+  for (int y = 0; y < window.height; ++y) {
+    const std::int64_t line = window.firstLine + std::int64_t(y / window.zoom) * window.step;
+    if (line >= gridLines) break;
+    g.rows_.push_back(RowRun{static_cast<int>(line / kLinesPerTile) - firstTileRow,
+                             static_cast<int>(line % kLinesPerTile)});
+  }
+  g.rowsDrawn_ = static_cast<int>(g.rows_.size());
+  const double sample = kSample;
+  const double span = window.step * sample;
+  g.window_ = GeoTransform{-180.0 + (double(firstColumn) + 0.5) * sample - span / 2,
+                           88.0 - (window.firstLine + 0.5) * sample + span / 2, span / window.zoom,
+                           span / window.zoom};
+  return g;
+}
+
 std::optional<SampleSource> MapGeometry::sampleAt(int x, int y) const {
   if (x < 0 || y < 0 || x >= columnsDrawn_ || y >= rowsDrawn_) return std::nullopt;
   auto run = std::upper_bound(columns_.begin(), columns_.end(), x,
@@ -60,10 +105,11 @@ std::optional<SampleSource> MapGeometry::sampleAt(int x, int y) const {
   --run;  // the run holding x: columns_ starts at pixel 0 and has no gaps
   const RowRun& row = rows_[static_cast<std::size_t>(y)];
   const int tile = tileNumber(tileRowOf(firstTile_) + row.tileOffset, tileColumnOf(firstTile_) + run->tileOffset);
-  return SampleSource{tile, row.line, run->firstColumn + (x - run->firstX) * step_};
+  return SampleSource{tile, row.line, run->firstColumn + (x - run->firstX) / zoom_ * step_};
 }
 
 double MapGeometry::longitudeAt(int x) const {
+  if (window_) return window_->west + (x + 0.5) * window_->pixelWidth;
   const double west = tileBox(firstTile_).tileWest;
   const int last = std::max(columnsDrawn_ - 1, 0);
   const int drawn = std::clamp(x, 0, last);
@@ -77,6 +123,7 @@ double MapGeometry::longitudeAt(int x) const {
 }
 
 double MapGeometry::latitudeAt(int y) const {
+  if (window_) return window_->north - (y + 0.5) * window_->pixelHeight;
   const double north = tileBox(firstTile_).tileNorth;
   if (rows_.empty()) return north - 0.5 * kSample - y * step_ * kSample;
   const int drawn = std::clamp(y, 0, static_cast<int>(rows_.size()) - 1);
@@ -85,6 +132,7 @@ double MapGeometry::latitudeAt(int y) const {
 }
 
 GeoTransform MapGeometry::transform() const {
+  if (window_) return *window_;
   const double pixel = step_ * kSample;
   return GeoTransform{longitudeAt(0) - pixel / 2, latitudeAt(0) + pixel / 2, pixel, pixel};
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/AreaLayout.h"
+#include "render/GridWindow.h"
 
 namespace tarvelon {
 
@@ -40,10 +41,16 @@ class MapGeometry {
   static MapGeometry ofTile(int tile, int sampleStep);
   // An area as the area renderer lays it out at `sampleStep`.
   static MapGeometry ofArea(const AreaLayout& layout, int sampleStep);
+  // A window of the tiles' even global grid (46080 x 22528 samples from
+  // 180 W, 88 N), as a sampled map draws it. Its lines must lie on the
+  // grid; its columns may start anywhere round the planet.
+  static MapGeometry ofWindow(const GridWindow& window);
 
   int width() const { return width_; }
   int height() const { return height_; }
   int sampleStep() const { return step_; }
+  // Pixels a sample on a side: 1 but for a magnified window.
+  int zoom() const { return zoom_; }
 
   // Rows 0 .. rowsDrawn() - 1 and columns 0 .. columnsDrawn() - 1 show
   // samples; the renderer fills the rest of the map from them.
@@ -79,6 +86,9 @@ class MapGeometry {
 
   int firstTile_ = 0;
   int step_ = 1;
+  int zoom_ = 1;
+  // A window's georeference, which its pixels follow exactly.
+  std::optional<GeoTransform> window_;
   int width_ = 0, height_ = 0;
   int rowsDrawn_ = 0, columnsDrawn_ = 0;
   std::vector<Run> columns_;

@@ -1,6 +1,8 @@
 #include "render/SampledMap.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -17,18 +19,27 @@ namespace tarvelon {
 
 GeoTransform windowTransform(const GridSpec& grid, const GridWindow& window) {
   const double sample = 1.0 / grid.perDegree;
-  const double pixel = window.step * sample;
-  // The centre of the first pixel is the centre of its sample.
-  const double west = grid.west + (double(window.firstColumn) + 0.5) * sample - pixel / 2;
-  const double north = grid.north - (double(window.firstLine) + 0.5) * sample + pixel / 2;
+  const double pixel = window.step * sample / window.zoom;
+  // The pixels of the first sample are centred on the centre of that
+  // sample: one pixel at zoom 1, zoom x zoom above.
+  const double span = window.step * sample;
+  const double west = grid.west + (double(window.firstColumn) + 0.5) * sample - span / 2;
+  const double north = grid.north - (double(window.firstLine) + 0.5) * sample + span / 2;
   return GeoTransform{west, north, pixel, pixel};
 }
 
-Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source, const RowProgress& progress) {
-  const GridWindow& window = request.window;
-  if (window.width < 1 || window.height < 1 || window.step < 1) {
-    throw std::invalid_argument("A map of the grid needs a width, a height and a step of at least 1");
+namespace {
+
+void checkWindow(const GridWindow& window) {
+  if (window.width < 1 || window.height < 1 || window.step < 1 || window.zoom < 1) {
+    throw std::invalid_argument("A map of the grid needs a width, a height, a step and a zoom of at least 1");
   }
+}
+
+// Draws a window at one pixel a sample into `target`.
+bool drawUnzoomed(const SampledMapRequest& request, ElevationSource& source, RowFunctions& target,
+                  const RowProgress& progress, SampledRange* range) {
+  const GridWindow& window = request.window;
   const GridSpec grid = source.grid();
   // The drawing machinery of the tile maps keeps its running values in a
   // map view state: this one is the draw's own, never shared.
@@ -52,11 +63,6 @@ Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source,
     light->degreesX = double(window.step) / grid.perDegree;
   }
 
-  Raster raster = blankRaster(window.width, window.height);
-  RowFunctions target;
-  target.rowOf = [&raster](int y) { return raster.row(y); };
-  target.maskOf = [&raster](int y) { return raster.maskRow(y); };
-  target.doneWith = [](int) {};
   MapRows rows(RowSink::Content::Colour, state.reliefShading == 1, window.width, window.height, window.height,
                std::move(light));
 
@@ -66,6 +72,8 @@ Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source,
   const bool lit = state.reliefShading == 1;
   const int rowsRead = window.height + (lit ? 1 : 0);
   std::vector<std::int16_t> elevations(static_cast<std::size_t>(window.width));
+  int highest = kMinElevation - 1;  // the elevations counted, within the colours' range
+  int lowest = kMaxElevation + 1;
   for (int y = 0; y < rowsRead; ++y) {
     const std::int64_t line = std::int64_t(window.firstLine) + std::int64_t(y) * window.step;
     const bool onGrid = line >= 0 && line < grid.lines;
@@ -75,19 +83,93 @@ Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source,
     } else {
       elevations.assign(elevations.size(), ElevationSource::kNoData);
     }
+    if (y < window.height) {
+      for (const std::int16_t sample : elevations) {
+        if (sample < kMinElevation || sample > kMaxElevation) continue;
+        highest = std::max<int>(highest, sample);
+        lowest = std::min<int>(lowest, sample);
+      }
+    }
     rows.addRow(y, elevations.data(), window.width, colours.data(), counted, target);
-    if (progress && !progress(rows.rowsFinished(), window.height)) return Raster();
+    if (progress && !progress(rows.rowsFinished(), window.height)) return false;
   }
   rows.finish(target);
-  if (progress && !progress(window.height, window.height)) return Raster();
+  if (range != nullptr) *range = SampledRange{highest >= lowest, highest >= lowest ? highest : 0,
+                                              highest >= lowest ? lowest : 0};
+  return !progress || progress(window.height, window.height);
+}
+
+// Draws the request into `target`, pixel row by pixel row.
+bool drawRows(const SampledMapRequest& request, ElevationSource& source, RowFunctions& target,
+              const RowProgress& progress, SampledRange* range) {
+  const GridWindow& window = request.window;
+  checkWindow(window);
+  if (window.zoom == 1) return drawUnzoomed(request, source, target, progress, range);
+
+  // Magnified: the samples drawn once, at one pixel each (a window this
+  // close is small), then each repeated zoom x zoom times.
+  SampledMapRequest samples = request;
+  samples.window.width = window.samplesWide();
+  samples.window.height = window.samplesHigh();
+  samples.window.zoom = 1;
+  Raster drawn = blankRaster(samples.window.width, samples.window.height);
+  RowFunctions into;
+  into.rowOf = [&drawn](int y) { return drawn.row(y); };
+  into.maskOf = [&drawn](int y) { return drawn.maskRow(y); };
+  into.doneWith = [](int) {};
+  const int zoom = window.zoom;
+  // The rows repeated at the end count for nothing: the samples' rows
+  // stand for the whole map until their last is drawn.
+  const RowProgress scaled = [&](int done, int all) {
+    return !progress || progress(done == all ? window.height - 1 : std::min(window.height - 1, done * zoom),
+                                 window.height);
+  };
+  if (!drawUnzoomed(samples, source, into, scaled, range)) return false;
+  for (int y = 0; y < window.height; ++y) {
+    const std::uint8_t* from = drawn.row(y / zoom);
+    const std::uint8_t* fromMask = drawn.maskRow(y / zoom);
+    std::uint8_t* to = target.row(y);
+    std::uint8_t* toMask = target.mask(y);
+    for (int x = 0; x < window.width; ++x) {
+      std::memcpy(to + std::size_t(x) * 3, from + std::size_t(x / zoom) * 3, 3);
+      if (toMask != nullptr) toMask[x] = fromMask[x / zoom];
+    }
+    target.done(y);
+  }
+  return !progress || progress(window.height, window.height);
+}
+
+}  // namespace
+
+Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source, const RowProgress& progress,
+                      SampledRange* range) {
+  checkWindow(request.window);
+  Raster raster = blankRaster(request.window.width, request.window.height);
+  RowFunctions target;
+  target.rowOf = [&raster](int y) { return raster.row(y); };
+  target.maskOf = [&raster](int y) { return raster.maskRow(y); };
+  target.doneWith = [](int) {};
+  if (!drawRows(request, source, target, progress, range)) return Raster();
   return raster;
 }
 
+bool drawSampledRows(const SampledMapRequest& request, ElevationSource& source, RowSink& sink,
+                     const RowProgress& progress, SampledRange* range) {
+  if (sink.content() != RowSink::Content::Colour) {
+    throw std::invalid_argument("A map of the grid is drawn in colour");
+  }
+  RowFunctions target;
+  target.intoSink(sink);
+  return drawRows(request, source, target, progress, range);
+}
+
 RenderJob::Draw sampledMapDraw(SampledMapRequest request,
-                               std::function<std::unique_ptr<ElevationSource>()> openSource) {
-  return [request = std::move(request), openSource = std::move(openSource)](const RowProgress& progress) {
+                               std::function<std::unique_ptr<ElevationSource>()> openSource,
+                               std::shared_ptr<SampledRange> range) {
+  return [request = std::move(request), openSource = std::move(openSource),
+          range = std::move(range)](const RowProgress& progress) {
     const std::unique_ptr<ElevationSource> source = openSource();
-    return drawSampledMap(request, *source, progress);
+    return drawSampledMap(request, *source, progress, range.get());
   };
 }
 

@@ -158,5 +158,76 @@ TEST_F(SampledMapTest, AJobDrawsTheWindowOnItsWorkerWithASamplerOfItsOwn) {
   EXPECT_NE(failure.error.find("/nonexistent"), std::string::npos) << failure.error;
 }
 
+TEST_F(SampledMapTest, AMagnifiedWindowRepeatsEachSampleAndItsGeometryAgrees) {
+  writeTile(9, 0, 12);
+  // Across the join of tiles 8 and 9 (column 11520), three pixels a sample.
+  const GridWindow plain{11520 - 4, 88 * 128 + 2, 8, 5, 1, 1};
+  GridWindow zoomed = plain;
+  zoomed.zoom = 3;
+  zoomed.width = 24;
+  zoomed.height = 14;  // the last sample's rows cut short
+  for (const bool relief : {false, true}) {
+    GridSampler sampler(tiles.str(), tiles.names());
+    SampledRange plainRange, zoomedRange;
+    const Raster small = drawSampledMap({plain, colouring(2, 1, relief)}, sampler, {}, &plainRange);
+    const Raster large = drawSampledMap({zoomed, colouring(2, 1, relief)}, sampler, {}, &zoomedRange);
+    ASSERT_EQ(large.width, 24);
+    ASSERT_EQ(large.height, 14);
+    for (int y = 0; y < large.height; ++y) {
+      for (int x = 0; x < large.width; ++x) {
+        ASSERT_EQ(std::memcmp(large.row(y) + 3 * x, small.row(y / 3) + 3 * (x / 3), 3), 0) << x << "," << y;
+        ASSERT_EQ(large.maskRow(y)[x], small.maskRow(y / 3)[x / 3]);
+      }
+    }
+    EXPECT_TRUE(zoomedRange.counted);
+    EXPECT_EQ(zoomedRange.highest, plainRange.highest);
+    EXPECT_EQ(zoomedRange.lowest, plainRange.lowest);
+  }
+
+  // The geometry names the sample each pixel shows, and its pixels lie
+  // where the window's transform puts them.
+  const MapGeometry geometry = MapGeometry::ofWindow(zoomed);
+  const GeoTransform t = windowTransform(kTileGridSpec, zoomed);
+  EXPECT_EQ(geometry.transform(), t);
+  EXPECT_DOUBLE_EQ(t.pixelWidth, 1.0 / 128 / 3);
+  EXPECT_EQ(geometry.sampleAt(0, 0), (SampleSource{8, 2, 11516}));
+  EXPECT_EQ(geometry.sampleAt(11, 2), (SampleSource{8, 2, 11519}));
+  EXPECT_EQ(geometry.sampleAt(12, 3), (SampleSource{9, 3, 0}));
+  EXPECT_EQ(geometry.sampleAt(23, 13), (SampleSource{9, 6, 3}));
+  EXPECT_FALSE(geometry.sampleAt(24, 0));
+  GridSampler sampler(tiles.str(), tiles.names());
+  for (const auto& [x, y] : {std::pair{0, 0}, {13, 4}, {23, 13}}) {
+    const SampleSource s = *geometry.sampleAt(x, y);
+    EXPECT_NEAR(geometry.longitudeAt(x), sampleLongitude(s) + (x % 3 - 1) * t.pixelWidth, 1e-9) << x;
+    EXPECT_NEAR(geometry.latitudeAt(y), sampleLatitude(s) - (y % 3 - 1) * t.pixelHeight, 1e-9) << y;
+  }
+}
+
+TEST_F(SampledMapTest, RowsHandedToASinkAreTheRastersRows) {
+  writeTile(0, 0, 30);
+  class Rows : public RowSink {
+   public:
+    explicit Rows(int w, int h) : raster(w, h) {}
+    Content content() const override { return Content::Colour; }
+    std::uint8_t* rowBuffer(int y) override { return raster.row(y); }
+    std::uint8_t* maskBuffer(int y) override { return raster.maskRow(y); }
+    void rowDone(int y) override {
+      EXPECT_EQ(y, next++);
+    }
+    Raster raster;
+    int next = 0;
+  };
+  GridSampler sampler(tiles.str(), tiles.names());
+  for (const int zoom : {1, 2}) {
+    const SampledMapRequest request{GridWindow{46080 - 10, 0, 30, 20, 1, zoom}, colouring(0, 2, true)};
+    Rows rows(30, 20);
+    ASSERT_TRUE(drawSampledRows(request, sampler, rows, {}));
+    EXPECT_EQ(rows.next, 20);
+    const Raster whole = drawSampledMap(request, sampler, {});
+    EXPECT_EQ(rows.raster.pixels, whole.pixels);
+    EXPECT_EQ(rows.raster.mask, whole.mask);
+  }
+}
+
 }  // namespace
 }  // namespace tarvelon
