@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
+#include <cmath>
 #include <utility>
 
 #include "app/CursorReadout.h"
@@ -29,6 +30,7 @@
 #include "core/ViewSettings.h"
 #include "core/AtomicFile.h"
 #include "core/MessageText.h"
+#include "dem/GridSampler.h"
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "render/DrawSync.h"
@@ -37,6 +39,7 @@
 #include "select/CustomArea.h"
 #include "select/CustomAreaPanel.h"
 #include "select/FeatureFinder.h"
+#include "select/PlaceFrame.h"
 #include "select/LocMap.h"
 #include "windows/HelpWindow.h"
 #include "windows/KeyMain.h"
@@ -343,12 +346,24 @@ void TMainForm::redrawCurrentMapByKind() {
     DrawPlan redraw;
     redraw.draw = [this] { return drawShownTile(); };
     draws_->settle(redraw);
+  } else if (state_.mapKind == 2) {
+    DrawPlan redraw;
+    redraw.draw = [this] { return drawShownWindow(); };
+    redraw.atShownStep = true;
+    draws_->settle(redraw);
   }
 }
 
 bool TMainForm::drawShownTile() {
   drawTile(state_, *screen_);
   return true;
+}
+
+bool TMainForm::drawShownWindow() {
+  const SourceOpener open = [folder = state_.demFolder, names = state_.tileNames] {
+    return std::make_unique<GridSampler>(folder, names);
+  };
+  return drawGridWindow(state_.gridWindow, state_, *screen_, open) != WindowDrawResult::Refused;
 }
 
 bool TMainForm::drawShownArea() {
@@ -461,9 +476,16 @@ void TMainForm::MsizeClick(QAction* item) {
   // The old map goes before the new one is drawn.
   if (state_.resolutionIndex != state_.drawnResolution) dmap_->clearPicture();
   // A refused area (the renderer told the user why) leaves no map drawn.
+  if (state_.mapKind == 2) {
+    // A named place's frame at the step chosen, about the same place.
+    if (const NamedPlace* place = PlaceNames::builtIn().byId(state_.placeId)) {
+      state_.gridWindow = placeWindow(*place, state_.sampleStep);
+    }
+  }
   DrawPlan redraw;
   redraw.draw = [this] {
     if (state_.mapKind == 1) return drawShownTile();
+    if (state_.mapKind == 2) return drawShownWindow();
     const bool drawn = drawShownArea();
     if (drawn) noteAreaBounds();
     return drawn;
@@ -483,7 +505,7 @@ void TMainForm::m_areaClick(QAction*) {
 }
 
 void TMainForm::m_sizeClick(QAction*) {
-  if (state_.mapKind == 0) {
+  if (state_.mapKind == 0 || state_.mapKind == 2) {
     for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
   } else if (state_.mapKind == 1) {
     menuItem(kResolutionItemBase + 6)->setEnabled(false);
@@ -603,6 +625,46 @@ void TMainForm::drawFoundFeature(const QString& component) {
   if (item == nullptr || entry == nullptr || drawing()) return;
   m_areaClick();
   menus_->run(*entry, item);
+}
+
+WindowDrawResult TMainForm::drawPlaceMap(int placeId, std::optional<int> step) {
+  const NamedPlace* place = PlaceNames::builtIn().byId(placeId);
+  if (place == nullptr || drawing() || !setup_->ready()) return WindowDrawResult::Refused;
+  // A refused draw leaves the map on screen with its own kind and names.
+  const MapViewState shown = state_;
+  state_.mapKind = 2;
+  state_.placeId = placeId;
+  state_.gridWindow = placeWindow(*place, step);
+  state_.mapTitle = placeTitle(*place);
+  state_.mapName = place->name;
+  DrawPlan frame;
+  frame.draw = [this] { return drawShownWindow(); };
+  frame.drawn = [this] {
+    // The location map shows the whole degrees around the frame.
+    const GeoTransform t = MapGeometry::ofWindow(state_.gridWindow).transform();
+    mapBounds_ = AreaBounds{static_cast<int>(std::floor(t.west)), static_cast<int>(std::ceil(t.north)),
+                            static_cast<int>(std::ceil(t.west + state_.gridWindow.width * t.pixelWidth)),
+                            static_cast<int>(std::floor(t.north - state_.gridWindow.height * t.pixelHeight))};
+    for (int k = 0; k < kResolutionCount; ++k) menuItem(kResolutionItemBase + k)->setEnabled(true);
+  };
+  frame.record = DrawPlan::Record::Ending;
+  frame.atShownStep = true;
+  const DrawEnd end = draws_->settle(frame);
+  if (end == DrawEnd::Refused) {
+    state_.mapKind = shown.mapKind;
+    state_.placeId = shown.placeId;
+    state_.gridWindow = shown.gridWindow;
+    state_.mapTitle = shown.mapTitle;
+    state_.mapName = shown.mapName;
+    return WindowDrawResult::Refused;
+  }
+  clearMapCheckMarks();
+  setDrawingMenus(1);
+  action(QStringLiteral("m_SaveMap"))->setEnabled(true);
+  if (state_.locationShown == 1 && locationMap_ != nullptr) {
+    locationMap_->showLocation(fromStd(state_.mapTitle), mapBounds_);
+  }
+  return end == DrawEnd::Completed ? WindowDrawResult::Completed : WindowDrawResult::Stopped;
 }
 
 // ---------------------------------------------------------------------------

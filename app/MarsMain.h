@@ -21,6 +21,7 @@
 #include "render/AreaRenderer.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
+#include "render/WindowRenderer.h"
 #include "select/Gazetteer.h"
 #include "select/LocMap.h"
 #include "windows/KeyMain.h"
@@ -193,6 +194,11 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   void setDrawingMenus(int flag);
   void clearMapCheckMarks();
 
+  // Draws the frame around the named place of the IAU's list with this
+  // feature_id (Find a Feature), at its own step or at `step`. Refused,
+  // without drawing, while a draw is running already, or for an unknown id.
+  WindowDrawResult drawPlaceMap(int placeId, std::optional<int> step = std::nullopt);
+
   // Draws an area map (the feature commands and the custom area use it).
   // Refused, without drawing, while a draw is running already. A scheme or
   // mode chosen during the draw has the map drawn once more.
@@ -243,6 +249,8 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   // area of the area bounds (false when the renderer refused it).
   bool drawShownTile();
   bool drawShownArea();
+  // The frame of the named place shown, state_.gridWindow.
+  bool drawShownWindow();
   // The location map's rectangle becomes the area just drawn.
   void noteAreaBounds();
   // The annotated tile map gives the user's map back, with its sizes.

@@ -9,6 +9,7 @@
 #include "dem/TileSet.h"
 #include "render/ColourFunction.h"
 #include "render/Colouring.h"
+#include "render/GridWindow.h"
 
 namespace tarvelon {
 
@@ -21,7 +22,7 @@ struct MapViewState : Colouring {
   std::string demFolder;
   TileNames tileNames;
 
-  int mapKind = 0;          // 1 whole tile, 0 area
+  int mapKind = 0;          // 1 whole tile, 0 area, 2 the frame around a named place
   int sampleStep = 0;       // every sampleStep-th sample and line is drawn
   int resolutionIndex = 0;  // Resolution item 0..7
   int drawnScheme = -1;     // scheme, mode and resolution of the last draw
@@ -34,6 +35,11 @@ struct MapViewState : Colouring {
   std::string tilePath;
   std::string mapTitle;
   std::string mapName;
+
+  // The named place of a frame (its IAU feature_id) and the window of the
+  // even grid its map shows.
+  int placeId = 0;
+  GridWindow gridWindow;
 
   int areaWest = 0;
   int areaNorth = 0;

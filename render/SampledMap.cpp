@@ -37,8 +37,8 @@ void checkWindow(const GridWindow& window) {
 }
 
 // Draws a window at one pixel a sample into `target`.
-bool drawUnzoomed(const SampledMapRequest& request, ElevationSource& source, RowFunctions& target,
-                  const RowProgress& progress, SampledRange* range) {
+bool drawUnzoomed(const SampledMapRequest& request, RowSink::Content content, ElevationSource& source,
+                  RowFunctions& target, const RowProgress& progress, SampledRange* range) {
   const GridWindow& window = request.window;
   const GridSpec grid = source.grid();
   // The drawing machinery of the tile maps keeps its running values in a
@@ -63,13 +63,12 @@ bool drawUnzoomed(const SampledMapRequest& request, ElevationSource& source, Row
     light->degreesX = double(window.step) / grid.perDegree;
   }
 
-  MapRows rows(RowSink::Content::Colour, state.reliefShading == 1, window.width, window.height, window.height,
-               std::move(light));
+  MapRows rows(content, state.reliefShading == 1, window.width, window.height, window.height, std::move(light));
 
   // The row below the window is read too, when the grid has it: it lights
   // the window's last row as it lights every other, so that windows side by
   // side meet without a seam of edge light.
-  const bool lit = state.reliefShading == 1;
+  const bool lit = state.reliefShading == 1 && content != RowSink::Content::Elevation;
   const int rowsRead = window.height + (lit ? 1 : 0);
   std::vector<std::int16_t> elevations(static_cast<std::size_t>(window.width));
   int highest = kMinElevation - 1;  // the elevations counted, within the colours' range
@@ -100,11 +99,11 @@ bool drawUnzoomed(const SampledMapRequest& request, ElevationSource& source, Row
 }
 
 // Draws the request into `target`, pixel row by pixel row.
-bool drawRows(const SampledMapRequest& request, ElevationSource& source, RowFunctions& target,
-              const RowProgress& progress, SampledRange* range) {
+bool drawRows(const SampledMapRequest& request, RowSink::Content content, ElevationSource& source,
+              RowFunctions& target, const RowProgress& progress, SampledRange* range) {
   const GridWindow& window = request.window;
   checkWindow(window);
-  if (window.zoom == 1) return drawUnzoomed(request, source, target, progress, range);
+  if (window.zoom == 1) return drawUnzoomed(request, content, source, target, progress, range);
 
   // Magnified: the samples drawn once, at one pixel each (a window this
   // close is small), then each repeated zoom x zoom times.
@@ -112,10 +111,13 @@ bool drawRows(const SampledMapRequest& request, ElevationSource& source, RowFunc
   samples.window.width = window.samplesWide();
   samples.window.height = window.samplesHigh();
   samples.window.zoom = 1;
-  Raster drawn = blankRaster(samples.window.width, samples.window.height);
+  const std::size_t bytes = RowSink::bytesPerPixel(content);
+  const std::size_t rowBytes = bytes * std::size_t(samples.window.width);
+  std::vector<std::uint8_t> drawn(rowBytes * std::size_t(samples.window.height));
+  std::vector<std::uint8_t> drawnMask(std::size_t(samples.window.width) * std::size_t(samples.window.height));
   RowFunctions into;
-  into.rowOf = [&drawn](int y) { return drawn.row(y); };
-  into.maskOf = [&drawn](int y) { return drawn.maskRow(y); };
+  into.rowOf = [&](int y) { return drawn.data() + rowBytes * std::size_t(y); };
+  into.maskOf = [&](int y) { return drawnMask.data() + std::size_t(samples.window.width) * std::size_t(y); };
   into.doneWith = [](int) {};
   const int zoom = window.zoom;
   // The rows repeated at the end count for nothing: the samples' rows
@@ -124,14 +126,14 @@ bool drawRows(const SampledMapRequest& request, ElevationSource& source, RowFunc
     return !progress || progress(done == all ? window.height - 1 : std::min(window.height - 1, done * zoom),
                                  window.height);
   };
-  if (!drawUnzoomed(samples, source, into, scaled, range)) return false;
+  if (!drawUnzoomed(samples, content, source, into, scaled, range)) return false;
   for (int y = 0; y < window.height; ++y) {
-    const std::uint8_t* from = drawn.row(y / zoom);
-    const std::uint8_t* fromMask = drawn.maskRow(y / zoom);
+    const std::uint8_t* from = into.rowOf(y / zoom);
+    const std::uint8_t* fromMask = into.maskOf(y / zoom);
     std::uint8_t* to = target.row(y);
     std::uint8_t* toMask = target.mask(y);
     for (int x = 0; x < window.width; ++x) {
-      std::memcpy(to + std::size_t(x) * 3, from + std::size_t(x / zoom) * 3, 3);
+      std::memcpy(to + std::size_t(x) * bytes, from + std::size_t(x / zoom) * bytes, bytes);
       if (toMask != nullptr) toMask[x] = fromMask[x / zoom];
     }
     target.done(y);
@@ -149,18 +151,15 @@ Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source,
   target.rowOf = [&raster](int y) { return raster.row(y); };
   target.maskOf = [&raster](int y) { return raster.maskRow(y); };
   target.doneWith = [](int) {};
-  if (!drawRows(request, source, target, progress, range)) return Raster();
+  if (!drawRows(request, RowSink::Content::Colour, source, target, progress, range)) return Raster();
   return raster;
 }
 
 bool drawSampledRows(const SampledMapRequest& request, ElevationSource& source, RowSink& sink,
                      const RowProgress& progress, SampledRange* range) {
-  if (sink.content() != RowSink::Content::Colour) {
-    throw std::invalid_argument("A map of the grid is drawn in colour");
-  }
   RowFunctions target;
   target.intoSink(sink);
-  return drawRows(request, source, target, progress, range);
+  return drawRows(request, sink.content(), source, target, progress, range);
 }
 
 RenderJob::Draw sampledMapDraw(SampledMapRequest request,

@@ -45,10 +45,10 @@ struct SampledRange {
 Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source, const RowProgress& progress,
                       SampledRange* range = nullptr);
 
-// The same draw, its colour rows handed to `sink` top to bottom as each is
-// finished (a colour sink; its mask filled where it keeps one), so that a
-// map of any size is drawn in constant memory. False when `progress`
-// stopped it.
+// The same draw, its rows handed to `sink` top to bottom as each is
+// finished (in the sink's content: colour, the light alone or the samples
+// themselves; its mask filled where it keeps one), so that a map of any
+// size is drawn in constant memory. False when `progress` stopped it.
 bool drawSampledRows(const SampledMapRequest& request, ElevationSource& source, RowSink& sink,
                      const RowProgress& progress, SampledRange* range = nullptr);
 

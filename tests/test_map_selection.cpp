@@ -14,6 +14,7 @@
 #include "select/CustomAreaPanel.h"
 #include "select/FeatureFinder.h"
 #include "select/LocMap.h"
+#include "select/PlaceFrame.h"
 #include "tests/MainWindowHarness.h"
 
 using namespace tarvelon;
@@ -500,6 +501,47 @@ class MapSelectionTest : public QObject {
     QCOMPARE(form.eventCalls, 0);
     QVERIFY(finder->isVisible());
     QVERIFY(s->dialogs.shown.empty());
+  }
+
+  void aNamedPlaceIsDrawnInItsFrameAndRedrawnAtAnyResolution() {
+    auto s = start();
+    TestMainForm& form = *s->form;
+    chooseFeature(form, "m_craters", "m_c052");  // the menu's Gale, an area
+    const GridWindow gale = placeWindow(*PlaceNames::builtIn().byId(2071));
+    QCOMPARE(form.drawPlaceMap(2071), WindowDrawResult::Completed);
+    QVERIFY(s->dialogs.shown.empty());
+    QCOMPARE(form.state().mapKind, 2);
+    QCOMPARE(form.state().mapTitle, std::string("Gale (crater, 154 km)"));
+    QCOMPARE(form.state().mapName, std::string("Gale"));
+    QCOMPARE(form.dmap()->picture().size(), QSize(gale.width, gale.height));
+    QVERIFY(form.legendText().startsWith(QStringLiteral("Gale (crater, 154 km) processed in ")));
+    QVERIFY(form.menuItem(16 + 7)->isChecked());  // 100 %
+    QVERIFY(checkedFeatureItems(form).isEmpty());
+    QVERIFY(act(form, "m_SaveMap")->isEnabled());
+    // The readout knows where the middle pixel lies: Gale's centre.
+    const QString middle = readoutAt(form, gale.width / 2, gale.height / 2);
+    QVERIFY2(middle.startsWith(QStringLiteral("5.37\u00B0S  137.81\u00B0E")), qPrintable(middle));
+
+    // A scheme redraws the same frame; a resolution frames it again at its step.
+    form.openMenu(QStringLiteral("m_topo"));
+    act(form, "m_setcol003")->trigger();
+    QCOMPARE(form.state().mapKind, 2);
+    QCOMPARE(form.dmap()->picture().size(), QSize(gale.width, gale.height));
+    form.openMenu(QStringLiteral("m_size"));
+    QVERIFY(form.menuItem(16 + 6)->isEnabled());
+    form.menuItem(16 + 6)->trigger();  // 50 %
+    const GridWindow half = placeWindow(*PlaceNames::builtIn().byId(2071), 2);
+    QCOMPARE(form.state().gridWindow, half);
+    QCOMPARE(form.dmap()->picture().size(), QSize(half.width, half.height));
+    QVERIFY(form.menuItem(16 + 6)->isChecked());
+
+    // An unknown id draws nothing, and the map stays what it was.
+    QCOMPARE(form.drawPlaceMap(-5), WindowDrawResult::Refused);
+    QCOMPARE(form.state().mapTitle, std::string("Gale (crater, 154 km)"));
+    // A menu feature after it is an area map again.
+    chooseFeature(form, "m_craters", "m_c052");
+    QCOMPARE(form.state().mapKind, 0);
+    QCOMPARE(form.dmap()->picture().size(), QSize(256, 256));
   }
 };
 

@@ -28,6 +28,7 @@
 #include "render/MapGeometry.h"
 #include "render/TileRenderer.h"
 #include "tests/ImageFiles.h"
+#include "select/PlaceFrame.h"
 #include "tests/RecordingHost.h"
 #include "tests/TestFiles.h"
 #include "tools/Progress.h"
@@ -494,6 +495,46 @@ TEST_F(RenderCli, DrawsAFeatureAsAreaDrawsItsRectangle) {
   const Outcome words = run({"feature", "Olympus", "mons", "--step", "24", "--data", data(), "-o", "o.png"});
   ASSERT_EQ(words.exitCode, 0) << words.err;
   EXPECT_NE(words.out.find("Olympus Mons (Mountains and Uplands) processed in "), std::string::npos);
+}
+
+TEST_F(RenderCli, DrawsAnIauNamedPlaceCentredInItsFrame) {
+  // Jezero, 18.41 N 77.69 E: the world file's pixels put the map's middle on it.
+  const Outcome jezero = run({"feature", "JEZERO", "--data", data(), "-o", "j.bmp"});
+  ASSERT_EQ(jezero.exitCode, 0) << jezero.err;
+  EXPECT_NE(jezero.out.find("Jezero (crater, 48 km) processed in "), std::string::npos) << jezero.out;
+  EXPECT_NE(jezero.err.find("Mapping in background .... Jezero (crater, 48 km) .... Progress:"), std::string::npos);
+  const GridWindow window = placeWindow(*PlaceNames::builtIn().byId(14300));
+  EXPECT_NE(jezero.out.find(std::to_string(window.width) + " x " + std::to_string(window.height) + " pixels"),
+            std::string::npos);
+  std::istringstream world(testing::readText(work("j.bpw")));
+  double pixelWidth = 0, skew1 = 0, skew2 = 0, pixelHeight = 0, west = 0, north = 0;
+  world >> pixelWidth >> skew1 >> skew2 >> pixelHeight >> west >> north;
+  EXPECT_NEAR(west + (window.width - 1) / 2.0 * pixelWidth, 77.69, 1.0 / 128);
+  EXPECT_NEAR(north + (window.height - 1) / 2.0 * pixelHeight, 18.41, 1.0 / 128);
+  EXPECT_DOUBLE_EQ(pixelWidth, 1.0 / 128 / window.zoom);
+
+  // By id the same map; --iau takes the IAU's Gale over the menu's.
+  ASSERT_EQ(run({"feature", "iau:14300", "--data", data(), "-o", "k.bmp"}).exitCode, 0);
+  EXPECT_EQ(testing::readText(work("j.bmp")), testing::readText(work("k.bmp")));
+  const Outcome gale = run({"feature", "--iau", "gale", "--step", "4", "--data", data()});
+  ASSERT_EQ(gale.exitCode, 0) << gale.err;
+  EXPECT_NE(gale.out.find("Gale (crater, 154 km) processed in "), std::string::npos) << gale.out;
+  EXPECT_TRUE(fs::exists(work("Gale.bmp")));
+  // A name with its accents, and one typed without; a tiny crater magnified.
+  const Outcome accents = run({"feature", "nordenskiold", "--data", data(), "--elevation", "-o", "n.tif"});
+  ASSERT_EQ(accents.exitCode, 0) << accents.err;
+  EXPECT_NE(accents.out.find("Nordenski\xC3\xB6ld (crater, 86 km) processed in "), std::string::npos);
+  const Outcome victoria = run({"feature", "victoria", "--iau", "--data", data(), "--legend", "-o", "v.png"});
+  ASSERT_EQ(victoria.exitCode, 0) << victoria.err;
+  EXPECT_NE(victoria.out.find("Victoria (crater, 0.9 km) processed in "), std::string::npos);
+  EXPECT_NE(victoria.out.find("392 x 392 pixels"), std::string::npos) << victoria.out;
+
+  const Outcome badId = run({"feature", "iau:99999", "--data", data()});
+  EXPECT_EQ(badId.exitCode, 1);
+  EXPECT_NE(badId.err.find("no IAU feature has the id \"99999\""), std::string::npos) << badId.err;
+  const Outcome notIau = run({"feature", "--iau", "Olympia (N Pole)", "--data", data()});
+  EXPECT_EQ(notIau.exitCode, 1);
+  EXPECT_NE(notIau.err.find("no IAU feature is called"), std::string::npos) << notIau.err;
 }
 
 TEST_F(RenderCli, AFeatureNameThatIsNotOneSaysWhatItCouldBe) {

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "render/AreaRenderer.h"
+#include "select/PlaceNames.h"
 #include "tools/Cli.h"
 
 namespace tarvelon::cli {
@@ -45,6 +47,17 @@ struct AreaMapRequest {
 // remaining words, draws it and saves the map. The map is the same for the
 // same rectangle and options, whatever the title.
 int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>& positional)>& choose);
+
+// What `feature` draws: a menu feature's rectangle, or the frame around a
+// named place of the IAU's list.
+struct FeatureMapRequest {
+  std::optional<AreaMapRequest> area;
+  const NamedPlace* place = nullptr;
+};
+// As drawAreaMap, for a request that may be a named place: its frame drawn
+// from the tiles' even grid (placeWindow; --step sets its step).
+int drawFeatureMap(Args& args,
+                   const std::function<FeatureMapRequest(const std::vector<std::string>& positional)>& choose);
 
 int runFeatures(Args& args);
 extern const char* const kFeaturesUsage;

@@ -18,12 +18,16 @@
 #include "core/Settings.h"
 #include "core/AtomicFile.h"
 #include "core/MessageText.h"
+#include "dem/GridSampler.h"
 #include "dem/TileNames.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
+#include "render/BmpWriter.h"
 #include "render/MapPlan.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
+#include "render/WindowRenderer.h"
+#include "select/PlaceFrame.h"
 #include "tools/Commands.h"
 #include "tools/LegendModule.h"
 #include "tools/Progress.h"
@@ -445,13 +449,42 @@ int runTile(Args& args) {
   });
 }
 
-int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>&)>& choose) {
+namespace {
+
+// The map of a named place: its frame, drawn from the tiles' even grid.
+int drawPlaceMap(const MapOptions& options, const NamedPlace& place) {
+  const GridWindow window = placeWindow(place, options.step);
+  MapViewState state = baseState(options);
+  loadTileSet(options, state);
+  state.mapKind = 2;
+  state.sampleStep = window.step;
+  state.resolutionIndex = resolutionIndexOfStep(window.step, 0);
+  state.mapTitle = placeTitle(place);
+  state.mapName = place.name;
+
+  std::string stem = defaultMapFileName(place.name);
+  stem = stem.substr(0, stem.size() - 4);
+  const std::string path = outputPath(options, stem);
+  const auto openSource = [folder = state.demFolder, names = state.tileNames] {
+    return std::make_unique<GridSampler>(folder, names);
+  };
+  return drawAndSave(options, state, MapGeometry::ofWindow(window), path,
+                     [&window, &openSource](MapViewState& drawn, DrawHost& host) {
+                       return drawGridWindow(window, drawn, host, openSource) == WindowDrawResult::Completed;
+                     });
+}
+
+}  // namespace
+
+int drawFeatureMap(Args& args, const std::function<FeatureMapRequest(const std::vector<std::string>&)>& choose) {
   MapOptions options = parseMapOptions(args);
-  const AreaMapRequest request = choose(options.positional);
+  const FeatureMapRequest request = choose(options.positional);
+  if (request.place != nullptr) return drawPlaceMap(options, *request.place);
+  const AreaMapRequest& area = *request.area;
 
   // The map the draw will make: its file is made for it before the draw.
   // A file host keeps no raster: no area is too large for it.
-  const MapPlan plan = planArea(request.west, request.north, request.east, request.south, options.step, false);
+  const MapPlan plan = planArea(area.west, area.north, area.east, area.south, options.step, false);
   if (plan.refusal == MapPlan::Refusal::TooSmall) {
     throw CommandError("the area is too small to draw at step " + std::to_string(plan.step));
   }
@@ -468,13 +501,18 @@ int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector
     state.sampleStep = 4;
     state.autoResolution = 1;
   }
-  state.mapTitle = request.title;
-  state.mapName = request.name;
+  state.mapTitle = area.title;
+  state.mapName = area.name;
 
-  const std::string path = outputPath(options, request.fallbackStem(plan.bounds, plan.step));
-  return drawAndSave(options, state, plan.geometry, path, [&request](MapViewState& drawn, DrawHost& host) {
-    return drawArea(request.west, request.north, request.east, request.south, drawn, host) ==
-           AreaDrawResult::Completed;
+  const std::string path = outputPath(options, area.fallbackStem(plan.bounds, plan.step));
+  return drawAndSave(options, state, plan.geometry, path, [&area](MapViewState& drawn, DrawHost& host) {
+    return drawArea(area.west, area.north, area.east, area.south, drawn, host) == AreaDrawResult::Completed;
+  });
+}
+
+int drawAreaMap(Args& args, const std::function<AreaMapRequest(const std::vector<std::string>&)>& choose) {
+  return drawFeatureMap(args, [&choose](const std::vector<std::string>& positional) {
+    return FeatureMapRequest{choose(positional), nullptr};
   });
 }
 
