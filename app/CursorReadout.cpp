@@ -6,6 +6,7 @@
 #include "core/MessageText.h"
 #include "dem/TileNames.h"
 #include "render/ColourFunction.h"
+#include "select/PlaceNames.h"
 
 namespace tarvelon {
 
@@ -76,12 +77,39 @@ QString CursorReadout::sampleText(const SampleSource& sample) {
     }
     lastRead_ = std::move(read);
   }
-  QString text = QString::fromStdString(positionText(sampleLatitude(sample), sampleLongitude(sample))) +
-                 QStringLiteral("   ");
-  if (!lastRead_->value) return text + QStringLiteral("elevation unreadable");
-  const int value = *lastRead_->value;
-  if (value < kMinElevation || value > kMaxElevation) return text + QStringLiteral("no elevation data");
-  return text + QString::fromStdString(metresText(value));
+  const double latitude = sampleLatitude(sample);
+  const double longitude = sampleLongitude(sample);
+  QString text = QString::fromStdString(positionText(latitude, longitude)) + QStringLiteral("   ");
+  if (!lastRead_->value) {
+    text += QStringLiteral("elevation unreadable");
+  } else if (*lastRead_->value < kMinElevation || *lastRead_->value > kMaxElevation) {
+    text += QStringLiteral("no elevation data");
+  } else {
+    text += QString::fromStdString(metresText(*lastRead_->value));
+  }
+  return text + placeText(latitude, longitude);
+}
+
+void CursorReadout::showPlaceNames(bool shown) {
+  if (placeNamesShown_ == shown) return;
+  placeNamesShown_ = shown;
+  refresh();
+}
+
+QString CursorReadout::placeText(double latitude, double longitude) {
+  if (!placeNamesShown_) return {};
+  const std::pair<double, double> point{latitude, longitude};
+  if (lastNamedPoint_ != point) {
+    // Some 1 900 circles, most passed over on their latitude alone: a few
+    // microseconds a point.
+    const NamedPlace* place = PlaceNames::builtIn().containing(latitude, longitude);
+    lastPlaceText_ = place == nullptr ? QString()
+                                      : QStringLiteral("  ") + QString::fromStdString(place->name) +
+                                            QStringLiteral(" (") + QString::fromStdString(place->kind) +
+                                            QLatin1Char(')');
+    lastNamedPoint_ = point;
+  }
+  return lastPlaceText_;
 }
 
 void CursorReadout::refresh() {

@@ -1,6 +1,7 @@
 // The status bar's readout of the point under the mouse: latitude,
 // longitude and the elevation of the sample the pixel shows, read from its
-// tile file; or why there is none.
+// tile file, and with the names shown, the IAU name the point lies in; or
+// why there is none.
 #pragma once
 
 #include <QLabel>
@@ -61,6 +62,13 @@ class CursorReadout : public QLabel {
   // Samples read from the tile files so far.
   int samplesRead() const { return samplesRead_; }
 
+  // With names shown, a point in a named IAU feature ends with its name and
+  // kind: "5.37°S  137.81°E   -4 480 m  Aeolis Mons (mons)". The smallest
+  // feature whose circle holds the point names it. Off at first, and then
+  // the readout is as it always was.
+  void showPlaceNames(bool shown);
+  bool placeNamesShown() const { return placeNamesShown_; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -68,6 +76,7 @@ class CursorReadout : public QLabel {
   void refresh();
   void noteColouring();
   QString sampleText(const SampleSource& sample);
+  QString placeText(double latitude, double longitude);
 
   const MapViewState& state_;
   ShownMap shown_;
@@ -85,6 +94,12 @@ class CursorReadout : public QLabel {
   std::optional<LastRead> lastRead_;
   TileSetReader tiles_;
   int samplesRead_ = 0;
+
+  bool placeNamesShown_ = false;
+  // The last point named and its text: a point is looked up once however
+  // often the readout is brought up to date.
+  std::optional<std::pair<double, double>> lastNamedPoint_;
+  QString lastPlaceText_;
 };
 
 }  // namespace tarvelon

@@ -5,18 +5,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <vector>
+#include <cmath>
 
 #include "select/Gazetteer.h"
 
 namespace tarvelon {
 
 namespace {
-
-constexpr int kComponentRole = Qt::UserRole;
 
 QString degrees(int value) { return QString::number(value) + QChar(0x00B0); }
 
@@ -25,26 +22,69 @@ QString areaText(const FeatureRow& row) {
       .arg(degrees(row.west), degrees(row.east), degrees(row.north), degrees(row.south));
 }
 
-// How well a caption matches what was typed: 0 it starts with it, 1 a word
-// of it does, 2 it holds it somewhere, -1 not at all.
-int matchRank(const QString& caption, const QString& typed) {
-  if (typed.isEmpty()) return 0;
-  const qsizetype at = caption.indexOf(typed, 0, Qt::CaseInsensitive);
-  if (at < 0) return -1;
-  if (at == 0) return 0;
-  for (qsizetype from = 0; (from = caption.indexOf(typed, from, Qt::CaseInsensitive)) >= 0; ++from) {
-    if (!caption[from - 1].isLetterOrNumber()) return 1;
-  }
-  return 2;
+// "5.37°S 137.81°E", as the status bar gives a point.
+QString centreText(const NamedPlace& place) {
+  const auto part = [](double value, char positive, char negative) {
+    return QString::number(std::abs(value), 'f', 2) + QChar(0x00B0) + QLatin1Char(value < 0 ? negative : positive);
+  };
+  return part(place.latitude, 'N', 'S') + QLatin1Char(' ') + part(place.longitude, 'E', 'W');
 }
 
 }  // namespace
+
+FoundNamesModel::FoundNamesModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void FoundNamesModel::setFound(std::vector<NameMatch> found) {
+  beginResetModel();
+  found_ = std::move(found);
+  endResetModel();
+}
+
+const NameMatch* FoundNamesModel::matchAt(int row) const {
+  if (row < 0 || row >= static_cast<int>(found_.size())) return nullptr;
+  return &found_[static_cast<std::size_t>(row)];
+}
+
+int FoundNamesModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(found_.size());
+}
+
+int FoundNamesModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant FoundNamesModel::data(const QModelIndex& index, int role) const {
+  const NameMatch* match = matchAt(index.row());
+  if (match == nullptr || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+  switch (index.column()) {
+    case Feature:
+      return QString::fromUtf8(match->name.data(), static_cast<qsizetype>(match->name.size()));
+    case What:
+      return match->isPlace() ? QString::fromStdString(placeDescription(*match->place))
+                              : QString::fromUtf8(menuOf(*match->feature).caption);
+    case Where:
+      return match->isPlace() ? centreText(*match->place) : areaText(*match->feature);
+    case List:
+      return match->isPlace() ? QStringLiteral("IAU names") : QStringLiteral("Map Area menu");
+    default:
+      return {};
+  }
+}
+
+QVariant FoundNamesModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  switch (section) {
+    case Feature: return QStringLiteral("Feature");
+    case What: return QStringLiteral("What");
+    case Where: return QStringLiteral("Where");
+    case List: return QStringLiteral("List");
+    default: return {};
+  }
+}
 
 FeatureFinder::FeatureFinder(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FindFeature"));
   setWindowTitle(QStringLiteral("Find a Feature"));
   setModal(false);
-  resize(740, 440);
+  resize(860, 440);
 
   auto* prompt = new QLabel(QStringLiteral("Type part of the name of a plain, crater, mountain, valley..."), this);
   name_ = new QLineEdit(this);
@@ -53,22 +93,26 @@ FeatureFinder::FeatureFinder(QWidget* parent) : QDialog(parent) {
   name_->setClearButtonEnabled(true);
   prompt->setBuddy(name_);
 
-  list_ = new QTreeWidget(this);
+  found_ = new FoundNamesModel(this);
+  list_ = new QTreeView(this);
   list_->setObjectName(QStringLiteral("featureList"));
-  list_->setColumnCount(3);
-  list_->setHeaderLabels({QStringLiteral("Feature"), QStringLiteral("Menu"), QStringLiteral("Area")});
+  list_->setModel(found_);
   list_->setRootIsDecorated(false);
+  list_->setItemsExpandable(false);
+  // Every row the same height: the view then never asks the model for
+  // rows it does not show.
   list_->setUniformRowHeights(true);
   list_->setAllColumnsShowFocus(true);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setFocusPolicy(Qt::NoFocus);
-  int position = 0;
-  for (const FeatureRow& row : featureRows()) {
-    auto* item = new QTreeWidgetItem(list_, {QString::fromUtf8(row.caption), QString::fromUtf8(menuOf(row).caption),
-                                             areaText(row)});
-    item->setData(0, kComponentRole, QString::fromLatin1(row.component));
-    item->setData(1, kComponentRole, position++);  // menu order
-  }
-  for (int c = 0; c < 3; ++c) list_->resizeColumnToContents(c);
+  // Fixed widths, from the font: sizing to the contents would read every
+  // row of every search.
+  const QFontMetrics metrics = list_->fontMetrics();
+  list_->header()->resizeSection(FoundNamesModel::Feature, metrics.horizontalAdvance(QStringLiteral("M")) * 18);
+  list_->header()->resizeSection(FoundNamesModel::What, metrics.horizontalAdvance(QStringLiteral("M")) * 16);
+  list_->header()->resizeSection(FoundNamesModel::Where,
+                                 metrics.horizontalAdvance(QStringLiteral("long -180° to -180°, lat -90° to -90°")) + 12);
   list_->header()->setStretchLastSection(true);
 
   auto* hint = new QLabel(QStringLiteral("Enter draws the feature chosen; the arrow keys choose."), this);
@@ -83,8 +127,8 @@ FeatureFinder::FeatureFinder(QWidget* parent) : QDialog(parent) {
   name_->installEventFilter(this);
   connect(name_, &QLineEdit::textChanged, this, &FeatureFinder::filter);
   connect(name_, &QLineEdit::returnPressed, this, &FeatureFinder::chooseCurrent);
-  connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-    list_->setCurrentItem(item);
+  connect(list_, &QTreeView::activated, this, [this](const QModelIndex& index) {
+    list_->setCurrentIndex(index);
     chooseCurrent();
   });
   filter(QString());
@@ -100,54 +144,31 @@ void FeatureFinder::showFinder() {
 
 QStringList FeatureFinder::listed() const {
   QStringList names;
-  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-    const QTreeWidgetItem* item = list_->topLevelItem(i);
-    if (!item->isHidden()) names << item->data(0, kComponentRole).toString();
+  for (int row = 0; row < found_->rowCount(); ++row) {
+    const NameMatch* match = found_->matchAt(row);
+    names << (match->isPlace() ? QStringLiteral("iau:%1").arg(match->place->id)
+                               : QString::fromLatin1(match->feature->component));
   }
   return names;
 }
 
 void FeatureFinder::filter(const QString& typed) {
-  const QString text = typed.simplified();
-  // Best matches first, menu order within a rank; rows that do not match
-  // are hidden.
-  std::vector<std::pair<int, QTreeWidgetItem*>> shown;
-  std::vector<QTreeWidgetItem*> all;
-  while (list_->topLevelItemCount() > 0) all.push_back(list_->takeTopLevelItem(0));
-  std::stable_sort(all.begin(), all.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-    return a->data(1, kComponentRole).toInt() < b->data(1, kComponentRole).toInt();
-  });
-  for (QTreeWidgetItem* item : all) {
-    const int rank = matchRank(item->text(0), text);
-    shown.emplace_back(rank < 0 ? 3 : rank, item);
-  }
-  std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [rank, item] : shown) {
-    list_->addTopLevelItem(item);
-    item->setHidden(rank == 3);
-  }
-  // Nothing matches: the closest spellings instead.
-  if (listed().isEmpty() && !text.isEmpty()) {
-    for (const std::string& caption : closestCaptions(text.toStdString())) {
-      for (QTreeWidgetItem* item : list_->findItems(QString::fromStdString(caption), Qt::MatchExactly, 0)) {
-        item->setHidden(false);
-      }
-    }
-  }
-  QTreeWidgetItem* first = nullptr;
-  for (int i = 0; i < list_->topLevelItemCount() && first == nullptr; ++i) {
-    if (!list_->topLevelItem(i)->isHidden()) first = list_->topLevelItem(i);
-  }
-  list_->setCurrentItem(first);
-  if (first != nullptr) list_->scrollToItem(first);
+  found_->setFound(search_.find(typed.toStdString()));
+  if (found_->rowCount() == 0) return;
+  const QModelIndex first = found_->index(0, 0);
+  list_->setCurrentIndex(first);
+  list_->scrollTo(first);
 }
 
 void FeatureFinder::chooseCurrent() {
-  QTreeWidgetItem* item = list_->currentItem();
-  if (item == nullptr || item->isHidden()) return;
-  const QString component = item->data(0, kComponentRole).toString();
+  const NameMatch* match = found_->matchAt(list_->currentIndex().row());
+  if (match == nullptr) return;
   hide();
-  emit featureChosen(component);
+  if (match->isPlace()) {
+    emit placeChosen(match->place->id);
+  } else {
+    emit featureChosen(QString::fromLatin1(match->feature->component));
+  }
 }
 
 bool FeatureFinder::eventFilter(QObject* watched, QEvent* event) {

@@ -136,6 +136,34 @@ class CursorReadoutTest : public QObject {
     QCOMPARE(readoutAt(form, 766, 434), QStringLiteral("20.09%1N  140.16%1W   0 m").arg(kDeg));
   }
 
+  void withNamesShownThePointEndsWithTheNamedFeatureItLiesIn() {
+    auto s = start();
+    TestMainForm& form = *s->form;
+    act(form, "m_tile00")->trigger();
+    const QString plain = QStringLiteral("87.81%1N  161.25%1W   2 400 m").arg(kDeg);
+    QCOMPARE(readoutAt(form, 100, 1), plain);
+    QVERIFY(!form.readout()->placeNamesShown());
+    // Shown: the text under the resting mouse changes at once.
+    form.readout()->showPlaceNames(true);
+    QCOMPARE(form.readout()->text(), plain + QStringLiteral("  Olympia Planum (planum)"));
+    // Olympia Cavi, smaller, holds the meridian's end of the row.
+    QCOMPARE(readoutAt(form, 1, 1), QStringLiteral("87.81%1N  179.81%1W   24 m  Olympia Cavi (cavi)").arg(kDeg));
+    // A point in no named circle reads as before.
+    QCOMPARE(readoutAt(form, 385, 72), QStringLiteral("74.50%1N  107.81%1W   0 m").arg(kDeg));
+    form.readout()->showPlaceNames(false);
+    QCOMPARE(readoutAt(form, 100, 1), plain);
+
+    // Across 180 and where a sample has no elevation.
+    form.readout()->showPlaceNames(true);
+    form.openMenu("m_area");
+    QCOMPARE(form.drawAreaMap(160, 54, 220, 20), AreaDrawResult::Completed);
+    QCOMPARE(readoutAt(form, 258, 0),
+             QStringLiteral("54.00%1N  179.85%1W   -119 m  Arcadia Planitia (planitia)").arg(kDeg));
+    QCOMPARE(readoutAt(form, 259, 0),
+             QStringLiteral("54.00%1N  179.77%1W   no elevation data  Arcadia Planitia (planitia)").arg(kDeg));
+    QCOMPARE(readoutAt(form, 260, 200), QStringLiteral("38.37%1N  179.69%1W   3 039 m  Erebus Montes (montes)").arg(kDeg));
+  }
+
   void anUnreadableTileIsReportedInTheBarOnly() {
     SparseTiles folder;
     ScratchDir startDir;

@@ -31,6 +31,15 @@ QStringList entriesOf(QMenu* menu) {
   return list;
 }
 
+// The finder's rows that are Map Area menu features, leaving out IAU names.
+QStringList menuRows(const QStringList& listed) {
+  QStringList rows;
+  for (const QString& row : listed) {
+    if (!row.startsWith(QStringLiteral("iau:"))) rows << row;
+  }
+  return rows;
+}
+
 }  // namespace
 
 class MapSelectionTest : public QObject {
@@ -470,13 +479,13 @@ class MapSelectionTest : public QObject {
     QVERIFY(form.activateShortcut(QKeySequence(QStringLiteral("Ctrl+F"))));
     FeatureFinder* finder = form.featureFinder();
     QVERIFY(finder != nullptr && finder->isVisible());
-    QCOMPARE(finder->listed().size(), 212);
+    QCOMPARE(finder->listed().size(), 212 + 1903);
 
     QTest::keyClicks(finder->nameEdit(), "eos");
-    QCOMPARE(finder->listed(), (QStringList{"m_v080", "m_v011"}));
+    QCOMPARE(menuRows(finder->listed()), (QStringList{"m_v080", "m_v011"}));
     finder->nameEdit()->clear();
     QTest::keyClicks(finder->nameEdit(), "olympus");
-    QCOMPARE(finder->listed(), (QStringList{"m_m011", "m_m012", "m_m013"}));
+    QCOMPARE(menuRows(finder->listed()), (QStringList{"m_m011", "m_m012", "m_m013"}));
     // A misspelling still finds it.
     finder->nameEdit()->setText(QStringLiteral("olympis mons"));
     QVERIFY(finder->listed().contains(QStringLiteral("m_m011")));

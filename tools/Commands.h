@@ -64,4 +64,7 @@ extern const char* const kFeaturesUsage;
 int runFeature(Args& args);
 extern const char* const kFeatureUsage;
 
+int runNames(Args& args);
+extern const char* const kNamesUsage;
+
 }  // namespace tarvelon::cli

@@ -19,6 +19,7 @@ const Command kCommands[] = {
     {"area", "draw an area of whole degrees to a BMP, PNG or GeoTIFF file", kAreaUsage, runArea},
     {"feature", "draw a named feature of the Map Area menu to a BMP, PNG or GeoTIFF file", kFeatureUsage, runFeature},
     {"features", "list the 212 named features and their rectangles", kFeaturesUsage, runFeatures},
+    {"names", "list the IAU names of Mars by name, place, distance or kind", kNamesUsage, runNames},
     {"palette", "print a colour scheme as a table (CSV, gdaldem or GMT)", kPaletteUsage, runPalette},
     {"make-data", "write a demo set of the sixteen MEGDR128 tiles", kMakeDataUsage, runMakeData},
 };
