@@ -157,6 +157,8 @@ void TMainForm::buildWindow() {
   });
 
   readout_ = new CursorReadout(state_, this);
+  // The readout names the feature under the mouse.
+  readout_->showPlaceNames(true);
   statusBar()->addWidget(readout_, 1);
   readout_->watch(dmap_);
   connect(dmap_, &MapImage::pictureCleared, readout_, [this] { readout_->follow(&ShownMap::pictureCleared); });
@@ -613,6 +615,8 @@ void TMainForm::FindFeatureClick(QAction*) {
     finder_ = new FeatureFinder(this);
     connect(finder_, &FeatureFinder::featureChosen, this,
             [this](const QString& component) { runGuarded([this, component] { drawFoundFeature(component); }); });
+    connect(finder_, &FeatureFinder::placeChosen, this,
+            [this](int placeId) { runGuarded([this, placeId] { drawPlaceMap(placeId); }); });
   }
   finder_->showFinder();
 }

@@ -46,6 +46,8 @@ class CursorReadoutTest : public QObject {
   void theReadoutShowsTheSampleUnderTheMouse() {
     auto s = start();
     TestMainForm& form = *s->form;
+    // The point's own figures; the names of the features are read below.
+    form.readout()->showPlaceNames(false);
     QVERIFY(form.statusBar()->isAncestorOf(form.readout()));
     QCOMPARE(form.readout()->text(), QStringLiteral("No map on screen"));
     QCOMPARE(readoutAt(form, 10, 10), QStringLiteral("No map on screen"));
@@ -86,6 +88,8 @@ class CursorReadoutTest : public QObject {
   void rowsNotYetDrawnSaySoDuringAndAfterAStoppedDraw() {
     auto s = start();
     TestMainForm& form = *s->form;
+    // The point's own figures; the names of the features are read below.
+    form.readout()->showPlaceNames(false);
     QStringList during;
     form.duringDraw = [&](int call) {
       // Before line k of the draw, rows 0 .. k - 2 are drawn.
@@ -123,6 +127,8 @@ class CursorReadoutTest : public QObject {
   void areasAcrossTheMeridianReadOnFromTheWestmostTile() {
     auto s = start();
     TestMainForm& form = *s->form;
+    // The point's own figures; the names of the features are read below.
+    form.readout()->showPlaceNames(false);
     form.openMenu("m_area");
     QCOMPARE(form.drawAreaMap(160, 54, 220, 20), AreaDrawResult::Completed);  // Arcadia, step 10
     QCOMPARE(form.dmap()->picture().size(), QSize(767, 435));
@@ -141,9 +147,12 @@ class CursorReadoutTest : public QObject {
     TestMainForm& form = *s->form;
     act(form, "m_tile00")->trigger();
     const QString plain = QStringLiteral("87.81%1N  161.25%1W   2 400 m").arg(kDeg);
-    QCOMPARE(readoutAt(form, 100, 1), plain);
-    QVERIFY(!form.readout()->placeNamesShown());
-    // Shown: the text under the resting mouse changes at once.
+    // The window shows the names from the start.
+    QVERIFY(form.readout()->placeNamesShown());
+    QCOMPARE(readoutAt(form, 100, 1), plain + QStringLiteral("  Olympia Planum (planum)"));
+    // Hidden and shown again: the text under the resting mouse changes at once.
+    form.readout()->showPlaceNames(false);
+    QCOMPARE(form.readout()->text(), plain);
     form.readout()->showPlaceNames(true);
     QCOMPARE(form.readout()->text(), plain + QStringLiteral("  Olympia Planum (planum)"));
     // Olympia Cavi, smaller, holds the meridian's end of the row.
@@ -170,6 +179,7 @@ class CursorReadoutTest : public QObject {
     writeSettingsFile(startDir, folder.str());
     FakeDialogs dialogs;
     TestMainForm form(QString::fromStdString(startDir.str()), dialogs);
+    form.readout()->showPlaceNames(false);
     act(form, "m_tile00")->trigger();
     std::filesystem::resize_file(form.state().tilePath, 10);
     const QString text = readoutAt(form, 3, 3);
