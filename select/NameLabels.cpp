@@ -129,10 +129,10 @@ std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, con
     const double h = measure.height(label.style, label.size);
     if (!(w > 0 && h > 0) || w > width - 2 * kLabelMargin || h > height - 2 * kLabelMargin) continue;
 
-    // Centred, then a line above, a line below, right and left: each shift
-    // at most three quarters of the radius, so that the label's middle stays
-    // on the feature.
-    const double up = std::min(h + kLabelMargin, 0.75 * shown.radiusY);
+    // Centred, then above, below, right and left, clear of a label of the
+    // same size centred on the feature: each shift at most three quarters of
+    // the radius, so that the label's middle stays on the feature.
+    const double up = std::min(1.5 * h + kLabelMargin, 0.75 * shown.radiusY);
     const double aside = std::min(w / 2 + kLabelMargin, 0.75 * shown.radiusX);
     const std::array<std::array<double, 2>, 5> shifts{{{0, 0}, {0, -up}, {0, up}, {aside, 0}, {-aside, 0}}};
     for (const auto& [dx, dy] : shifts) {
