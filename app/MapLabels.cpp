@@ -20,6 +20,9 @@ MapLabels::MapLabels(MapImage& image, GeometryOf shown) : QWidget(&image), image
 
 void MapLabels::setNamesShown(bool on) {
   on_ = on;
+  // A window not yet shown holds its resize events back: the size is taken
+  // here as well.
+  setGeometry(image_.rect());
   setVisible(on);
   if (on) raise();
 }
