@@ -2,7 +2,6 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPainterPath>
 #include <cmath>
 
 namespace tarvelon {
@@ -91,13 +90,23 @@ LabelSprite paintLabelSprite(const PlacedLabel& label) {
     // The text keeps the box's fraction of a pixel, so that it lies where it
     // was measured.
     const QPointF baseline(label.box.x - sprite.x, label.box.y - sprite.y + metrics.ascent());
-    QPainterPath path;
-    path.addText(baseline, font, QString::fromStdString(label.place->name));
-    QPen halo(kHaloColour, 2.0 * kHaloPixels, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.strokePath(path, halo);
+    const QString text = QString::fromStdString(label.place->name);
     painter.setFont(font);
+    // The halo: the text in the halo's colour, opaque, at every offset
+    // within the halo's radius (text from the glyph cache is far quicker
+    // than stroking its outline), then made as translucent as the halo.
+    painter.setPen(QColor(kHaloColour.red(), kHaloColour.green(), kHaloColour.blue()));
+    for (int dy = -kHaloPixels; dy <= kHaloPixels; ++dy) {
+      for (int dx = -kHaloPixels; dx <= kHaloPixels; ++dx) {
+        if (dx * dx + dy * dy > kHaloPixels * kHaloPixels + 1 || (dx == 0 && dy == 0)) continue;
+        painter.drawText(baseline + QPointF(dx, dy), text);
+      }
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    painter.fillRect(image.rect(), QColor(0, 0, 0, kHaloColour.alpha()));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setPen(textColour(label.style));
-    painter.drawText(baseline, QString::fromStdString(label.place->name));
+    painter.drawText(baseline, text);
   }
   sprite.pixels.resize(std::size_t(sprite.width) * std::size_t(sprite.height) * 4);
   std::uint8_t* to = sprite.pixels.data();
