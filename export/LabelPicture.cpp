@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::array<int, kLabelSizes> kPixelSizes{11, 13, 16, 20};
 
-// The room a sprite leaves around its text for the halo and its soft edge.
-constexpr int kPad = kHaloPixels + 1;
+// The room a sprite leaves around its text's box for the halo, its soft
+// edge and the letters that reach past their advance (italic capitals, a J
+// reaching back under the letter before).
+constexpr int kPad = kHaloPixels + 3;
 
 std::size_t fontIndex(LabelStyle style, int size) {
   return static_cast<std::size_t>(style) * kLabelSizes + static_cast<std::size_t>(std::clamp(size, 0, kLabelSizes - 1));
