@@ -5,6 +5,7 @@
 #include "app/CursorReadout.h"
 #include "app/DialogHost.h"
 #include "app/MapImage.h"
+#include "app/MapLabels.h"
 #include "app/MapSave.h"
 #include "app/ShownMap.h"
 #include "dem/TileNames.h"
@@ -26,7 +27,7 @@ class BusyCursor {
 }  // namespace
 
 void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const MapViewState& state, DialogHost& dialogs,
-                       const std::string& name, const QString& incomplete) {
+                       const std::string& name, const QString& incomplete, MapLabels* labels) {
   const ShownMap& shown = readout.shownMap();
   const MapGeometry* geometry = shown.geometry();
   MapSaveDialog dialog;
@@ -57,7 +58,9 @@ void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const
   MapViewState drawn = state;
   static_cast<Colouring&>(drawn) = readout.colouring();
   const LegendInput input = legendInputFor(drawn, *geometry, [&shown](int y) { return shown.rowDrawn(y); });
-  saveLegendPicture(legendPicture(dmap.picture(), input), chosen->path);
+  std::vector<std::uint8_t> mask;  // the legend's map shows no transparency
+  const QImage map = labels != nullptr ? labels->labelled(dmap.picture(), mask, geometry) : dmap.picture();
+  saveLegendPicture(legendPicture(map, input), chosen->path);
 }
 
 }  // namespace tarvelon

@@ -148,6 +148,7 @@ std::vector<MenuEntry> buildEntries() {
   e.push_back(itemEntry("m_topo", "m_kk", "Show Colour Key      ", "Ctrl+K", &TMainForm::m_kkClick));
   e.push_back(separatorEntry("m_topo", "bar4"));
   e.push_back(itemEntry("m_topo", "m_relief", "Relief Shading", "", &TMainForm::m_reliefClick, true));
+  e.push_back(itemEntry("m_topo", "m_names", "Feature Names", "", &TMainForm::m_namesClick, true));
 
   // Help
   e.push_back(menuEntry("", "m_help", "&Help        "));

@@ -23,6 +23,7 @@
 #include "app/HelpMenu.h"
 #include "app/LegendSave.h"
 #include "app/MapImage.h"
+#include "app/MapLabels.h"
 #include "app/MapSave.h"
 #include "app/MenuSet.h"
 #include "app/ScreenHost.h"
@@ -78,8 +79,11 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   buildDrawing();
   action(QStringLiteral("m_SaveMap"))->setEnabled(false);
   showColouring();
-  state_.reliefShading = readViewSettings(QFile::encodeName(viewSettingsFile()).toStdString()).reliefShading;
+  const ViewSettings view = readViewSettings(QFile::encodeName(viewSettingsFile()).toStdString());
+  state_.reliefShading = view.reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
+  labels_->setNamesShown(view.featureNames == 1);
+  action(QStringLiteral("m_names"))->setChecked(view.featureNames == 1);
   // Nothing can be drawn until a map exists, nor any tile chosen before the
   // data folder is known.
   setDrawingMenus(0);
@@ -161,6 +165,7 @@ void TMainForm::buildWindow() {
   readout_->showPlaceNames(true);
   statusBar()->addWidget(readout_, 1);
   readout_->watch(dmap_);
+  labels_ = new MapLabels(*dmap_, [this] { return readout_->shownMap().geometry(); });
   connect(dmap_, &MapImage::pictureCleared, readout_, [this] { readout_->follow(&ShownMap::pictureCleared); });
   connect(dmap_, &MapImage::imageShown, readout_, [this] { readout_->follow(&ShownMap::otherPictureShown); });
 }
@@ -677,7 +682,7 @@ WindowDrawResult TMainForm::drawPlaceMap(int placeId, std::optional<int> step) {
 void TMainForm::m_SaveMapClick(QAction*) { BMPSave(mapSaveName(state_)); }
 
 void TMainForm::m_SaveLegendClick(QAction*) {
-  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, mapSaveName(state_), incompleteReason());
+  saveMapWithLegend(*dmap_, *readout_, state_, dialogs_, mapSaveName(state_), incompleteReason(), labels_);
 }
 
 QString TMainForm::incompleteReason() const {
@@ -689,8 +694,9 @@ const QImage& TMainForm::userMap() const { return state_.annotatedShown == 1 ? k
 // While the annotated tile map covers the user's map, the user's map is
 // saved, placed where the readout knew it lay.
 void TMainForm::BMPSave(const std::string& name) {
-  const std::vector<std::uint8_t>& mask = state_.annotatedShown == 1 ? keptMask_ : dmap_->mask();
-  saveMap(dialogs_, userMap(), mask, readout_->shownMap().userMapGeometry(), incompleteReason(), name);
+  std::vector<std::uint8_t> mask = state_.annotatedShown == 1 ? keptMask_ : dmap_->mask();
+  const MapGeometry* geometry = readout_->shownMap().userMapGeometry();
+  saveMap(dialogs_, labels_->labelled(userMap(), mask, geometry), mask, geometry, incompleteReason(), name);
 }
 
 // ---------------------------------------------------------------------------
@@ -723,18 +729,30 @@ void TMainForm::modeClick(QAction* item) {
 void TMainForm::m_reliefClick(QAction*) {
   state_.reliefShading = 1 - state_.reliefShading;
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
-  try {
-    writeViewSettings(QFile::encodeName(viewSettingsFile()).toStdString(), ViewSettings{state_.reliefShading});
-  } catch (const WriteError& error) {
-    if (!viewSettingsFailed_) {
-      dialogs_.error(QStringLiteral("Tarvelon could not remember the relief shading for the next run:\n%1")
-                         .arg(fromStd(displaySafe(error.what()))));
-    }
-    viewSettingsFailed_ = true;
-  }
+  rememberView(QStringLiteral("the relief shading"));
   if (draws_->colouringChosen()) return;
   // Before the first map there is nothing to redraw.
   if (menu(QStringLiteral("m_topo"))->menuAction()->isEnabled()) redrawCurrentMap();
+}
+
+// The names lie over the map on a layer of their own: nothing is redrawn.
+void TMainForm::m_namesClick(QAction*) {
+  labels_->setNamesShown(!labels_->namesShown());
+  action(QStringLiteral("m_names"))->setChecked(labels_->namesShown());
+  rememberView(QStringLiteral("the feature names"));
+}
+
+void TMainForm::rememberView(const QString& what) {
+  try {
+    writeViewSettings(QFile::encodeName(viewSettingsFile()).toStdString(),
+                      ViewSettings{state_.reliefShading, labels_->namesShown() ? 1 : 0});
+  } catch (const WriteError& error) {
+    if (!viewSettingsFailed_) {
+      dialogs_.error(QStringLiteral("Tarvelon could not remember %1 for the next run:\n%2")
+                         .arg(what, fromStd(displaySafe(error.what()))));
+    }
+    viewSettingsFailed_ = true;
+  }
 }
 
 void TMainForm::m_kkClick(QAction*) {

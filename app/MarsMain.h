@@ -40,6 +40,7 @@ class DialogHost;
 class DrawController;
 class FeatureFinder;
 class FolderPanel;
+class MapLabels;
 class HelpWindow;
 class MapImage;
 class MenuSet;
@@ -140,6 +141,7 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   void BMPSave(const std::string& name);
   void m_SaveLegendClick(QAction* item = nullptr);
   void m_reliefClick(QAction* item = nullptr);
+  void m_namesClick(QAction* item = nullptr);
   void DrawinbackgroundClick(QAction* item = nullptr);
   void m_terminateClick(QAction* item = nullptr);
   void m_endClick(QAction* item = nullptr);
@@ -260,6 +262,7 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   int checkedNumber(int base, int count) const;
   void layoutMapArea();
   QString viewSettingsFile() const;
+  void rememberView(const QString& what);
 
   QString startDir_;
   DialogHost& dialogs_;
@@ -278,6 +281,7 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   // the location map; nothing before the first map.
   std::optional<AreaBounds> mapBounds_;
   CursorReadout* readout_ = nullptr;
+  MapLabels* labels_ = nullptr;  // the names over dmap
   QPointer<TVertKey> colourKey_;
   QPointer<TProgDetails> aboutBox_;
   QPointer<TStretchColours> stretch_;

@@ -10,6 +10,7 @@ namespace tarvelon {
 namespace {
 
 constexpr const char* kReliefShadingKey = "reliefShading";
+constexpr const char* kFeatureNamesKey = "featureNames";
 // A settings file of a few lines; anything longer is not one.
 constexpr std::size_t kLongestLine = 4096;
 constexpr int kMostLines = 100;
@@ -42,7 +43,9 @@ ViewSettings readViewSettings(const std::string& path) {
     if (equals == std::string::npos) continue;
     const std::string key = trimmed(line.substr(0, equals));
     const std::string value = trimmed(line.substr(equals + 1));
-    if (key == kReliefShadingKey && (value == "0" || value == "1")) settings.reliefShading = value == "1" ? 1 : 0;
+    if (value != "0" && value != "1") continue;
+    if (key == kReliefShadingKey) settings.reliefShading = value == "1" ? 1 : 0;
+    if (key == kFeatureNamesKey) settings.featureNames = value == "1" ? 1 : 0;
   }
   return settings;
 }
@@ -50,6 +53,7 @@ ViewSettings readViewSettings(const std::string& path) {
 void writeViewSettings(const std::string& path, const ViewSettings& settings) {
   AtomicFile file(path);
   file.write(std::string(kReliefShadingKey) + "=" + std::to_string(settings.reliefShading) + "\r\n");
+  if (settings.featureNames == 1) file.write(std::string(kFeatureNamesKey) + "=1\r\n");
   file.commit();
 }
 

@@ -15,25 +15,13 @@ namespace {
 
 QColor colourOf(std::uint32_t rgb) { return QColor::fromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// A QGuiApplication for the time a legend is made, when the program has
-// none: fonts need one. It runs on the offscreen platform, so no display is
-// needed.
-class FontsApplication {
- public:
-  FontsApplication() {
-    if (QGuiApplication::instance() == nullptr) app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-  }
-
- private:
-  char name_[16] = "tarvelon";
-  char option_[16] = "-platform";
-  char platform_[16] = "offscreen";
-  char* argv_[4] = {name_, option_, platform_, nullptr};
-  int argc_ = 3;
-  std::unique_ptr<QGuiApplication> app_;
-};
-
 }  // namespace
+
+FontsApplication::FontsApplication() {
+  if (QGuiApplication::instance() == nullptr) app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+}
+
+FontsApplication::~FontsApplication() = default;
 
 QFont legendFont(LegendFont font) {
   QFont f(QStringLiteral("DejaVu Sans"));

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QImage>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "export/LegendLayout.h"
@@ -12,6 +14,25 @@
 #include "render/Raster.h"
 
 namespace tarvelon {
+
+// A QGuiApplication for the time a legend or labels are made, when the
+// program has none: fonts need one. It runs on the offscreen platform, so no
+// display is needed.
+class FontsApplication {
+ public:
+  FontsApplication();
+  ~FontsApplication();
+  FontsApplication(const FontsApplication&) = delete;
+  FontsApplication& operator=(const FontsApplication&) = delete;
+
+ private:
+  char name_[16] = "tarvelon";
+  char option_[16] = "-platform";
+  char platform_[16] = "offscreen";
+  char* argv_[4] = {name_, option_, platform_, nullptr};
+  int argc_ = 3;
+  std::unique_ptr<QGuiApplication> app_;
+};
 
 // The legend's fonts: DejaVu Sans (the fonts-dejavu-core package) at
 // fixed pixel sizes, antialiased, so that a legend looks the same wherever

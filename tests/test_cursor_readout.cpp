@@ -3,6 +3,7 @@
 // tiles.
 #include <QAction>
 #include <QFile>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QtTest>
@@ -10,6 +11,7 @@
 
 #include "app/CursorReadout.h"
 #include "app/MapImage.h"
+#include "app/MapLabels.h"
 #include "export/LegendPicture.h"
 #include "tests/MainWindowHarness.h"
 
@@ -250,6 +252,68 @@ class CursorReadoutTest : public QObject {
     const QStringList errors = unwritable->dialogs.texts(Kind::Error);
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors[0].startsWith(QStringLiteral("Tarvelon could not remember the relief shading")));
+  }
+
+  void featureNamesLieOverTheMapAreSavedAndRemembered() {
+    auto s = start();
+    TestMainForm& form = *s->form;
+    QAction* names = act(form, "m_names");
+    QVERIFY(names->isCheckable());
+    QVERIFY(!names->isChecked());
+    // The last item of the Topography menu, after Relief Shading.
+    const QList<QAction*> topo = form.menu(QStringLiteral("m_topo"))->actions();
+    QCOMPARE(topo.last(), names);
+    QCOMPARE(topo[topo.size() - 2], act(form, "m_relief"));
+    auto* layer = form.dmap()->findChild<MapLabels*>(QStringLiteral("mapLabels"));
+    QVERIFY(layer != nullptr);
+    QVERIFY(layer->isHidden());
+
+    act(form, "m_tile00")->trigger();
+    ScratchDir out;
+    auto save = [&](const char* command, const std::string& name) {
+      s->dialogs.saveAnswers << QString::fromStdString(out.file(name));
+      act(form, command)->trigger();
+      return readText(out.file(name));
+    };
+    const std::string plainMap = save("m_SaveMap", "plain.bmp");
+    const std::string plainLegend = save("m_SaveLegend", "plain_legend.bmp");
+
+    // On: laid over the map as it is, nothing drawn again.
+    form.eventCalls = 0;
+    names->trigger();
+    QCOMPARE(form.eventCalls, 0);
+    QVERIFY(names->isChecked());
+    QVERIFY(!layer->isHidden());
+    QCOMPARE(layer->size(), form.dmap()->size());
+    QVERIFY(layer->shownLabelCount() > 3);
+    QCOMPARE(readText(s->startDir.file("tarvelon-view.cfg")), std::string("reliefShading=0\r\nfeatureNames=1\r\n"));
+    // A user saves what they see: the map and its legend carry the names.
+    const std::string namedMap = save("m_SaveMap", "named.bmp");
+    QCOMPARE(namedMap.size(), plainMap.size());
+    QVERIFY(namedMap != plainMap);
+    QVERIFY(save("m_SaveLegend", "named_legend.bmp") != plainLegend);
+    // Another map gets its own names.
+    const int tileNames = layer->shownLabelCount();
+    act(form, "m_tile10")->trigger();
+    QVERIFY(layer->shownLabelCount() > 0);
+    QVERIFY(layer->shownLabelCount() != tileNames);
+    act(form, "m_tile00")->trigger();
+    // Relief shading, toggled, keeps the names remembered.
+    act(form, "m_relief")->trigger();
+    QCOMPARE(readText(s->startDir.file("tarvelon-view.cfg")), std::string("reliefShading=1\r\nfeatureNames=1\r\n"));
+    act(form, "m_relief")->trigger();
+    {
+      FakeDialogs dialogs;
+      TestMainForm again(QString::fromStdString(s->startDir.str()), dialogs);
+      QVERIFY(act(again, "m_names")->isChecked());
+      QVERIFY(again.dmap()->findChild<MapLabels*>(QStringLiteral("mapLabels"))->namesShown());
+    }
+    // Off again: the saved map is as it was without them.
+    names->trigger();
+    QVERIFY(layer->isHidden());
+    QCOMPARE(readText(s->startDir.file("tarvelon-view.cfg")), std::string("reliefShading=0\r\n"));
+    QCOMPARE(save("m_SaveMap", "again.bmp"), plainMap);
+    QCOMPARE(save("m_SaveLegend", "again_legend.bmp"), plainLegend);
   }
 
   void saveMapWithLegendWritesTheFramedMap() {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <QImage>
 
+#include "export/LabelPicture.h"
 #include "export/LegendPicture.h"
 
 #include <filesystem>
@@ -156,6 +158,60 @@ TEST(LegendPicture, WithTheLegendFontsNoTextTouchesAnotherOrTheMap) {
       boxes.push_back(box);
     }
   }
+}
+
+TEST(LabelPicture, EachNameIsInkedInsideItsSpriteWithADarkTextInAPaleHalo) {
+  int argc = 3;
+  char name[] = "test", option[] = "-platform", platform[] = "offscreen";
+  char* argv[] = {name, option, platform, nullptr};
+  QGuiApplication app(argc, argv);
+  const LabelFontMeasurer measure;
+  // A zoomed map over Tharsis: names of every style and several sizes.
+  const GeoTransform tharsis{-140, 30, 50.0 / 1000, 50.0 / 1000};
+  const auto labels = placeNameLabels(PlaceNames::builtIn().all(), tharsis, 1000, 1000, measure);
+  ASSERT_GT(labels.size(), 10u);
+  bool styles[5] = {};
+  for (const PlacedLabel& label : labels) {
+    SCOPED_TRACE(label.place->name);
+    styles[static_cast<int>(label.style)] = true;
+    const LabelSprite sprite = paintLabelSprite(label);
+    ASSERT_EQ(sprite.pixels.size(), std::size_t(sprite.width) * std::size_t(sprite.height) * 4);
+    // The sprite holds the box with room for the halo.
+    EXPECT_LE(sprite.x, label.box.x - kHaloPixels);
+    EXPECT_LE(sprite.y, label.box.y - kHaloPixels);
+    EXPECT_GE(sprite.x + sprite.width, label.box.x + label.box.width + kHaloPixels);
+    EXPECT_GE(sprite.y + sprite.height, label.box.y + label.box.height + kHaloPixels);
+    int dark = 0, pale = 0, edge = 0;
+    for (int y = 0; y < sprite.height; ++y) {
+      for (int x = 0; x < sprite.width; ++x) {
+        const std::uint8_t* p = sprite.row(y) + std::size_t(x) * 4;
+        // Premultiplied: no colour above its alpha.
+        ASSERT_LE(std::max({p[0], p[1], p[2]}), p[3]);
+        if (p[3] > 200 && p[0] + p[1] + p[2] < 3 * 110) ++dark;
+        if (p[3] > 200 && p[0] + p[1] + p[2] > 3 * 180) ++pale;
+        if (p[3] != 0 && (x == 0 || y == 0 || x == sprite.width - 1 || y == sprite.height - 1)) ++edge;
+      }
+    }
+    EXPECT_GT(dark, 10);
+    EXPECT_GT(pale, dark);  // the halo surrounds the letters
+    EXPECT_EQ(edge, 0);     // measured as painted: nothing is cut off
+    // Its picture for the screen holds the same pixels.
+    const QImage image = spriteImage(sprite);
+    ASSERT_EQ(image.format(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < sprite.height; ++y) {
+      const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+      for (int x = 0; x < sprite.width; ++x) {
+        const std::uint8_t* p = sprite.row(y) + std::size_t(x) * 4;
+        ASSERT_EQ(line[x], qRgba(p[2], p[1], p[0], p[3]));
+      }
+    }
+  }
+  for (const LabelStyle style : {LabelStyle::Region, LabelStyle::Crater, LabelStyle::Relief, LabelStyle::Channel}) {
+    EXPECT_TRUE(styles[static_cast<int>(style)]) << static_cast<int>(style);
+  }
+  // Spaced capitals take more room than the name set plainly.
+  EXPECT_GT(measure.width("Syria Planum", LabelStyle::Region, 1), measure.width("Syria Planum", LabelStyle::Other, 1));
+  EXPECT_GT(measure.height(LabelStyle::Crater, 3), measure.height(LabelStyle::Crater, 0));
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include "render/ColourFunction.h"
 #include "render/MapGeometry.h"
 #include "render/TileRenderer.h"
+#include "select/NameLabels.h"
 #include "tests/ImageFiles.h"
 #include "select/PlaceFrame.h"
 #include "tests/RecordingHost.h"
@@ -1045,6 +1046,87 @@ TEST(ProgressLine, TellsRowsDoneTimeSpentAndTimeLeft) {
   EXPECT_EQ(progressText(22528, 22528, 3725), "100% (22528 of 22528 rows, 1 h 02 min)");
   EXPECT_EQ(progressText(1, 1, 0), "100% (1 of 1 row, 0.0 s)");
   EXPECT_EQ(cli::durationText(59.96), "1 min 00 s");
+}
+
+TEST_F(RenderCli, LabelsAreWrittenOnTheMapAndNowhereElse) {
+  // Gale and its neighbours at 10 %, on flat ground.
+  const std::vector<std::string> area = {"area", "130", "0", "145", "-12", "--step", "10", "--data", data()};
+  auto with = [&area](std::vector<std::string> more) {
+    more.insert(more.begin(), area.begin(), area.end());
+    return more;
+  };
+  const Outcome plain = run(with({"-o", "plain.png"}));
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const Outcome named = run(with({"--labels", "-o", "named.png"}));
+  ASSERT_EQ(named.exitCode, 0) << named.err;
+  const auto before = testing::readPng(work("plain.png"));
+  const auto after = testing::readPng(work("named.png"));
+  ASSERT_TRUE(before && after);
+  ASSERT_EQ(after->width, before->width);
+  ASSERT_EQ(after->height, before->height);
+  // The same place on Mars.
+  EXPECT_EQ(testing::readText(work("named.pgw")), testing::readText(work("plain.pgw")));
+
+  // Where the two differ there are names: every changed pixel lies within
+  // a label's reach of a feature big enough to be named at this scale.
+  // The map's place from its world file: pixel size, then the centre of
+  // the top-left pixel.
+  std::istringstream world(testing::readText(work("named.pgw")));
+  double a = 0, d = 0, b = 0, e = 0, x0 = 0, y0 = 0;
+  world >> a >> d >> b >> e >> x0 >> y0;
+  const GeoTransform transform{x0 - a / 2, y0 - e / 2, a, -e};
+  ASSERT_NEAR(a, 10.0 / 128, 1e-9);
+  std::vector<const NamedPlace*> namedPlaces;
+  for (const NamedPlace& place : PlaceNames::builtIn().all()) {
+    FeatureOnMap shown;
+    if (featureOnMap(place, transform, after->width, after->height, shown) && shown.diameterPixels >= 24) {
+      namedPlaces.push_back(&place);
+    }
+  }
+  ASSERT_FALSE(namedPlaces.empty());
+  int changed = 0, nearGale = 0;
+  for (int y = 0; y < after->height; ++y) {
+    for (int x = 0; x < after->width; ++x) {
+      if (std::memcmp(after->row(y) + 3 * x, before->row(y) + 3 * x, 3) == 0) continue;
+      ++changed;
+      bool near = false;
+      for (const NamedPlace* place : namedPlaces) {
+        FeatureOnMap shown;
+        featureOnMap(*place, transform, after->width, after->height, shown);
+        if (std::abs(x - shown.centreX) < 160 && std::abs(y - shown.centreY) < 50) {
+          near = true;
+          if (place->name == "Gale") ++nearGale;
+        }
+      }
+      EXPECT_TRUE(near) << x << ", " << y;
+      if (!near) return;
+    }
+  }
+  EXPECT_GT(changed, 200);
+  EXPECT_GT(nearGale, 20);
+  // Opaque where the map was.
+  EXPECT_EQ(after->alpha, before->alpha);
+
+  // The legend's map carries the names too.
+  ASSERT_EQ(run(with({"--legend", "-o", "plain_legend.png"})).exitCode, 0);
+  const Outcome framed = run(with({"--legend", "--labels", "-o", "named_legend.png"}));
+  ASSERT_EQ(framed.exitCode, 0) << framed.err;
+  const auto plainLegend = testing::readPng(work("plain_legend.png"));
+  const auto namedLegend = testing::readPng(work("named_legend.png"));
+  ASSERT_TRUE(plainLegend && namedLegend);
+  EXPECT_EQ(namedLegend->width, plainLegend->width);
+  EXPECT_NE(namedLegend->bytes, plainLegend->bytes);
+
+  // Names go on coloured maps only.
+  for (const char* other : {"--elevation", "--shade-only"}) {
+    const Outcome refused = run({"tile", "3", "--labels", other, "--data", data()});
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_NE(refused.err.find("--labels writes names on a coloured map: it does not go with " + std::string(other)),
+              std::string::npos)
+        << refused.err;
+  }
+  const Outcome help = run({"area", "--help"});
+  EXPECT_NE(help.out.find("--labels"), std::string::npos) << help.out;
 }
 
 }  // namespace

@@ -188,5 +188,23 @@ TEST(ViewSettings, ReliefShadingIsReadLenientlyAndWrittenWhole) {
   EXPECT_EQ(readViewSettings(path).reliefShading, 1);
 }
 
+TEST(ViewSettings, FeatureNamesAreAddedWhenOnAndOffInOlderFiles) {
+  testing::ScratchDir dir;
+  const std::string path = viewSettingsPath(dir.str());
+  for (const ViewSettings settings : {ViewSettings{0, 1}, ViewSettings{1, 1}, ViewSettings{1, 0}, ViewSettings{0, 0}}) {
+    writeViewSettings(path, settings);
+    EXPECT_EQ(readViewSettings(path), settings);
+  }
+  writeViewSettings(path, ViewSettings{1, 1});
+  EXPECT_EQ(testing::readText(path), "reliefShading=1\r\nfeatureNames=1\r\n");
+  // A file from before the names: off. Each line is read on its own.
+  testing::writeText(path, "reliefShading=1\r\n");
+  EXPECT_EQ(readViewSettings(path), (ViewSettings{1, 0}));
+  testing::writeText(path, "featureNames=1\nreliefShading=2\n");
+  EXPECT_EQ(readViewSettings(path), (ViewSettings{0, 1}));
+  testing::writeText(path, "featureNames=yes\nreliefShading=1\n");
+  EXPECT_EQ(readViewSettings(path), (ViewSettings{1, 0}));
+}
+
 }  // namespace
 }  // namespace tarvelon

@@ -1,24 +1,42 @@
-// The legend of tarvelon-render --legend, in a module of its own that the
-// tool loads only for a map that has one: Qt, which paints the legend's
-// text, then costs nothing to every other start of the tool.
+// The legend of tarvelon-render --legend and the names of --labels, in a
+// module of its own that the tool loads only for a map that has them: Qt,
+// which paints their text, then costs nothing to every other start of the
+// tool.
 #include <QString>
 #include <QtGlobal>
 #include <cstdio>
 #include <string>
 
 #include "core/MessageText.h"
+#include "export/LabelPicture.h"
 #include "export/LegendPicture.h"
 #include "tools/LegendModule.h"
 
-extern "C" __attribute__((visibility("default"))) void tarvelonSaveRasterWithLegend(
-    const tarvelon::Raster& map, const tarvelon::MapGeometry& geometry, const tarvelon::MapViewState& state,
-    const std::string& path) {
-  // Qt's notes on its own set-up (such as "XDG_RUNTIME_DIR not set") mean
-  // nothing to a user of the tool.
+namespace {
+
+// Qt's notes on its own set-up (such as "XDG_RUNTIME_DIR not set") mean
+// nothing to a user of the tool.
+void quietQt() {
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtCriticalMsg || type == QtFatalMsg) {
       std::fprintf(stderr, "tarvelon-render: %s\n", tarvelon::displaySafe(text.toStdString()).c_str());
     }
   });
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) void tarvelonSaveRasterWithLegend(
+    const tarvelon::Raster& map, const tarvelon::MapGeometry& geometry, const tarvelon::MapViewState& state,
+    const std::string& path) {
+  quietQt();
   tarvelon::saveRasterWithLegend(map, geometry, state, path);
+}
+
+extern "C" __attribute__((visibility("default"))) void tarvelonLabelSprites(const tarvelon::GeoTransform& transform,
+                                                                           int width, int height,
+                                                                           tarvelon::LabelOverlay& labels) {
+  quietQt();
+  const tarvelon::FontsApplication fonts;
+  labels = tarvelon::nameLabelOverlay(transform, width, height);
 }

@@ -64,6 +64,11 @@ namespace {
   "                    bar marked with its highest and lowest elevation, a scale bar and\n"          \
   "                    the data's credit, as a .bmp or .png picture (no world file); the\n"          \
   "                    map is then held in memory, up to 500 million pixels\n"                       \
+  "  --labels          the IAU names of Mars written on the map: each feature at least\n"          \
+  "                    24 pixels across (albedo features counted as 500 km), the largest\n"       \
+  "                    first, never overlapping; regions in spaced capitals, mountains\n"        \
+  "                    bold, valleys and troughs italic in blue, craters upright; dark\n"         \
+  "                    text in a pale halo. Not with --shade-only or --elevation\n"               \
   "  -o FILE           the map file: .bmp (Windows bitmap, up to 4 GB), .png or .tif\n"              \
   "                    (GeoTIFF). A BMP or PNG gets a world file (.bpw, .pgw), a .prj and\n"         \
   "                    a NAME.aux.xml beside it, which place the map in longitude and\n"            \
@@ -76,7 +81,7 @@ namespace {
 const char* const kTileUsage =
     "Usage: tarvelon-render tile N [--step S] [--scheme S] [--mode M] [--user-colours TOP BOTTOM]\n"
     "                              [--hillshade] [--sun AZ,ALT] [--exaggeration Z] [--shade-only]\n"
-    "                              [--elevation] [--legend] [--data DIR] [-o FILE]\n"
+    "                              [--elevation] [--legend] [--labels] [--data DIR] [-o FILE]\n"
     "\n"
     "Draws the whole tile N (1..16, numbered as in the File menu) and saves the map.\n"
     "Without --step the tile is drawn at 5 % (step 24), without -o it goes to\n"
@@ -88,7 +93,7 @@ const char* const kAreaUsage =
     "Usage: tarvelon-render area WEST NORTH EAST SOUTH [--step S] [--scheme S] [--mode M]\n"
     "                           [--user-colours TOP BOTTOM] [--hillshade] [--sun AZ,ALT]\n"
     "                           [--exaggeration Z] [--shade-only] [--elevation] [--legend]\n"
-    "                           [--data DIR] [-o FILE]\n"
+    "                           [--labels] [--data DIR] [-o FILE]\n"
     "\n"
     "Draws the rectangle of whole degrees WEST..EAST (east-positive longitudes; EAST may\n"
     "pass 180) and NORTH..SOUTH and saves the map. Negative numbers are written as they\n"
@@ -107,6 +112,7 @@ struct MapOptions {
   Colouring colouring;  // relief shading for --hillshade; the exaggeration 0 by the pixel size
   RowSink::Content content = RowSink::Content::Colour;
   bool legend = false;
+  bool labels = false;
   std::optional<std::string> data;
   std::optional<std::string> output;
   std::vector<std::string> positional;
@@ -145,6 +151,7 @@ MapOptions parseMapOptions(Args& args) {
   const bool shadeOnly = args.flag("--shade-only");
   const bool elevation = args.flag("--elevation");
   options.legend = args.flag("--legend");
+  options.labels = args.flag("--labels");
   options.data = args.option("--data");
   options.output = args.option("-o");
   options.positional = args.positional();
@@ -190,6 +197,10 @@ MapOptions parseMapOptions(Args& args) {
   }
   if (options.legend && (shadeOnly || elevation)) {
     throw UsageError(std::string("--legend frames a coloured map: it does not go with ") +
+                     (shadeOnly ? "--shade-only" : "--elevation"));
+  }
+  if (options.labels && (shadeOnly || elevation)) {
+    throw UsageError(std::string("--labels writes names on a coloured map: it does not go with ") +
                      (shadeOnly ? "--shade-only" : "--elevation"));
   }
   if (shadeOnly) {
@@ -349,7 +360,10 @@ class RasterRows : public RowSink {
 
 }  // namespace
 
-SaveRasterWithLegend loadLegendModule() {
+namespace {
+
+// The legend module's entry point `symbol`, for `option`.
+void* legendModuleSymbol(const char* symbol, const char* option) {
   // Beside the tool in the build tree, in the library folder once installed.
   std::string path = besideTool(kLegendModuleName);
   std::error_code ec;
@@ -358,12 +372,22 @@ SaveRasterWithLegend loadLegendModule() {
   }
   void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   const char* problem = module == nullptr ? ::dlerror() : nullptr;
-  void* save = module != nullptr ? ::dlsym(module, "tarvelonSaveRasterWithLegend") : nullptr;
-  if (save == nullptr) {
-    throw CommandError("--legend needs the legend module " + quote(path) +
+  void* entry = module != nullptr ? ::dlsym(module, symbol) : nullptr;
+  if (entry == nullptr) {
+    throw CommandError(std::string(option) + " needs the legend module " + quote(path) +
                        (problem != nullptr ? " (" + displaySafe(problem) + ")" : std::string(", which is not one")));
   }
-  return reinterpret_cast<SaveRasterWithLegend>(save);
+  return entry;
+}
+
+}  // namespace
+
+SaveRasterWithLegend loadLegendModule() {
+  return reinterpret_cast<SaveRasterWithLegend>(legendModuleSymbol("tarvelonSaveRasterWithLegend", "--legend"));
+}
+
+LabelSprites loadLabelModule() {
+  return reinterpret_cast<LabelSprites>(legendModuleSymbol("tarvelonLabelSprites", "--labels"));
 }
 
 namespace {
@@ -374,6 +398,9 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
                 const std::function<bool(MapViewState&, DrawHost&)>& draw) {
   const int width = geometry.width();
   const int height = geometry.height();
+  // The names are placed from the map's plan, before a sample is read.
+  LabelOverlay labels;
+  if (options.labels) loadLabelModule()(geometry.transform(), width, height, labels);
   if (options.legend) {
     if (std::int64_t(width) * height > kMaxAreaPixels) {
       throw CommandError("a map with its legend is held in memory, at most " +
@@ -386,6 +413,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
     RasterRows rows(width, height);
     FileHost host(MapRows{rows, width, height, [&rows] { return rows.done(); }});
     if (!draw(state, host)) throw CommandError("nothing was drawn");
+    labels.blendRaster(rows.raster);
     saveWithLegend(rows.raster, geometry, state, path);
     report(host, state, width, height, path);
     flushStandardOutput();
@@ -404,7 +432,10 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
   const std::string problem = mapFileProblem(spec);
   if (!problem.empty()) throw CommandError("cannot write " + quote(path) + ": " + problem);
   MapFile file(spec);
-  FileHost host(MapRows{file, width, height, [&file] { return file.rowsDone(); }});
+  // Each row is labelled just before it goes to the file.
+  LabelledRows labelled(file, labels, width);
+  RowSink& sink = labels.empty() ? static_cast<RowSink&>(file) : labelled;
+  FileHost host(MapRows{sink, width, height, [&file] { return file.rowsDone(); }});
   if (!draw(state, host)) throw CommandError("nothing was drawn");
   file.commit();
   report(host, state, width, height, path);
