@@ -533,6 +533,10 @@ TEST_F(RenderCli, DrawsAnIauNamedPlaceCentredInItsFrame) {
   const Outcome badId = run({"feature", "iau:99999", "--data", data()});
   EXPECT_EQ(badId.exitCode, 1);
   EXPECT_NE(badId.err.find("no IAU feature has the id \"99999\""), std::string::npos) << badId.err;
+  const Outcome misspelt = run({"feature", "Jezzero", "--data", data()});
+  EXPECT_EQ(misspelt.exitCode, 1);
+  EXPECT_NE(misspelt.err.find("no feature is called \"Jezzero\". Of the IAU's names: \"Jezero\"."), std::string::npos)
+      << misspelt.err;
   const Outcome notIau = run({"feature", "--iau", "Olympia (N Pole)", "--data", data()});
   EXPECT_EQ(notIau.exitCode, 1);
   EXPECT_NE(notIau.err.find("no IAU feature is called"), std::string::npos) << notIau.err;

@@ -6,6 +6,7 @@
 #include "core/MessageText.h"
 #include "render/BmpWriter.h"
 #include "select/Gazetteer.h"
+#include "select/NameSearch.h"
 #include "select/PlaceNames.h"
 #include "tools/Commands.h"
 
@@ -58,7 +59,19 @@ const FeatureRow& featureNamed(const std::string& name) {
       message += "; the closest:";
       for (std::size_t i = 0; i < closest.size(); ++i) message += (i == 0 ? " \"" : ", \"") + closest[i] + "\"";
     }
-    throw CommandError(message + ". 'tarvelon-render features' lists all " + std::to_string(kFeatureCount) + ".");
+    message += ".";
+    // The IAU's names that come nearest, as Find a Feature offers them.
+    std::vector<std::string> places;
+    for (const NameMatch& match : NameSearch().find(name)) {
+      if (match.isPlace() && places.size() < 5) places.emplace_back(match.name);
+    }
+    if (!places.empty()) {
+      message += " Of the IAU's names:";
+      for (std::size_t i = 0; i < places.size(); ++i) message += (i == 0 ? " \"" : ", \"") + places[i] + "\"";
+      message += ".";
+    }
+    throw CommandError(message + " 'tarvelon-render features' lists all " + std::to_string(kFeatureCount) +
+                       ", 'tarvelon-render names' the IAU's.");
   }
   std::string message = quote(name) + " names " + std::to_string(rows.size()) +
                         " features; give the component name of the one to draw:";
@@ -84,7 +97,7 @@ const char* const kFeatureUsage =
     "Usage: tarvelon-render feature NAME [--iau] [--step S] [--scheme S] [--mode M]\n"
     "                              [--user-colours TOP BOTTOM] [--hillshade] [--sun AZ,ALT]\n"
     "                              [--exaggeration Z] [--shade-only] [--elevation] [--legend]\n"
-    "                              [--data DIR] [-o FILE]\n"
+    "                              [--labels] [--data DIR] [-o FILE]\n"
     "\n"
     "Draws a feature of the Map Area menu and saves the map: the same map as 'area'\n"
     "draws for the feature's rectangle. NAME is the feature's caption, in any case\n"
