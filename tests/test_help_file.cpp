@@ -152,8 +152,11 @@ class HelpFileTest : public QObject {
     help.showTopic("/features.html");
     const QString shown = help.browser()->toPlainText();
     help.browser()->document()->size();  // the layout, done now
+    // Refused with the reason, whichever part of the file the flip hit.
     if (shown.contains(QStringLiteral("This page cannot be shown"))) {
-      QVERIFY(shown.contains(QStringLiteral("the help file is damaged")));
+      QVERIFY2(shown.contains(QStringLiteral("the help file is damaged")) ||
+                   shown.contains(QStringLiteral("cannot be read whole")),
+               qPrintable(shown));
     }
   }
 
