@@ -10,21 +10,13 @@
 #include <vector>
 
 #include "tests/TestFiles.h"
+#include "tests/ToolRuns.h"
 
 namespace tarvelon {
 namespace {
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string shellQuote(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Outcome = testing::CommandOutcome;
+using testing::shellQuote;
 
 // The rows printed, each split at its tabs.
 using Rows = std::vector<std::vector<std::string>>;
@@ -34,13 +26,7 @@ class NamesCommand : public ::testing::Test {
   Outcome run(const std::vector<std::string>& args) const {
     std::string command = shellQuote(TARVELON_RENDER_PATH) + " names";
     for (const auto& arg : args) command += " " + shellQuote(arg);
-    command += " > " + shellQuote(dir.file("out.txt")) + " 2> " + shellQuote(dir.file("err.txt")) + " < /dev/null";
-    const int status = std::system(command.c_str());
-    Outcome result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = testing::readText(dir.file("out.txt"));
-    result.err = testing::readText(dir.file("err.txt"));
-    return result;
+    return testing::runShell(command, dir);
   }
 
   Rows rows(const std::vector<std::string>& args) const {

@@ -32,6 +32,7 @@
 #include "select/PlaceFrame.h"
 #include "tests/RecordingHost.h"
 #include "tests/TestFiles.h"
+#include "tests/ToolRuns.h"
 #include "tools/Progress.h"
 
 namespace tarvelon {
@@ -40,17 +41,8 @@ namespace {
 using testing::ScratchDir;
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string quote(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+using Outcome = testing::CommandOutcome;
+using testing::shellQuote;
 
 std::uint32_t le32(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -69,23 +61,14 @@ class RenderCli : public ::testing::Test {
 
   // The shell command that runs the tool in the work folder.
   std::string toolCommand(const std::vector<std::string>& args) const {
-    std::string command = "cd " + quote(work()) + " && " + quote(TARVELON_RENDER_PATH);
-    for (const auto& arg : args) command += " " + quote(arg);
+    std::string command = "cd " + shellQuote(work()) + " && " + shellQuote(TARVELON_RENDER_PATH);
+    for (const auto& arg : args) command += " " + shellQuote(arg);
     return command;
   }
   // Runs the tool in the work folder.
   Outcome run(const std::vector<std::string>& args) const { return runCommand(toolCommand(args)); }
   // Runs a shell command, its output and errors kept.
-  Outcome runCommand(std::string command) const {
-    command = "(" + command + ") > " + quote(dir.file("out.txt")) + " 2> " + quote(dir.file("err.txt")) +
-              " < /dev/null";
-    const int status = std::system(command.c_str());
-    Outcome result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = testing::readText(dir.file("out.txt"));
-    result.err = testing::readText(dir.file("err.txt"));
-    return result;
-  }
+  Outcome runCommand(const std::string& command) const { return testing::runShell(command, dir); }
 
   std::vector<std::string> workFiles() const {
     std::vector<std::string> names;
@@ -712,14 +695,14 @@ TEST_F(RenderCliMaps, AnInstalledToolFindsItsLegendModule) {
   // Installed, the module is no longer beside the tool but in the library
   // folder.
   const std::string prefix = dir.file("installed");
-  const Outcome installed = runCommand(quote(TARVELON_CMAKE) + " --install " + quote(TARVELON_BUILD_DIR) +
-                                       " --prefix " + quote(prefix));
+  const Outcome installed = runCommand(shellQuote(TARVELON_CMAKE) + " --install " + shellQuote(TARVELON_BUILD_DIR) +
+                                       " --prefix " + shellQuote(prefix));
   ASSERT_EQ(installed.exitCode, 0) << installed.err;
   const std::string tool = prefix + "/bin/tarvelon-render";
   ASSERT_TRUE(fs::exists(tool));
   EXPECT_FALSE(fs::exists(prefix + "/bin/tarvelon-legend.so"));
-  const Outcome r = runCommand("cd " + quote(work()) + " && " + quote(tool) + " tile 7 --step 24 --legend --data " +
-                               quote(data()) + " -o legend.png");
+  const Outcome r = runCommand("cd " + shellQuote(work()) + " && " + shellQuote(tool) + " tile 7 --step 24 --legend --data " +
+                               shellQuote(data()) + " -o legend.png");
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(testing::readPng(work("legend.png")));
 }
@@ -735,9 +718,9 @@ TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
     args.insert(args.end(), extra.begin(), extra.end());
     const Outcome r = run(args);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const Outcome info = runCommand("gdalinfo " + quote(work("a.tif")));
+    const Outcome info = runCommand("gdalinfo " + shellQuote(work("a.tif")));
     ASSERT_EQ(info.exitCode, 0) << "gdalinfo (Debian gdal-bin, scripts/setup.sh installs it): " << info.err;
-    const std::string json = runCommand("gdalinfo -json " + quote(work("a.tif"))).out;
+    const std::string json = runCommand("gdalinfo -json " + shellQuote(work("a.tif"))).out;
     EXPECT_EQ(geoTransform(json), (std::vector<double>{t.west, t.pixelWidth, 0, t.north, 0, -t.pixelHeight}));
     const auto [west, north] = corner(json, "upperLeft");
     const auto [east, south] = corner(json, "lowerRight");
@@ -759,7 +742,7 @@ TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
   }
   // GDAL places the PNG by its world file alike.
   ASSERT_EQ(run({"area", "170", "46", "190", "42", "--step", "24", "--data", data(), "-o", "a.png"}).exitCode, 0);
-  const Outcome png = runCommand("gdalinfo -json " + quote(work("a.png")));
+  const Outcome png = runCommand("gdalinfo -json " + shellQuote(work("a.png")));
   EXPECT_NE(png.out.find("a.pgw"), std::string::npos) << png.out;
   EXPECT_EQ(geoTransform(png.out), (std::vector<double>{t.west, t.pixelWidth, 0, t.north, 0, -t.pixelHeight}));
   // And finds its CRS in the .aux.xml.
@@ -768,7 +751,7 @@ TEST_F(RenderCliMaps, GdalReadsTheGeoTiffsCornersAndTheMarsSphere) {
 
 // GDAL, as a reader no one here wrote, runs these scripts.
 std::string gdalScript(const char* name) {
-  return "/usr/bin/python3 " + quote(std::string(TARVELON_GDAL_SCRIPTS) + "/" + name);
+  return "/usr/bin/python3 " + shellQuote(std::string(TARVELON_GDAL_SCRIPTS) + "/" + name);
 }
 
 TEST_F(RenderCliMaps, EveryElevationLiesWhereGdalPlacesItAcrossEveryJoin) {
@@ -784,7 +767,7 @@ TEST_F(RenderCliMaps, EveryElevationLiesWhereGdalPlacesItAcrossEveryJoin) {
                              std::to_string(area.south), "--step", std::to_string(step), "--elevation", "--data",
                              data(), "-o", "e.tif"});
       ASSERT_EQ(r.exitCode, 0) << r.err;
-      const Outcome pixels = runCommand(gdalScript("pixels.py") + " " + quote(work("e.tif")));
+      const Outcome pixels = runCommand(gdalScript("pixels.py") + " " + shellQuote(work("e.tif")));
       ASSERT_EQ(pixels.exitCode, 0) << "GDAL's Python bindings (Debian python3-gdal): " << pixels.err;
       // Each pixel holds the sample whose cell holds the pixel's centre,
       // found from the longitude and latitude alone.
@@ -823,7 +806,7 @@ TEST_F(RenderCliMaps, GdalNamesTheMarsSphereOfEveryKindOfMap) {
   ASSERT_EQ(with({"--elevation", "-o", "e.tif"}).exitCode, 0);
   // One CRS, named to its ellipsoid, equal to the .prj's and to ESRI:104971.
   for (const char* map : {"m.png", "m.bmp", "m.tif", "e.tif"}) {
-    const Outcome crs = runCommand(gdalScript("crs.py") + " " + quote(work(map)) + " " + quote(work("m.prj")));
+    const Outcome crs = runCommand(gdalScript("crs.py") + " " + shellQuote(work(map)) + " " + shellQuote(work("m.prj")));
     ASSERT_EQ(crs.exitCode, 0) << crs.err;
     EXPECT_EQ(crs.out, "Mars_2000_(Sphere)|Mars_2000_(Sphere)|Mars_2000_(Sphere)|3396190.0|0.0|1|1\n") << map;
   }
@@ -880,8 +863,8 @@ TEST_F(RenderCliMaps, PixelsWithNoSampleAreNodataOrTransparentNeverCopies) {
   // gdaldem, with Tarvelon's palette, colours the elevations as the map and
   // leaves the same holes.
   ASSERT_EQ(run({"palette", "--format", "gdal", "-o", "p.txt"}).exitCode, 0);
-  const Outcome gdal = runCommand("gdaldem color-relief -q -alpha " + quote(work("e.tif")) + " " +
-                                  quote(work("p.txt")) + " " + quote(work("g.tif")));
+  const Outcome gdal = runCommand("gdaldem color-relief -q -alpha " + shellQuote(work("e.tif")) + " " +
+                                  shellQuote(work("p.txt")) + " " + shellQuote(work("g.tif")));
   ASSERT_EQ(gdal.exitCode, 0) << gdal.err;
   const auto theirs = testing::readTiff(work("g.tif"));
   ASSERT_TRUE(theirs);
@@ -946,8 +929,8 @@ TEST_F(RenderCliMaps, TheShadeAgreesWithGdaldemHillshadeOnTheEquator) {
   ASSERT_EQ(shade.exitCode, 0) << shade.err;
   // gdaldem takes the spacing as degrees times its scale: metres per
   // degree on the Mars sphere.
-  const Outcome gdal = runCommand("gdaldem hillshade -q -s 59274.6996 -az 315 -alt 45 " + quote(work("e.tif")) +
-                                  " " + quote(work("g.tif")));
+  const Outcome gdal = runCommand("gdaldem hillshade -q -s 59274.6996 -az 315 -alt 45 " + shellQuote(work("e.tif")) +
+                                  " " + shellQuote(work("g.tif")));
   ASSERT_EQ(gdal.exitCode, 0) << "gdaldem (Debian gdal-bin, scripts/setup.sh installs it): " << gdal.err;
   const auto ours = testing::readTiff(work("s.tif"));
   const auto theirs = testing::readTiff(work("g.tif"));
@@ -993,8 +976,8 @@ TEST_F(RenderCliMaps, AFullDiskIsFoundBeforeDrawingAndLeavesNothing) {
   const std::string draw = toolCommand({"tile", "3", "--step", "1", "--data", data(), "-o", "small/map.bmp"});
   const bool ownMount = runCommand("unshare -r -m true").exitCode == 0;
   const Outcome r = ownMount ? runCommand("unshare -r -m sh -c " +
-                                          quote("mount -t tmpfs -o size=1m none " + quote(work("small")) + " && " +
-                                                draw + " && ls -A " + quote(work("small")) + " >&2"))
+                                          shellQuote("mount -t tmpfs -o size=1m none " + shellQuote(work("small")) + " && " +
+                                                draw + " && ls -A " + shellQuote(work("small")) + " >&2"))
                              : runCommand("ulimit -f 2048 && " + draw);
   EXPECT_EQ(r.exitCode, 1) << r.err;
   EXPECT_NE(r.err.find("Cannot write \"small/map.bmp\": "), std::string::npos) << r.err;
