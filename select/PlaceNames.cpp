@@ -64,6 +64,12 @@ char32_t decodeAt(std::string_view text, std::size_t& i) {
     }
     code = (code << 6) | (byte(i + k) & 0x3F);
   }
+  // Past Unicode, or an overlong form of a shorter sequence: not UTF-8.
+  constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+  if (code > 0x10FFFF || code < kLeast[extra]) {
+    ++i;
+    return kStrayByte + lead;
+  }
   i += extra + 1;
   return code;
 }

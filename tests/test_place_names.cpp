@@ -125,6 +125,9 @@ TEST(PlaceNames, FoldingIgnoresCaseDiacriticsAndBlanks) {
   EXPECT_EQ(foldName("\xC5\x8C"), "o");
   EXPECT_EQ(foldName("\xFF"), "\xFF");  // stray bytes stay themselves
   EXPECT_EQ(foldName("A\xC3"), "a\xC3");
+  // Neither past Unicode nor an overlong "A" is a letter.
+  EXPECT_EQ(foldName("\xF7\xBF\xBF\xBF"), "\xF7\xBF\xBF\xBF");
+  EXPECT_EQ(foldName("\xC1\x81"), "\xC1\x81");
 }
 
 }  // namespace
