@@ -12,3 +12,14 @@
       std::abort();                                                                            \
     }                                                                                          \
   } while (0)
+
+#include <cstddef>
+#include <string_view>
+
+// Characters a message shows: a UTF-8 character of four bytes is one
+// character on screen, as wide as a letter.
+inline std::size_t shownLength(std::string_view text) {
+  std::size_t count = 0;
+  for (unsigned char c : text) count += (c & 0xC0) != 0x80;
+  return count;
+}

@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (read.status == SettingsRead::Status::Unusable) {
     FUZZ_CHECK(visible(read.problem));
     // The path, two quotations at most and a sentence of our own.
-    FUZZ_CHECK(read.problem.size() <= 400);
+    FUZZ_CHECK(shownLength(read.problem) <= 400);
     return 0;
   }
   FUZZ_CHECK(!read.settings.demFolder.empty());
