@@ -50,6 +50,31 @@ struct GeoPoint {
   double latitude = 0;
 };
 
+// The sample of `g` whose cell holds a point. Longitudes wrap (190 is
+// -170). The grid's north edge belongs to line 0 and its south edge to the
+// last line; a latitude beyond either, or a point that is not a number,
+// gives a line off the grid.
+inline GridIndex indexIn(const GridSpec& g, double longitude, double latitude) {
+  if (!std::isfinite(longitude) || !std::isfinite(latitude) || g.columns <= 0 || g.perDegree <= 0) {
+    return GridIndex{0, -1};
+  }
+  const double y = (g.north - latitude) * g.perDegree;
+  int line = 0;
+  if (y < 0) {
+    line = -1;
+  } else if (y > g.lines) {
+    line = g.lines;
+  } else {
+    line = std::min(static_cast<int>(std::floor(y)), g.lines - 1);
+  }
+  const double columns = static_cast<double>(g.columns);
+  double x = std::fmod((longitude - g.west) * g.perDegree, columns);
+  if (x < 0) x += columns;
+  std::int64_t column = static_cast<std::int64_t>(std::floor(x));
+  if (column >= g.columns) column -= g.columns;  // a tiny negative x rounded up to a whole turn
+  return GridIndex{column, line};
+}
+
 class ElevationSource {
  public:
   // What a sample off the grid reads as (and RowSink::kNoElevation).
@@ -69,31 +94,8 @@ class ElevationSource {
   // projected map, into out[0 .. count - 1].
   virtual void gather(const GridIndex* indices, int count, std::int16_t* out) = 0;
 
-  // The sample whose cell holds a point. Longitudes wrap (190 is -170). The
-  // grid's north edge belongs to line 0 and its south edge to the last
-  // line; a latitude beyond either, or a point that is not a number, gives
-  // a line off the grid.
-  GridIndex indexAt(double longitude, double latitude) const {
-    const GridSpec g = grid();
-    if (!std::isfinite(longitude) || !std::isfinite(latitude) || g.columns <= 0 || g.perDegree <= 0) {
-      return GridIndex{0, -1};
-    }
-    const double y = (g.north - latitude) * g.perDegree;
-    int line = 0;
-    if (y < 0) {
-      line = -1;
-    } else if (y > g.lines) {
-      line = g.lines;
-    } else {
-      line = std::min(static_cast<int>(std::floor(y)), g.lines - 1);
-    }
-    const double columns = static_cast<double>(g.columns);
-    double x = std::fmod((longitude - g.west) * g.perDegree, columns);
-    if (x < 0) x += columns;
-    std::int64_t column = static_cast<std::int64_t>(std::floor(x));
-    if (column >= g.columns) column -= g.columns;  // a tiny negative x rounded up to a whole turn
-    return GridIndex{column, line};
-  }
+  // The sample whose cell holds a point (indexIn).
+  GridIndex indexAt(double longitude, double latitude) const { return indexIn(grid(), longitude, latitude); }
 
   // The centre of a sample's cell; the longitude lies in west .. west + 360.
   GeoPoint centreOf(GridIndex index) const {

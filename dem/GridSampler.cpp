@@ -1,6 +1,7 @@
 #include "dem/GridSampler.h"
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <utility>
 
@@ -54,11 +55,98 @@ void GridSampler::block(std::int64_t firstColumn, int firstLine, int columns, in
   }
 }
 
+namespace {
+constexpr int kPieceSamples = 240;
+constexpr int kPiecesPerLine = kSamplesPerLine / kPieceSamples;
+constexpr int kPieceBytes = 2 * kPieceSamples;
+constexpr int kSlots = GridSampler::kCacheBytes / kPieceBytes;
+static_assert(kPiecesPerLine * kPieceSamples == kSamplesPerLine, "whole pieces to a line");
+static_assert(kSlots < 65535, "a slot number fits its index");
+}  // namespace
+
+int GridSampler::segmentSlot(int key) {
+  std::uint16_t& slot = slotOf_[std::size_t(key)];
+  if (slot > 0) return slot - 1;
+  const int tile = key / (kLinesPerTile * kPiecesPerLine);
+  const int line = key / kPiecesPerLine % kLinesPerTile;
+  const int first = key % kPiecesPerLine * kPieceSamples;
+  const int fill = nextSlot_;
+  if (std::size_t(fill) == keyOf_.size()) {
+    keyOf_.push_back(-1);
+    bytes_.resize(bytes_.size() + kPieceBytes);
+  }
+  std::int32_t& held = keyOf_[std::size_t(fill)];
+  if (held >= 0) slotOf_[std::size_t(held)] = 0;
+  held = -1;
+  tiles_.span(tile, line, first, kPieceSamples, bytes_.data() + std::size_t(fill) * kPieceBytes);
+  held = key;
+  nextSlot_ = (fill + 1) % kSlots;
+  slot = static_cast<std::uint16_t>(fill + 1);
+  return fill;
+}
+
+void GridSampler::gatherByLine(const GridIndex* indices, int count, std::int16_t* out) {
+  // A counting sort of the indices by tile and line; then, along each line,
+  // by column, read in runs whose samples lie close together.
+  constexpr int kLines = kTileCount * kLinesPerTile;
+  constexpr int kLargestGap = 8192;  // samples read for nothing rather than one more read
+  keys_.resize(std::size_t(count));
+  firstOfLine_.assign(std::size_t(kLines) + 1, 0);
+  for (int i = 0; i < count; ++i) {
+    const GridIndex& index = indices[i];
+    if (index.line < 0 || index.line >= kGridLines) {
+      out[i] = kNoData;
+      keys_[std::size_t(i)] = -1;
+      continue;
+    }
+    const std::int64_t gridColumn = tarvelon::wrapColumn(index.column, kGridColumns);
+    const int tile = tileNumber(index.line / kLinesPerTile, static_cast<int>(gridColumn / kSamplesPerLine));
+    const int key = tile * kLinesPerTile + index.line % kLinesPerTile;
+    // The line and, below it, the column within the tile.
+    keys_[std::size_t(i)] = std::int64_t(key) * kSamplesPerLine + gridColumn % kSamplesPerLine;
+    ++firstOfLine_[std::size_t(key) + 1];
+  }
+  for (int k = 0; k < kLines; ++k) firstOfLine_[std::size_t(k) + 1] += firstOfLine_[std::size_t(k)];
+  order_.resize(std::size_t(firstOfLine_[kLines]));
+  next_.assign(firstOfLine_.begin(), firstOfLine_.end() - 1);
+  for (int i = 0; i < count; ++i) {
+    const std::int64_t key = keys_[std::size_t(i)];
+    if (key >= 0) order_[std::size_t(next_[std::size_t(key / kSamplesPerLine)]++)] = i;
+  }
+  line_.resize(kBytesPerLine);
+  auto columnOf = [this](std::int32_t i) { return static_cast<int>(keys_[std::size_t(i)] % kSamplesPerLine); };
+  for (int k = 0; k < kLines; ++k) {
+    const auto from = order_.begin() + firstOfLine_[std::size_t(k)];
+    const auto to = order_.begin() + firstOfLine_[std::size_t(k) + 1];
+    if (from == to) continue;
+    std::sort(from, to, [&](std::int32_t a, std::int32_t b) { return keys_[std::size_t(a)] < keys_[std::size_t(b)]; });
+    for (auto run = from; run != to;) {
+      auto end = run + 1;
+      while (end != to && columnOf(*end) - columnOf(*(end - 1)) <= kLargestGap) ++end;
+      const int low = columnOf(*run);
+      tiles_.span(k / kLinesPerTile, k % kLinesPerTile, low, columnOf(*(end - 1)) - low + 1, line_.data());
+      for (auto n = run; n != end; ++n) {
+        out[*n] = static_cast<std::int16_t>(decodeSample(line_.data() + 2 * (columnOf(*n) - low)));
+      }
+      run = end;
+    }
+  }
+}
+
 void GridSampler::gather(const GridIndex* indices, int count, std::int16_t* out) {
-  // The line of each tile in hand, so that a row of indices going along a
-  // line reads it once.
-  const std::uint8_t* held[kTileCount] = {};
-  int heldLine[kTileCount] = {};
+  if (byLine_) {
+    gatherByLine(indices, count, out);
+    return;
+  }
+  if (count > 0 && !slotOf_) {
+    const std::size_t pieces = std::size_t(kTileCount) * kLinesPerTile * kPiecesPerLine;
+    slotOf_.reset(static_cast<std::uint16_t*>(std::calloc(pieces, sizeof(std::uint16_t))));
+    if (!slotOf_) throw std::bad_alloc();
+  }
+  // The piece in hand, so that a row of indices going along a line looks
+  // it up once.
+  int heldKey = -1;
+  const std::uint8_t* held = nullptr;
   for (int i = 0; i < count; ++i) {
     const GridIndex& index = indices[i];
     if (index.line < 0 || index.line >= kGridLines) {
@@ -66,15 +154,17 @@ void GridSampler::gather(const GridIndex* indices, int count, std::int16_t* out)
       continue;
     }
     const std::int64_t gridColumn = tarvelon::wrapColumn(index.column, kGridColumns);
-    const int tile = tileNumber(index.line / kLinesPerTile, static_cast<int>(gridColumn / kSamplesPerLine));
+    const int tileColumn = static_cast<int>(gridColumn / kSamplesPerLine);
+    const int column = static_cast<int>(gridColumn % kSamplesPerLine);
+    const int tile = tileNumber(index.line / kLinesPerTile, tileColumn);
     const int line = index.line % kLinesPerTile;
-    if (held[tile] == nullptr || heldLine[tile] != line) {
-      // Scattered lines: one line a read, not a block of them.
-      if (held[tile] == nullptr) tiles_.file(tile).readAhead(false);
-      held[tile] = tiles_.line(tile, line);
-      heldLine[tile] = line;
+    const int key = (tile * kLinesPerTile + line) * kPiecesPerLine + column / kPieceSamples;
+    if (key != heldKey) {
+      const int slot = segmentSlot(key);  // first: it may move the bytes
+      held = bytes_.data() + std::size_t(slot) * kPieceBytes;
+      heldKey = key;
     }
-    out[i] = static_cast<std::int16_t>(decodeSample(held[tile] + std::ptrdiff_t(2) * (gridColumn % kSamplesPerLine)));
+    out[i] = static_cast<std::int16_t>(decodeSample(held + 2 * (column % kPieceSamples)));
   }
 }
 

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "dem/ElevationSource.h"
 #include "dem/TileNames.h"
@@ -30,8 +33,19 @@ inline constexpr GridSpec kTileGridSpec{kGridColumns, kGridLines, kSamplesPerDeg
 // which is not thread-safe. A sampler is cheap to make, as its files are
 // opened when first read; samplers on different threads may read the same
 // tiles at once.
+//
+// gather() reads in one of two ways. Samples gathered close together (a
+// map at about a pixel a sample) come from pieces of lines, one read each,
+// kept in a cache of at most kCacheBytes and reused oldest first: a
+// projected map, whose rows wander across lines and tiles, reads each piece
+// about once. Samples gathered far apart (setGatherSpacing), best many rows
+// of a map at once, are sorted by line: each line they touch is read once
+// a gather, from its first sample to its last.
 class GridSampler final : public ElevationSource {
  public:
+  static constexpr int kCacheBytes = 4 << 20;
+  static constexpr int kMappedBytes = 1 << 30;
+
   GridSampler(std::string demFolder, TileNames names);
   explicit GridSampler(TileSetReader tiles);
 
@@ -41,8 +55,35 @@ class GridSampler final : public ElevationSource {
 
   TileSetReader& tiles() { return tiles_; }
 
+  // About how many samples apart the indices of a gather lie: 1 (the
+  // default) for a map at about a pixel a sample, more for a coarser one,
+  // which from 2 on is read line by line.
+  void setGatherSpacing(double samples) { byLine_ = samples >= 2; }
+
  private:
+  // The cache slot holding piece `key`, read into one when not there.
+  int segmentSlot(int key);
+  void gatherByLine(const GridIndex* indices, int count, std::int16_t* out);
+
   TileSetReader tiles_;
+  // By piece (tile, line, piece of the line): its slot + 1, or 0. Made at
+  // the first gather, zeroed by the system: only the parts of it a map
+  // touches take memory.
+  struct Free {
+    void operator()(std::uint16_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint16_t[], Free> slotOf_;
+  std::vector<std::int32_t> keyOf_;  // by slot: the piece it holds
+  std::vector<std::uint8_t> bytes_;  // by slot: its samples as in the file
+  int nextSlot_ = 0;                 // the slot to fill next
+
+  bool byLine_ = false;
+  // gatherByLine's own: the indices by line, and a line's bytes.
+  std::vector<std::int64_t> keys_;  // by index: its line (tile and line) and column, or -1
+  std::vector<std::int32_t> firstOfLine_;
+  std::vector<std::int32_t> next_;
+  std::vector<std::int32_t> order_;
+  std::vector<std::uint8_t> line_;
 };
 
 }  // namespace tarvelon

@@ -62,15 +62,21 @@ const std::uint8_t* TileFile::fetch(int record, int wanted) {
 }
 
 int TileFile::readSample(int line, int column) {
-  if (line < 0 || line >= kLinesPerTile || column < 0 || column >= kSamplesPerLine) {
+  std::uint8_t bytes[2];
+  readSpan(line, column, 1, bytes);
+  return decodeSample(bytes);
+}
+
+void TileFile::readSpan(int line, int column, int count, std::uint8_t* bytes) {
+  if (line < 0 || line >= kLinesPerTile || column < 0 || count < 1 || column > kSamplesPerLine - count) {
     throw TileError("Line " + std::to_string(line) + ", column " + std::to_string(column) + " of the tile file " +
                     path_ + " does not exist");
   }
-  std::uint8_t bytes[2];
+  const std::size_t size = std::size_t(count) * 2;
   const std::int64_t offset = std::int64_t(line) * kBytesPerLine + std::int64_t(column) * 2;
   std::size_t done = 0;
-  while (done < sizeof bytes) {
-    const ssize_t got = ::pread(fd_, bytes + done, sizeof bytes - done, offset + static_cast<std::int64_t>(done));
+  while (done < size) {
+    const ssize_t got = ::pread(fd_, bytes + done, size - done, offset + static_cast<std::int64_t>(done));
     ++reads_;
     if (got < 0) {
       if (errno == EINTR) continue;
@@ -79,7 +85,6 @@ int TileFile::readSample(int line, int column) {
     if (got == 0) failShort(line);
     done += static_cast<std::size_t>(got);
   }
-  return decodeSample(bytes);
 }
 
 const std::uint8_t* TileFile::next() {

@@ -49,6 +49,10 @@ class TileFile {
   // The one sample at `line`, `column`, decoded: a single positioned read
   // of its two bytes. A position outside the tile throws TileError.
   int readSample(int line, int column);
+  // `count` samples of `line` from `column` on, as they are in the file:
+  // a single positioned read of their bytes into `bytes`. A span outside
+  // the tile throws TileError.
+  void readSpan(int line, int column, int count, std::uint8_t* bytes);
   // With true, a line asked for by record that is not in the block in hand
   // starts a new block there, for a caller that goes on to the lines after
   // it (an area drawn at 100 %). Off by default: at larger steps most of a

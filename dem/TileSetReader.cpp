@@ -44,6 +44,15 @@ const std::uint8_t* TileSetReader::line(int tile, int line) {
   }
 }
 
+void TileSetReader::span(int tile, int line, int column, int count, std::uint8_t* bytes) {
+  try {
+    file(tile).readSpan(line, column, count, bytes);
+  } catch (const TileError&) {
+    close(tile);
+    throw;
+  }
+}
+
 int TileSetReader::sample(int tile, int line, int column) {
   try {
     return file(tile).readSample(line, column);

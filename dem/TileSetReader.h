@@ -51,6 +51,8 @@ class TileSetReader {
   // The one sample at `line`, `column` of `tile`: a single positioned read
   // of its two bytes. Throws TileError.
   int sample(int tile, int line, int column);
+  // TileFile::readSpan of the tile, closing it on an error as line() does.
+  void span(int tile, int line, int column, int count, std::uint8_t* bytes);
 
   bool isOpen(int tile) const { return files_[index(tile)] != nullptr; }
   // Files opened so far, over the reader's life.

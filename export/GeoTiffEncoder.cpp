@@ -130,7 +130,7 @@ class GeoTiffEncoder : public RowEncoder {
     TIFFSetField(tif_, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(rowsPerStrip_));
     TIFFSetField(tif_, TIFFTAG_SOFTWARE, "Tarvelon");
     if (elevation) TIFFSetField(tif_, TIFFTAG_GDAL_NODATA, std::to_string(kNoData).c_str());
-    if (spec.georeference) georeference(*spec.georeference);
+    if (spec.georeference) georeference(*spec.georeference, spec.projection);
   }
   ~GeoTiffEncoder() override {
     // Unfinished: the temporary file goes with out_.
@@ -201,15 +201,17 @@ class GeoTiffEncoder : public RowEncoder {
     }
   }
 
-  // Geographic coordinates on the Mars 2000 sphere, north up, in degrees.
-  void georeference(const GeoTransform& t) {
+  // Geographic coordinates on the Mars 2000 sphere, north up, in degrees;
+  // or a projection of that sphere, in metres.
+  void georeference(const GeoTransform& t, const MapProjection& projection) {
     const double scale[3] = {t.pixelWidth, t.pixelHeight, 0};
     const double tiepoint[6] = {0, 0, 0, t.west, t.north, 0};
     TIFFSetField(tif_, TIFFTAG_GEOPIXELSCALE, 3, scale);
     TIFFSetField(tif_, TIFFTAG_GEOTIEPOINTS, 6, tiepoint);
     GTIF* keys = geo_.newKeys(tif_);
     if (keys == nullptr) fail("cannot set the GeoTIFF keys");
-    geo_.setKey(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic);
+    geo_.setKey(keys, GTModelTypeGeoKey, TYPE_SHORT, 1,
+                projection.projected() ? ModelTypeProjected : ModelTypeGeographic);
     geo_.setKey(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea);
     // A user-defined CRS whose citation names each part, as GDAL writes
     // ESRI:104971: GDAL then reads the named Mars 2000 sphere, the same CRS
@@ -224,9 +226,36 @@ class GeoTiffEncoder : public RowEncoder {
     geo_.setKey(keys, GeogSemiMajorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
     geo_.setKey(keys, GeogSemiMinorAxisGeoKey, TYPE_DOUBLE, 1, kMarsRadius);
     geo_.setKey(keys, GeogPrimeMeridianLongGeoKey, TYPE_DOUBLE, 1, 0.0);
+    if (projection.projected()) projectedKeys(keys, projection);
     const bool written = geo_.writeKeys(keys) != 0;
     geo_.freeKeys(keys);
     if (!written) fail("cannot write the GeoTIFF keys");
+  }
+
+  // A user-defined projected CRS on the same sphere, spelled out key by
+  // key, in metres: polar stereographic true at its pole, or orthographic.
+  void projectedKeys(GTIF* keys, const MapProjection& projection) {
+    const bool polar = projection.kind != ProjectionKind::Globe;
+    const std::string name = projection.kind == ProjectionKind::NorthPolar   ? "Mars 2000 North Polar Stereographic"
+                             : projection.kind == ProjectionKind::SouthPolar ? "Mars 2000 South Polar Stereographic"
+                                                                             : "Mars 2000 Orthographic";
+    geo_.setKey(keys, ProjectedCSTypeGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    geo_.setKey(keys, PCSCitationGeoKey, TYPE_ASCII, 0, name.c_str());
+    geo_.setKey(keys, ProjectionGeoKey, TYPE_SHORT, 1, KvUserDefined);
+    geo_.setKey(keys, ProjLinearUnitsGeoKey, TYPE_SHORT, 1, Linear_Meter);
+    geo_.setKey(keys, ProjFalseEastingGeoKey, TYPE_DOUBLE, 1, 0.0);
+    geo_.setKey(keys, ProjFalseNorthingGeoKey, TYPE_DOUBLE, 1, 0.0);
+    if (polar) {
+      geo_.setKey(keys, ProjCoordTransGeoKey, TYPE_SHORT, 1, CT_PolarStereographic);
+      geo_.setKey(keys, ProjNatOriginLatGeoKey, TYPE_DOUBLE, 1,
+                  projection.kind == ProjectionKind::NorthPolar ? 90.0 : -90.0);
+      geo_.setKey(keys, ProjStraightVertPoleLongGeoKey, TYPE_DOUBLE, 1, projection.centreLongitude);
+      geo_.setKey(keys, ProjScaleAtNatOriginGeoKey, TYPE_DOUBLE, 1, 1.0);
+    } else {
+      geo_.setKey(keys, ProjCoordTransGeoKey, TYPE_SHORT, 1, CT_Orthographic);
+      geo_.setKey(keys, ProjCenterLatGeoKey, TYPE_DOUBLE, 1, projection.centreLatitude);
+      geo_.setKey(keys, ProjCenterLongGeoKey, TYPE_DOUBLE, 1, projection.centreLongitude);
+    }
   }
 
   [[noreturn]] void fail(const std::string& what) const {

@@ -121,8 +121,8 @@ std::vector<Sidecar> sidecars(const MapFileSpec& spec) {
   // GDAL takes the CRS of a PNG or BMP from NAME.aux.xml, not from the .prj.
   return {{replaceExtension(spec.path, spec.format == MapFormat::Bmp ? ".bpw" : ".pgw"),
            worldFileText(*spec.georeference)},
-          {replaceExtension(spec.path, ".prj"), marsPrjText()},
-          {spec.path + ".aux.xml", marsAuxXmlText()}};
+          {replaceExtension(spec.path, ".prj"), prjText(spec.projection)},
+          {spec.path + ".aux.xml", auxXmlText(spec.projection)}};
 }
 
 std::vector<std::string> sidecarPaths(const MapFileSpec& spec) {
@@ -148,6 +148,17 @@ std::string marsPrjText() {
 std::string marsAuxXmlText() {
   // Longitude first in the data, as the world file has it.
   return "<PAMDataset>\n  <SRS dataAxisToSRSAxisMapping=\"2,1\">" + marsPrjText() + "</SRS>\n</PAMDataset>\n";
+}
+
+std::string prjText(const MapProjection& projection) {
+  return projection.projected() ? projectedCrsWkt(projection, true) : marsPrjText();
+}
+
+std::string auxXmlText(const MapProjection& projection) {
+  if (!projection.projected()) return marsAuxXmlText();
+  // Easting, then northing: the axes as the CRS has them.
+  return "<PAMDataset>\n  <SRS dataAxisToSRSAxisMapping=\"1,2\">" + projectedCrsWkt(projection, false) +
+         "</SRS>\n</PAMDataset>\n";
 }
 
 MapFile::MapFile(const MapFileSpec& spec) : spec_(spec) {

@@ -45,6 +45,9 @@ struct MapFileSpec {
   // where no sample lies behind a pixel (RowSink::maskBuffer), so that a
   // GIS shows a hole there rather than a neighbour's colour.
   bool transparency = false;
+  // The CRS of the georeference: longitude and latitude for simple
+  // cylindrical, metres on the plane of any other projection.
+  MapProjection projection = {};
 };
 
 // True when a map file of `spec` carries an alpha channel.
@@ -153,5 +156,9 @@ std::string worldFileText(const GeoTransform& transform);
 std::string marsPrjText();
 // The text of NAME.aux.xml beside a BMP or PNG: the same CRS for GDAL.
 std::string marsAuxXmlText();
+// The .prj and .aux.xml of a map in `projection`: the texts above for
+// simple cylindrical, the projected CRS as PROJ writes it otherwise.
+std::string prjText(const MapProjection& projection);
+std::string auxXmlText(const MapProjection& projection);
 
 }  // namespace tarvelon

@@ -1,6 +1,7 @@
 #include "render/MapGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
@@ -98,7 +99,19 @@ MapGeometry MapGeometry::ofWindow(const GridWindow& window) {
   return g;
 }
 
+MapGeometry MapGeometry::ofProjection(const ProjectedFrame& frame) {
+  if (frame.width < 1 || frame.height < 1 || !(frame.pixelSize > 0)) {
+    throw std::invalid_argument("A projected map needs a width, a height and a pixel size");
+  }
+  MapGeometry g;
+  g.width_ = g.columnsDrawn_ = frame.width;
+  g.height_ = g.rowsDrawn_ = frame.height;
+  g.projected_ = frame;
+  return g;
+}
+
 std::optional<SampleSource> MapGeometry::sampleAt(int x, int y) const {
+  if (projected_) return std::nullopt;
   if (x < 0 || y < 0 || x >= columnsDrawn_ || y >= rowsDrawn_) return std::nullopt;
   auto run = std::upper_bound(columns_.begin(), columns_.end(), x,
                               [](int px, const Run& r) { return px < r.firstX; });
@@ -109,6 +122,10 @@ std::optional<SampleSource> MapGeometry::sampleAt(int x, int y) const {
 }
 
 double MapGeometry::longitudeAt(int x) const {
+  if (projected_) {
+    const auto point = projected_->pointAt(x + 0.5, height_ / 2.0);
+    return point ? point->longitude : std::nan("");
+  }
   if (window_) return window_->west + (x + 0.5) * window_->pixelWidth;
   const double west = tileBox(firstTile_).tileWest;
   const int last = std::max(columnsDrawn_ - 1, 0);
@@ -123,6 +140,10 @@ double MapGeometry::longitudeAt(int x) const {
 }
 
 double MapGeometry::latitudeAt(int y) const {
+  if (projected_) {
+    const auto point = projected_->pointAt(width_ / 2.0, y + 0.5);
+    return point ? point->latitude : std::nan("");
+  }
   if (window_) return window_->north - (y + 0.5) * window_->pixelHeight;
   const double north = tileBox(firstTile_).tileNorth;
   if (rows_.empty()) return north - 0.5 * kSample - y * step_ * kSample;
@@ -132,6 +153,7 @@ double MapGeometry::latitudeAt(int y) const {
 }
 
 GeoTransform MapGeometry::transform() const {
+  if (projected_) return projected_->transform();
   if (window_) return *window_;
   const double pixel = step_ * kSample;
   return GeoTransform{longitudeAt(0) - pixel / 2, latitudeAt(0) + pixel / 2, pixel, pixel};

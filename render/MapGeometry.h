@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "render/AreaLayout.h"
+#include "render/GeoTransform.h"
 #include "render/GridWindow.h"
+#include "render/Projection.h"
 
 namespace tarvelon {
 
@@ -24,17 +26,6 @@ double sampleLongitude(const SampleSource& sample);
 // Latitude of a sample's centre, north-positive.
 double sampleLatitude(const SampleSource& sample);
 
-// A north-up grid of pixels in geographic degrees: the west and north
-// edges of pixel (0, 0) and the size of a pixel. Longitudes run on east of
-// 180 for a map that crosses the meridian there.
-struct GeoTransform {
-  double west = 0;
-  double north = 0;
-  double pixelWidth = 0;   // degrees of longitude per pixel
-  double pixelHeight = 0;  // degrees of latitude per pixel (positive)
-  bool operator==(const GeoTransform&) const = default;
-};
-
 class MapGeometry {
  public:
   // A whole tile drawn by the tile renderer at `sampleStep`.
@@ -45,6 +36,14 @@ class MapGeometry {
   // 180 W, 88 N), as a sampled map draws it. Its lines must lie on the
   // grid; its columns may start anywhere round the planet.
   static MapGeometry ofWindow(const GridWindow& window);
+  // A map in a projection other than simple cylindrical: its pixels show
+  // no sample of a tile line (sampleAt gives nothing) but the points
+  // projection()->pointAt gives, and its georeference is in metres.
+  static MapGeometry ofProjection(const ProjectedFrame& frame);
+
+  // The projected frame of a projected map; nullptr for a simple
+  // cylindrical one, whose longitudes and latitudes are those below.
+  const ProjectedFrame* projection() const { return projected_ ? &*projected_ : nullptr; }
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -63,6 +62,8 @@ class MapGeometry {
 
   // Centre of pixel (x, y) of a drawn row and column, in degrees; the
   // longitude continues east of 180 as the map does (see GeoTransform).
+  // On a projected map: the point at the pixel's centre on the map's middle
+  // row or column, NaN off the planet.
   double longitudeAt(int x) const;
   double latitudeAt(int y) const;
 
@@ -89,6 +90,7 @@ class MapGeometry {
   int zoom_ = 1;
   // A window's georeference, which its pixels follow exactly.
   std::optional<GeoTransform> window_;
+  std::optional<ProjectedFrame> projected_;
   int width_ = 0, height_ = 0;
   int rowsDrawn_ = 0, columnsDrawn_ = 0;
   std::vector<Run> columns_;

@@ -343,7 +343,7 @@ void MapRows::runLighting(RowTarget* target) {
 void MapRows::emit(int y, const ReadRow* above, const ReadRow& row, const ReadRow* below, RowTarget& target,
                    std::vector<float>& lightRow) {
   const ReliefLight& light = *light_;
-  const double spacingX = eastWestSpacing(light.latitude(y), light.degreesX);
+  const double spacingX = light.spacingX > 0 ? light.spacingX : eastWestSpacing(light.latitude(y), light.degreesX);
   if (above != nullptr && below != nullptr && above->terrain && row.terrain && below->terrain) {
     light.hillshade.lightTerrainRow(above->samples.data(), row.samples.data(), below->samples.data(),
                                     above->heights.data(), row.heights.data(), below->heights.data(), rowSamples_,

@@ -62,6 +62,7 @@ struct ReliefLight {
   Hillshade hillshade;
   double spacingY = 0;                    // metres between rows
   double degreesX = 0;                    // degrees of longitude between columns
+  double spacingX = 0;                    // metres between columns, when not 0: a grid even in metres
   std::function<double(int y)> latitude;  // of row y's samples
 
   // For the state's sun and exaggeration, at `sampleStep`.

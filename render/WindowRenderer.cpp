@@ -3,7 +3,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -13,6 +15,7 @@
 #include "render/MapGeometry.h"
 #include "render/Resolution.h"
 #include "render/Rounding.h"
+#include "render/ProjectedMap.h"
 #include "render/SampledMap.h"
 
 namespace tarvelon {
@@ -31,35 +34,44 @@ struct Handover {
 // How often the caller's thread lets events run while the worker draws.
 constexpr auto kEventInterval = std::chrono::milliseconds(10);
 
-}  // namespace
+// A map drawn from the grid: into a sink on the caller's thread, or by a
+// render job.
+struct FrameDraw {
+  MapGeometry geometry;
+  std::optional<int> step;  // the grid step it is drawn at, when it has one
+  std::function<bool(ElevationSource&, RowSink&, const RowProgress&, SampledRange*)> intoSink;
+  std::function<RenderJob::Draw(std::shared_ptr<SampledRange>)> job;
+};
 
-WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, DrawHost& host,
-                                const SourceOpener& openSource) {
+WindowDrawResult drawFrame(const FrameDraw& draw, MapViewState& state, DrawHost& host, const SourceOpener& openSource) {
+  const MapGeometry& geometry = draw.geometry;
+  const int width = geometry.width();
+  const int height = geometry.height();
   RowSink* const sink = host.rowSink();
-  if (sink == nullptr && std::int64_t(window.width) * window.height > kMaxAreaPixels) {
-    host.inform("The map of " + state.mapTitle + " would be " + std::to_string(window.width) + " x " +
-                std::to_string(window.height) + " pixels, more than can be held. Choose a lower resolution.");
+  if (sink == nullptr && std::int64_t(width) * height > kMaxAreaPixels) {
+    host.inform("The map of " + state.mapTitle + " would be " + std::to_string(width) + " x " +
+                std::to_string(height) + " pixels, more than can be held. Choose a lower resolution.");
     return WindowDrawResult::Refused;
   }
-  const MapGeometry geometry = MapGeometry::ofWindow(window);
   DrawProgress progress(state);
   progress.startEmpty();
   const std::time_t start = host.now();
 
-  state.sampleStep = window.step;
-  state.resolutionIndex = resolutionIndexOfStep(window.step, state.resolutionIndex);
-  host.checkResolution(state.resolutionIndex);
-  host.sizeMap(window.width, window.height);
+  if (draw.step) {
+    state.sampleStep = *draw.step;
+    state.resolutionIndex = resolutionIndexOfStep(*draw.step, state.resolutionIndex);
+    host.checkResolution(state.resolutionIndex);
+  }
+  host.sizeMap(width, height);
   announceDraw(host, "Mapping" + drawingModeText(state) + ".... " + state.mapTitle + " .... Progress:");
   host.placeMap(geometry);
   FailureCleanup cleanup(host, progress);
   host.setBusy(true);
   progress.processEvents(host);
 
-  const SampledMapRequest request{window, static_cast<const Colouring&>(state)};
   int percentShown = -1;
   auto showPercent = [&](int rowsDone) {
-    const int percent = static_cast<int>(roundHalfEven(std::int64_t(rowsDone) * 100, window.height));
+    const int percent = static_cast<int>(roundHalfEven(std::int64_t(rowsDone) * 100, height));
     if (percent == percentShown) return;
     percentShown = percent;
     host.setPercent(std::to_string(percent) + "%");
@@ -79,7 +91,7 @@ WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, D
   if (sink != nullptr) {
     // A file: its rows in order, on this thread, as each is finished.
     const std::unique_ptr<ElevationSource> source = openSource();
-    const bool finished = drawSampledRows(request, *source, *sink, [&](int rowsDone, int) {
+    const bool finished = draw.intoSink(*source, *sink, [&](int rowsDone, int) {
       showPercent(rowsDone);
       progress.processEvents(host);
       return state.stopRequested != 1;
@@ -88,7 +100,7 @@ WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, D
   } else {
     auto handover = std::make_shared<Handover>();
     auto shared = std::make_shared<SampledRange>();
-    RenderJob job(sampledMapDraw(request, openSource, shared));
+    RenderJob job(draw.job(shared));
     job.start(
         [handover](int rowsDone, int) {
           handover->rowsDone.store(rowsDone, std::memory_order_relaxed);
@@ -116,7 +128,7 @@ WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, D
     raster = std::move(outcome.raster);
     range = *shared;
   }
-  showPercent(window.height);
+  showPercent(height);
   progress.counted = range.counted;
   progress.altMax = range.counted ? range.highest : 0;
   progress.altMin = range.counted ? range.lowest : 0;
@@ -133,6 +145,34 @@ WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, D
         state.drawnResolution = state.resolutionIndex;
       });
   return WindowDrawResult::Completed;
+}
+
+}  // namespace
+
+WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, DrawHost& host,
+                                const SourceOpener& openSource) {
+  const SampledMapRequest request{window, static_cast<const Colouring&>(state)};
+  FrameDraw draw{MapGeometry::ofWindow(window), window.step,
+                 [&request](ElevationSource& source, RowSink& sink, const RowProgress& progress, SampledRange* range) {
+                   return drawSampledRows(request, source, sink, progress, range);
+                 },
+                 [&request, &openSource](std::shared_ptr<SampledRange> range) {
+                   return sampledMapDraw(request, openSource, std::move(range));
+                 }};
+  return drawFrame(draw, state, host, openSource);
+}
+
+WindowDrawResult drawProjectedFrame(const ProjectedFrame& frame, MapViewState& state, DrawHost& host,
+                                    const SourceOpener& openSource) {
+  const ProjectedMapRequest request{frame, static_cast<const Colouring&>(state)};
+  FrameDraw draw{MapGeometry::ofProjection(frame), std::nullopt,
+                 [&request](ElevationSource& source, RowSink& sink, const RowProgress& progress, SampledRange* range) {
+                   return drawProjectedRows(request, source, sink, progress, range);
+                 },
+                 [&request, &openSource](std::shared_ptr<SampledRange> range) {
+                   return projectedMapDraw(request, openSource, std::move(range));
+                 }};
+  return drawFrame(draw, state, host, openSource);
 }
 
 }  // namespace tarvelon

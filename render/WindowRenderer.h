@@ -13,6 +13,7 @@
 #include "render/DrawHost.h"
 #include "render/GridWindow.h"
 #include "render/MapViewState.h"
+#include "render/Projection.h"
 
 namespace tarvelon {
 
@@ -32,5 +33,10 @@ using SourceOpener = std::function<std::unique_ptr<ElevationSource>()>;
 // cursor and emptying the percentage.
 WindowDrawResult drawGridWindow(const GridWindow& window, MapViewState& state, DrawHost& host,
                                 const SourceOpener& openSource);
+
+// The same for a map in a projection: each pixel shows the sample under its
+// centre. The state's step and Resolution item are left as they are.
+WindowDrawResult drawProjectedFrame(const ProjectedFrame& frame, MapViewState& state, DrawHost& host,
+                                    const SourceOpener& openSource);
 
 }  // namespace tarvelon

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libchm-dev fp-utils
-  libtiff-dev libgeotiff-dev libpng-dev
+  libtiff-dev libgeotiff-dev libpng-dev libproj-dev
   clang libclang-rt-14-dev ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-apps imagemagick openbox xdotool

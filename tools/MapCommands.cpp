@@ -23,8 +23,10 @@
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
 #include "render/BmpWriter.h"
+#include "render/Hillshade.h"
 #include "render/MapPlan.h"
 #include "render/Resolution.h"
+#include "render/Projection.h"
 #include "render/TileRenderer.h"
 #include "render/WindowRenderer.h"
 #include "select/PlaceFrame.h"
@@ -69,11 +71,22 @@ namespace {
   "                    first, never overlapping; regions in spaced capitals, mountains\n"        \
   "                    bold, valleys and troughs italic in blue, craters upright; dark\n"         \
   "                    text in a pale halo. Not with --shade-only or --elevation\n"               \
+  "  --projection P    equirectangular (simple cylindrical, the default), north-polar or\n"         \
+  "                    south-polar (polar stereographic, true to scale at the pole), globe\n"    \
+  "                    (orthographic: the planet seen from space), or auto (polar for an\n"     \
+  "                    area wholly poleward of 60 degrees, simple cylindrical otherwise).\n"    \
+  "                    A polar map shows the area and nothing outside it; each pixel of a\n"   \
+  "                    projected map shows the sample of the tiles under its centre\n"          \
+  "  --centre LON,LAT  the point the globe is centred on (default: the map's centre)\n"          \
+  "  --size PIXELS     a projected map's longer side (the globe's diameter, default 1024)\n"    \
+  "  --scale KM        a projected map's pixel size in km, true at the map's centre\n"         \
+  "                    (default for a polar map: the step's, 0.463 km at --step 1)\n"          \
   "  -o FILE           the map file: .bmp (Windows bitmap, up to 4 GB), .png or .tif\n"              \
   "                    (GeoTIFF). A BMP or PNG gets a world file (.bpw, .pgw), a .prj and\n"         \
   "                    a NAME.aux.xml beside it, which place the map in longitude and\n"            \
-  "                    latitude on the Mars 2000 sphere (ESRI:104971); a GeoTIFF holds\n"           \
-  "                    the same. A colour PNG or GeoTIFF is transparent where no sample\n"          \
+  "                    latitude on the Mars 2000 sphere (ESRI:104971), or in metres in its\n"     \
+  "                    projection; a GeoTIFF holds the same. A colour PNG or GeoTIFF is\n"     \
+  "                    transparent where no sample\n"                                          \
   "                    lies behind a pixel. The map is written as it is drawn.\n"
 
 }  // namespace
@@ -82,6 +95,7 @@ const char* const kTileUsage =
     "Usage: tarvelon-render tile N [--step S] [--scheme S] [--mode M] [--user-colours TOP BOTTOM]\n"
     "                              [--hillshade] [--sun AZ,ALT] [--exaggeration Z] [--shade-only]\n"
     "                              [--elevation] [--legend] [--labels] [--data DIR] [-o FILE]\n"
+    "                              [--projection P] [--centre LON,LAT] [--size PIXELS | --scale KM]\n"
     "\n"
     "Draws the whole tile N (1..16, numbered as in the File menu) and saves the map.\n"
     "Without --step the tile is drawn at 5 % (step 24), without -o it goes to\n"
@@ -93,7 +107,8 @@ const char* const kAreaUsage =
     "Usage: tarvelon-render area WEST NORTH EAST SOUTH [--step S] [--scheme S] [--mode M]\n"
     "                           [--user-colours TOP BOTTOM] [--hillshade] [--sun AZ,ALT]\n"
     "                           [--exaggeration Z] [--shade-only] [--elevation] [--legend]\n"
-    "                           [--labels] [--data DIR] [-o FILE]\n"
+    "                           [--labels] [--data DIR] [-o FILE] [--projection P]\n"
+    "                           [--centre LON,LAT] [--size PIXELS | --scale KM]\n"
     "\n"
     "Draws the rectangle of whole degrees WEST..EAST (east-positive longitudes; EAST may\n"
     "pass 180) and NORTH..SOUTH and saves the map. Negative numbers are written as they\n"
@@ -109,6 +124,10 @@ namespace {
 
 struct MapOptions {
   std::optional<int> step;
+  std::optional<std::string> projection;  // a keyword of projectionOfKeyword, or "auto"
+  std::optional<GeoPoint> centre;
+  std::optional<int> size;
+  std::optional<double> scale;  // km a pixel
   Colouring colouring;  // relief shading for --hillshade; the exaggeration 0 by the pixel size
   RowSink::Content content = RowSink::Content::Colour;
   bool legend = false;
@@ -117,6 +136,9 @@ struct MapOptions {
   std::optional<std::string> output;
   std::vector<std::string> positional;
 };
+
+// The longest side of a projected map, in pixels.
+constexpr int kMaxProjectedSide = 200000;
 
 // A decimal number within [min, max].
 double parseDecimal(const std::string& text, const std::string& what, double min, double max) {
@@ -154,6 +176,10 @@ MapOptions parseMapOptions(Args& args) {
   options.labels = args.flag("--labels");
   options.data = args.option("--data");
   options.output = args.option("-o");
+  options.projection = args.option("--projection");
+  const auto centreText = args.option("--centre");
+  const auto sizeText = args.option("--size");
+  const auto scaleText = args.option("--scale");
   options.positional = args.positional();
 
   if (stepText) {
@@ -162,6 +188,29 @@ MapOptions parseMapOptions(Args& args) {
       throw UsageError("the step must be 1, 2, 3, 4, 8, 10, 13 or 24, not " + *stepText);
     }
     options.step = step;
+  }
+  if (options.projection && *options.projection != "auto" && !projectionOfKeyword(*options.projection)) {
+    throw UsageError("the projection must be equirectangular, north-polar, south-polar, globe or auto, not " +
+                     quote(*options.projection));
+  }
+  const bool globe = options.projection && *options.projection == "globe";
+  const bool projectable = options.projection && *options.projection != "equirectangular";
+  if (centreText) {
+    if (!globe) throw UsageError("--centre places the globe: add --projection globe");
+    const std::size_t comma = centreText->find(',');
+    if (comma == std::string::npos) throw UsageError("--centre takes LONGITUDE,LATITUDE, for example 70,-40");
+    options.centre = GeoPoint{parseDecimal(centreText->substr(0, comma), "the centre's longitude", -360, 360),
+                              parseDecimal(centreText->substr(comma + 1), "the centre's latitude", -90, 90)};
+  }
+  if (sizeText && scaleText) throw UsageError("give either --size or --scale, not both");
+  if ((sizeText || scaleText) && !projectable) {
+    throw UsageError(std::string(sizeText ? "--size" : "--scale") +
+                     " sizes a projected map: add --projection north-polar, south-polar, globe or auto");
+  }
+  if (sizeText) options.size = parseInteger(*sizeText, "the size", 16, kMaxProjectedSide);
+  if (scaleText) {
+    options.scale = parseDecimal(*scaleText, "the scale", 0, 100000);
+    if (*options.scale < 0.01) throw UsageError("the scale must be at least 0.01 km a pixel");
   }
   if (userColours && schemeText) throw UsageError("give either --scheme or --user-colours, not both");
   Colouring& colouring = options.colouring;
@@ -427,6 +476,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
   spec.content = options.content;
   spec.georeference = geometry.transform();
   spec.transparency = true;
+  if (geometry.projection() != nullptr) spec.projection = geometry.projection()->projection;
   // A map that cannot be saved (past its format's limit, an unwritable
   // folder, a full disk) is refused before anything is drawn.
   const std::string problem = mapFileProblem(spec);
@@ -448,11 +498,79 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
   return 0;
 }
 
+// The projected frame the options ask for, for a map of `bounds` whose
+// simple cylindrical form is drawn at `step`; nothing for simple
+// cylindrical, which is drawn as it always has been.
+std::optional<ProjectedFrame> projectedFrameFor(const MapOptions& options, GeoBounds bounds, int step) {
+  if (!options.projection || *options.projection == "equirectangular") return std::nullopt;
+  bounds.north = std::min(bounds.north, 90.0);
+  bounds.south = std::max(bounds.south, -90.0);
+  const ProjectionKind kind =
+      *options.projection == "auto" ? automaticProjection(bounds) : *projectionOfKeyword(*options.projection);
+  if (kind == ProjectionKind::Equirectangular) return std::nullopt;
+  ProjectedFrame frame;
+  if (kind == ProjectionKind::Globe) {
+    GeoPoint centre{(bounds.west + bounds.east) / 2, (bounds.north + bounds.south) / 2};
+    if (options.centre) centre = *options.centre;
+    int size = options.size.value_or(1024);
+    if (options.scale) {
+      const double pixels = std::ceil(2 * kMarsRadius / (*options.scale * 1000) - 1e-9);
+      if (pixels > kMaxProjectedSide) {
+        char scale[32];
+        std::snprintf(scale, sizeof scale, "%g", *options.scale);
+        throw CommandError(std::string("a globe at ") + scale + " km a pixel would be more than " +
+                           std::to_string(kMaxProjectedSide) + " pixels across: choose a larger --scale");
+      }
+      size = std::max(16, static_cast<int>(pixels));
+    }
+    return globeFrame(centre, size);
+  }
+  const std::string problem = projectionProblem(kind, bounds);
+  if (!problem.empty()) throw CommandError(problem);
+  double pixel = step * kMetresPerDegree / kSamplesPerDegree;
+  if (options.scale) pixel = *options.scale * 1000;
+  if (options.size) {
+    const std::vector<double> e = polarExtent(kind, bounds);
+    pixel = std::max(e[2] - e[0], e[1] - e[3]) / *options.size;
+  }
+  frame = polarFrame(kind, bounds, pixel);
+  if (std::max(frame.width, frame.height) > kMaxProjectedSide) {
+    throw CommandError("the map would be " + std::to_string(frame.width) + " x " + std::to_string(frame.height) +
+                       " pixels, more than " + std::to_string(kMaxProjectedSide) +
+                       " across: choose a larger --scale or --step");
+  }
+  return frame;
+}
+
+// The area a simple cylindrical map of `geometry` shows.
+GeoBounds boundsOf(const MapGeometry& geometry) {
+  const GeoTransform t = geometry.transform();
+  return GeoBounds{t.west, t.west + geometry.width() * t.pixelWidth, t.north, t.north - geometry.height() * t.pixelHeight};
+}
+
+std::string projectedStem(const std::string& stem, const ProjectedFrame& frame) {
+  return stem + "_" + projectionKeyword(frame.projection.kind);
+}
+
 MapViewState baseState(const MapOptions& options) {
   MapViewState state;
   static_cast<Colouring&>(state) = options.colouring;
   state.drawInBackground = 1;  // nothing to show until the map is done
   return state;
+}
+
+// Draws the projected map of `frame` and saves it as drawAndSave does.
+int drawProjected(const MapOptions& options, MapViewState& state, const ProjectedFrame& frame,
+                  const std::string& path) {
+  if (options.labels) throw UsageError("--labels is not yet written on a projected map");
+  if (options.legend) throw UsageError("--legend does not yet frame a projected map");
+  const auto openSource = [folder = state.demFolder, names = state.tileNames] {
+    return std::make_unique<GridSampler>(folder, names);
+  };
+  return drawAndSave(options, state, MapGeometry::ofProjection(frame), path,
+                     [&frame, &openSource](MapViewState& drawn, DrawHost& host) {
+                       return drawProjectedFrame(frame, drawn, host, openSource) == WindowDrawResult::Completed;
+                     });
 }
 
 }  // namespace
@@ -472,8 +590,11 @@ int runTile(Args& args) {
   state.mapTitle = "Tile: " + state.tileNames[number - 1];
 
   const MapPlan plan = planTile(number - 1, state.sampleStep);
-  const std::string path =
-      outputPath(options, "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep));
+  const std::string stem = "tile_" + std::to_string(number) + "_step" + std::to_string(state.sampleStep);
+  if (const auto frame = projectedFrameFor(options, boundsOf(plan.geometry), state.sampleStep)) {
+    return drawProjected(options, state, *frame, outputPath(options, projectedStem(stem, *frame)));
+  }
+  const std::string path = outputPath(options, stem);
   return drawAndSave(options, state, plan.geometry, path, [](MapViewState& drawn, DrawHost& host) {
     drawTile(drawn, host);
     return true;
@@ -495,6 +616,9 @@ int drawPlaceMap(const MapOptions& options, const NamedPlace& place) {
 
   std::string stem = defaultMapFileName(place.name);
   stem = stem.substr(0, stem.size() - 4);
+  if (const auto frame = projectedFrameFor(options, boundsOf(MapGeometry::ofWindow(window)), window.step)) {
+    return drawProjected(options, state, *frame, outputPath(options, projectedStem(stem, *frame)));
+  }
   const std::string path = outputPath(options, stem);
   const auto openSource = [folder = state.demFolder, names = state.tileNames] {
     return std::make_unique<GridSampler>(folder, names);
@@ -535,7 +659,12 @@ int drawFeatureMap(Args& args, const std::function<FeatureMapRequest(const std::
   state.mapTitle = area.title;
   state.mapName = area.name;
 
-  const std::string path = outputPath(options, area.fallbackStem(plan.bounds, plan.step));
+  const std::string stem = area.fallbackStem(plan.bounds, plan.step);
+  const GeoBounds asked{double(area.west), double(area.east), double(area.north), double(area.south)};
+  if (const auto frame = projectedFrameFor(options, asked, plan.step)) {
+    return drawProjected(options, state, *frame, outputPath(options, projectedStem(stem, *frame)));
+  }
+  const std::string path = outputPath(options, stem);
   return drawAndSave(options, state, plan.geometry, path, [&area](MapViewState& drawn, DrawHost& host) {
     return drawArea(area.west, area.north, area.east, area.south, drawn, host) == AreaDrawResult::Completed;
   });

@@ -35,10 +35,12 @@ void printOverview(std::FILE* out) {
 
 // What a command printed must reach standard output: a full disk or a
 // closed pipe is a failure, not a success with nothing shown.
-int withOutputChecked(int status) {
+// `earlier` is the error of a write that failed before (a text longer
+// than the stream's buffer is written while it is put), 0 when none did.
+int withOutputChecked(int status, int earlier = 0) {
   errno = 0;
   if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  const int error = errno;
+  const int error = errno != 0 ? errno : earlier;
   std::fprintf(stderr, "tarvelon-render: cannot write to standard output%s%s\n", error != 0 ? ": " : "",
                error != 0 ? std::strerror(error) : "");
   return status == 0 ? 1 : status;
@@ -67,8 +69,9 @@ int main(int argc, char** argv) {
   Args args(std::vector<std::string>(words.begin() + 1, words.end()));
   try {
     if (args.flag("--help") || args.flag("-h")) {
-      std::fputs(command->usage, stdout);
-      return withOutputChecked(0);
+      errno = 0;
+      const bool written = std::fputs(command->usage, stdout) != EOF;
+      return withOutputChecked(0, written ? 0 : errno);
     }
     return withOutputChecked(command->run(args));
   } catch (const UsageError& e) {

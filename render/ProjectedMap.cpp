@@ -1,0 +1,120 @@
+#include "render/ProjectedMap.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "dem/GridSampler.h"
+#include "render/BlankRaster.h"
+#include "render/DrawSync.h"
+#include "render/Hillshade.h"
+#include "render/MapRows.h"
+#include "render/MapViewState.h"
+#include "render/SampleColours.h"
+
+namespace tarvelon {
+
+namespace {
+
+bool drawRows(const ProjectedMapRequest& request, RowSink::Content content, ElevationSource& source,
+              RowFunctions& target, bool parallel, const RowProgress& progress, SampledRange* range) {
+  const ProjectedFrame& frame = request.frame;
+  if (frame.width < 1 || frame.height < 1 || !(frame.pixelSize > 0)) {
+    throw std::invalid_argument("A projected map needs a width, a height and a pixel size");
+  }
+  MapViewState state;
+  static_cast<Colouring&>(state) = request.colouring;
+  DrawProgress counted(state);
+  counted.startEmpty();
+  SampleColours colours;
+  colours.update(state);
+
+  std::optional<ReliefLight> light;
+  if (state.reliefShading == 1) {
+    // Pixels as wide on the ground as they are at the map's centre, and the
+    // exaggeration of pixels that many samples of the tiles wide.
+    const double ground = frame.kilometresPerPixelAtCentre() * 1000;
+    const double sample = kMetresPerDegree / kSamplesPerDegree;
+    light.emplace(state, std::max(1, static_cast<int>(std::lround(ground / sample))), [](int) { return 0.0; });
+    light->spacingX = ground;
+    light->spacingY = ground;
+  }
+  MapRows drawn(content, state.reliefShading == 1, frame.width, frame.height, frame.height, std::move(light),
+                parallel && state.reliefShading == 1);
+
+  PixelLocator locator(frame, source.grid());
+  // Samples far apart (a pixel two samples wide or more) are gathered for a
+  // band of rows at once, so that each line they touch is read once a band.
+  const double ground = frame.kilometresPerPixelAtCentre() * 1000;
+  const double spacing = ground / (kMetresPerDegree / kSamplesPerDegree);
+  if (auto* sampler = dynamic_cast<GridSampler*>(&source)) sampler->setGatherSpacing(spacing);
+  const int band = spacing >= 2 ? std::max(1, std::min(256, (1 << 19) / frame.width)) : 1;
+
+  const bool lit = state.reliefShading == 1 && content != RowSink::Content::Elevation;
+  const int rowsRead = frame.height + (lit ? 1 : 0);
+  const std::size_t width = static_cast<std::size_t>(frame.width);
+  std::vector<GridIndex> indices(width * std::size_t(band));
+  std::vector<std::int16_t> elevations(indices.size());
+  int highest = kMinElevation - 1;
+  int lowest = kMaxElevation + 1;
+  for (int first = 0; first < rowsRead; first += band) {
+    const int rows = std::min(band, rowsRead - first);
+    for (int r = 0; r < rows; ++r) locator.locate(first + r, indices.data() + width * std::size_t(r));
+    source.gather(indices.data(), frame.width * rows, elevations.data());
+    for (int r = 0; r < rows; ++r) {
+      const int y = first + r;
+      const std::int16_t* row = elevations.data() + width * std::size_t(r);
+      if (y < frame.height) {
+        for (std::size_t x = 0; x < width; ++x) {
+          const std::int16_t sample = row[x];
+          if (sample < kMinElevation || sample > kMaxElevation) continue;
+          highest = std::max<int>(highest, sample);
+          lowest = std::min<int>(lowest, sample);
+        }
+      }
+      drawn.addRow(y, row, frame.width, colours.data(), counted, target);
+      if (progress && !progress(drawn.rowsFinished(), frame.height)) return false;
+    }
+  }
+  drawn.finish(target);
+  if (range != nullptr) {
+    const bool any = highest >= lowest;
+    *range = SampledRange{any, any ? highest : 0, any ? lowest : 0};
+  }
+  return !progress || progress(frame.height, frame.height);
+}
+
+}  // namespace
+
+Raster drawProjectedMap(const ProjectedMapRequest& request, ElevationSource& source, const RowProgress& progress,
+                        SampledRange* range) {
+  Raster raster = blankRaster(std::max(1, request.frame.width), std::max(1, request.frame.height));
+  RowFunctions target;
+  target.rowOf = [&raster](int y) { return raster.row(y); };
+  target.maskOf = [&raster](int y) { return raster.maskRow(y); };
+  target.doneWith = [](int) {};
+  if (!drawRows(request, RowSink::Content::Colour, source, target, false, progress, range)) return Raster();
+  return raster;
+}
+
+bool drawProjectedRows(const ProjectedMapRequest& request, ElevationSource& source, RowSink& sink,
+                       const RowProgress& progress, SampledRange* range) {
+  RowFunctions target;
+  target.intoSink(sink);
+  return drawRows(request, sink.content(), source, target, true, progress, range);
+}
+
+RenderJob::Draw projectedMapDraw(ProjectedMapRequest request,
+                                 std::function<std::unique_ptr<ElevationSource>()> openSource,
+                                 std::shared_ptr<SampledRange> range) {
+  return [request = std::move(request), openSource = std::move(openSource),
+          range = std::move(range)](const RowProgress& progress) {
+    const std::unique_ptr<ElevationSource> source = openSource();
+    return drawProjectedMap(request, *source, progress, range.get());
+  };
+}
+
+}  // namespace tarvelon
