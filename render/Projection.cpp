@@ -4,6 +4,7 @@
 #include <proj_experimental.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -19,16 +20,12 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kRadian = kPi / 180;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A number for a PROJ definition: as short as it is exact.
+// A number for a PROJ definition: as short as it is exact, never with an
+// exponent.
 std::string number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.17g", value);
-  double back = 0;
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    if (std::sscanf(text, "%lf", &back) == 1 && back == value) break;
-  }
-  return text;
+  char text[400];
+  const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+  return std::string(text, result.ptr);
 }
 
 std::string degreesText(double value, char positive, char negative) {
@@ -338,7 +335,9 @@ ProjectionKind automaticProjection(const GeoBounds& bounds) {
 
 PixelLocator::PixelLocator(const ProjectedFrame& frame, const GridSpec& grid)
     : frame_(frame), grid_(grid), projector_(frame.projection) {
-  blocksAcross_ = std::max(1, (frame.width + kBlock - 1) / kBlock);
+  // The globe bends more within a block than a polar map does.
+  block_ = frame.projection.kind == ProjectionKind::Globe ? 8 : 16;
+  blocksAcross_ = std::max(1, (frame.width + block_ - 1) / block_);
   topLon_.resize(std::size_t(blocksAcross_) + 1);
   topLat_.resize(topLon_.size());
   bottomLon_.resize(topLon_.size());
@@ -370,22 +369,14 @@ double nearTurn(double longitude, double reference) {
   return longitude;
 }
 
-// Metres between two points on the sphere that are close together.
-double smallDistance(double lon1, double lat1, double lon2, double lat2) {
-  const double dLat = (lat2 - lat1) * kRadian;
-  const double dLon = nearTurn(lon2, lon1) - lon1;
-  const double east = dLon * kRadian * std::cos((lat1 + lat2) / 2 * kRadian);
-  return kMarsRadius * std::sqrt(dLat * dLat + east * east);
-}
-
 }  // namespace
 
 void PixelLocator::prepareBand(int band) {
   const int n = blocksAcross_ + 1;
-  const int y0 = band * kBlock;
+  const int y0 = band * block_;
   auto edge = [&](int y, std::vector<double>& lon, std::vector<double>& lat) {
     for (int i = 0; i < n; ++i) {
-      lon[std::size_t(i)] = frame_.centreX(double(i) * kBlock);
+      lon[std::size_t(i)] = frame_.centreX(double(i) * block_);
       lat[std::size_t(i)] = frame_.centreY(y);
     }
     projector_.inverse(lon.data(), lat.data(), n);
@@ -396,41 +387,45 @@ void PixelLocator::prepareBand(int band) {
   } else {
     edge(y0, topLon_, topLat_);
   }
-  edge(y0 + kBlock, bottomLon_, bottomLat_);
+  edge(y0 + block_, bottomLon_, bottomLat_);
   band_ = band;
 
-  // The checks: each block's middle and the middles of its four edges.
+  // The checks: each block's middle and the middles of its four edges, the
+  // interpolated point projected back onto the plane and measured against
+  // the point it stands for.
   constexpr double kChecks[5][2] = {{0.5, 0.5}, {0.5, 0}, {0.5, 1}, {0, 0.5}, {1, 0.5}};
-  std::vector<double> x(std::size_t(blocksAcross_) * 5), y(x.size());
+  const std::size_t checks = std::size_t(blocksAcross_) * 5;
+  std::vector<double> planeX(checks), planeY(checks), lon(checks), lat(checks);
+  std::vector<char> usable(std::size_t(blocksAcross_), 1);
   for (int b = 0; b < blocksAcross_; ++b) {
-    for (int k = 0; k < 5; ++k) {
-      x[std::size_t(b) * 5 + k] = frame_.centreX(double(b * kBlock) + kChecks[k][0] * kBlock);
-      y[std::size_t(b) * 5 + k] = frame_.centreY(double(y0) + kChecks[k][1] * kBlock);
-    }
-  }
-  projector_.inverse(x.data(), y.data(), static_cast<int>(x.size()));
-  const double tolerance = 0.1 * frame_.pixelSize;
-  for (int b = 0; b < blocksAcross_; ++b) {
-    Corners c;
     const std::size_t i = std::size_t(b);
+    Corners c;
     const double lons[4] = {topLon_[i], topLon_[i + 1], bottomLon_[i], bottomLon_[i + 1]};
     const double lats[4] = {topLat_[i], topLat_[i + 1], bottomLat_[i], bottomLat_[i + 1]};
-    bool good = true;
     for (int k = 0; k < 4; ++k) {
-      if (std::isnan(lons[k])) good = false;
-      c.lon[k] = good ? nearTurn(lons[k], lons[0]) : 0;
+      if (std::isnan(lons[k])) usable[i] = 0;
+      c.lon[k] = usable[i] ? nearTurn(lons[k], lons[0]) : 0;
       c.lat[k] = lats[k];
     }
+    for (int k = 0; k < 5; ++k) {
+      const std::size_t n = i * 5 + std::size_t(k);
+      planeX[n] = frame_.centreX(double(b * block_) + kChecks[k][0] * block_);
+      planeY[n] = frame_.centreY(double(y0) + kChecks[k][1] * block_);
+      c.at(kChecks[k][0], kChecks[k][1], lon[n], lat[n]);
+      lon[n] = wrapped(lon[n]);
+    }
+  }
+  projector_.forward(lon.data(), lat.data(), static_cast<int>(checks));
+  // Less than the tenth of a pixel promised, for the points between the
+  // checks, whose error is largest at the middle.
+  const double tolerance = 0.08 * frame_.pixelSize;
+  for (int b = 0; b < blocksAcross_; ++b) {
+    const std::size_t i = std::size_t(b);
+    bool good = usable[i] != 0;
     for (int k = 0; k < 5 && good; ++k) {
-      const double exactLon = x[i * 5 + k];
-      const double exactLat = y[i * 5 + k];
-      if (std::isnan(exactLon)) {
-        good = false;
-        break;
-      }
-      double lon = 0, lat = 0;
-      c.at(kChecks[k][0], kChecks[k][1], lon, lat);
-      if (!(smallDistance(exactLon, exactLat, lon, lat) <= tolerance)) good = false;
+      const std::size_t n = i * 5 + std::size_t(k);
+      // NaN (a point the globe does not show) fails too.
+      if (!(std::hypot(lon[n] - planeX[n], lat[n] - planeY[n]) <= tolerance)) good = false;
     }
     exact_[i] = good ? 0 : 1;
     (good ? interpolatedBlocks_ : exactBlocks_) += 1;
@@ -438,15 +433,15 @@ void PixelLocator::prepareBand(int band) {
 }
 
 void PixelLocator::points(int y, double* longitudes, double* latitudes) {
-  const int band = y >= 0 ? y / kBlock : -((-y + kBlock - 1) / kBlock);
+  const int band = y >= 0 ? y / block_ : -((-y + block_ - 1) / block_);
   if (band != band_) prepareBand(band);
-  const double v = double(y - band * kBlock) / kBlock;
+  const double v = double(y - band * block_) / block_;
   const int width = frame_.width;
   rowX_.clear();
   rowY_.clear();
   for (int b = 0; b < blocksAcross_; ++b) {
-    const int x0 = b * kBlock;
-    const int x1 = std::min(width, x0 + kBlock);
+    const int x0 = b * block_;
+    const int x1 = std::min(width, x0 + block_);
     const std::size_t i = std::size_t(b);
     if (exact_[i]) {
       for (int x = x0; x < x1; ++x) {
@@ -461,8 +456,8 @@ void PixelLocator::points(int y, double* longitudes, double* latitudes) {
     const double rightLon = rightTop + (nearTurn(bottomLon_[i + 1], base) - rightTop) * v;
     const double leftLat = topLat_[i] + (bottomLat_[i] - topLat_[i]) * v;
     const double rightLat = topLat_[i + 1] + (bottomLat_[i + 1] - topLat_[i + 1]) * v;
-    const double dLon = (rightLon - leftLon) / kBlock;
-    const double dLat = (rightLat - leftLat) / kBlock;
+    const double dLon = (rightLon - leftLon) / block_;
+    const double dLat = (rightLat - leftLat) / block_;
     for (int x = x0; x < x1; ++x) {
       longitudes[x] = leftLon + dLon * (x - x0);
       latitudes[x] = leftLat + dLat * (x - x0);
@@ -473,7 +468,7 @@ void PixelLocator::points(int y, double* longitudes, double* latitudes) {
     std::size_t k = 0;
     for (int b = 0; b < blocksAcross_; ++b) {
       if (!exact_[std::size_t(b)]) continue;
-      for (int x = b * kBlock; x < std::min(width, b * kBlock + kBlock); ++x, ++k) {
+      for (int x = b * block_; x < std::min(width, b * block_ + block_); ++x, ++k) {
         longitudes[x] = rowX_[k];
         latitudes[x] = rowY_[k];
       }

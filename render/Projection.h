@@ -145,14 +145,14 @@ ProjectionKind automaticProjection(const GeoBounds& bounds);
 
 // The grid samples under the pixel centres of a frame, a row at a time.
 // PROJ gives the exact point at the corners of blocks of 16 x 16 pixels
-// and at the middle of each block and of its edges; in between, points are
-// interpolated where that keeps within a tenth of a pixel of PROJ at those
-// checks, and every pixel of a block that does not (near a pole, at the
-// globe's rim) is projected exactly.
+// (8 x 8 on a globe);
+// in between, points are interpolated where the interpolated points at the
+// middle of the block and of its edges, projected back, lie within 0.08
+// of a pixel of the points they stand for (and so, between them, within a
+// tenth); every pixel of a block that
+// fails (near a pole, at the globe's rim) is projected exactly.
 class PixelLocator {
  public:
-  static constexpr int kBlock = 16;
-
   PixelLocator(const ProjectedFrame& frame, const GridSpec& grid);
 
   // The samples of row y's pixels (any y, also past the map's edge): a
@@ -172,6 +172,7 @@ class PixelLocator {
   ProjectedFrame frame_;
   GridSpec grid_;
   Projector projector_;
+  int block_ = 16;  // pixels on a side
   int blocksAcross_ = 0;
   int band_ = -1;  // the band of block rows prepared
   // By block corner of the band's top and bottom edges: longitude
