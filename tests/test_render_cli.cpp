@@ -207,6 +207,70 @@ TEST_F(RenderCli, RefusesBadArgumentsWithUsageAndNoFile) {
   EXPECT_TRUE(workFiles().empty());
 }
 
+// A projection is asked for by name, sized one way at a time, and refused
+// for an area it cannot show; simple cylindrical, asked for or picked by
+// auto, is the map drawn without it, byte for byte.
+TEST_F(RenderCli, ProjectionsAreAskedForPlainlyAndSimpleCylindricalStaysAsItWas) {
+  const std::vector<std::vector<std::string>> refused = {
+      {"area", "0", "90", "10", "80", "--projection", "mercator"},
+      {"area", "0", "90", "10", "80", "--projection", "north-polar", "--centre", "10,80"},
+      {"area", "0", "90", "10", "80", "--projection", "globe", "--centre", "10"},
+      {"area", "0", "90", "10", "80", "--projection", "globe", "--centre", "10,91"},
+      {"area", "0", "90", "10", "80", "--projection", "globe", "--size", "100", "--scale", "2"},
+      {"area", "0", "90", "10", "80", "--size", "100"},
+      {"area", "0", "90", "10", "80", "--projection", "equirectangular", "--scale", "2"},
+      {"area", "0", "90", "10", "80", "--projection", "north-polar", "--size", "8"},
+      {"area", "0", "90", "10", "80", "--projection", "north-polar", "--scale", "0"},
+  };
+  for (const auto& args : refused) {
+    std::vector<std::string> full = args;
+    full.insert(full.end(), {"--data", data()});
+    const Outcome r = run(full);
+    EXPECT_EQ(r.exitCode, 2) << args.back() << ": " << r.err;
+    EXPECT_NE(r.err.find("Usage: tarvelon-render area"), std::string::npos) << r.err;
+  }
+  const Outcome south = run({"area", "0", "10", "10", "-10", "--projection", "north-polar", "--data", data()});
+  EXPECT_EQ(south.exitCode, 1);
+  EXPECT_NE(south.err.find("north of the equator; this area reaches 10°S"), std::string::npos) << south.err;
+  EXPECT_TRUE(workFiles().empty());
+
+  // The cap from 60 N, its longer side as asked, named for its projection.
+  const Outcome cap = run({"area", "-180", "90", "180", "60", "--projection", "north-polar", "--size", "64",
+                           "--data", data()});
+  ASSERT_EQ(cap.exitCode, 0) << cap.err;
+  EXPECT_NE(cap.out.find("64 x 64 pixels"), std::string::npos) << cap.out;
+  const std::vector<std::string> files = workFiles();
+  const auto map = std::find_if(files.begin(), files.end(), [](const std::string& name) {
+    return name.size() > 16 && name.substr(name.size() - 16) == "_north-polar.bmp";
+  });
+  ASSERT_NE(map, files.end());
+  EXPECT_TRUE(fs::exists(work(map->substr(0, map->size() - 4) + ".prj")));
+  // auto: polar for an area wholly north of 60 N, in metres a pixel.
+  const Outcome automatic = run({"area", "0", "88", "10", "80", "--projection", "auto", "--scale", "20",
+                                 "--data", data(), "-o", "auto.bmp"});
+  ASSERT_EQ(automatic.exitCode, 0) << automatic.err;
+  EXPECT_NE(testing::readText(work("auto.prj")).find("Stereographic"), std::string::npos);
+  // A globe of a tile, centred where asked.
+  const Outcome globe = run({"tile", "1", "--projection", "globe", "--centre", "-135,66", "--size", "100", "--data",
+                             data()});
+  ASSERT_EQ(globe.exitCode, 0) << globe.err;
+  EXPECT_NE(globe.out.find("100 x 100 pixels"), std::string::npos) << globe.out;
+  EXPECT_TRUE(fs::exists(work("tile_1_step24_globe.bmp")));
+  EXPECT_NE(testing::readText(work("tile_1_step24_globe.prj")).find("Orthographic"), std::string::npos);
+
+  for (const std::vector<std::string>& asked : {std::vector<std::string>{"--projection", "equirectangular"},
+                                                std::vector<std::string>{"--projection", "auto"}}) {
+    std::vector<std::string> plain = {"area", "0", "10", "10", "0", "--step", "24", "--data", data(), "-o", "plain.bmp"};
+    std::vector<std::string> projected = plain;
+    projected.back() = "asked.bmp";
+    projected.insert(projected.end(), asked.begin(), asked.end());
+    ASSERT_EQ(run(plain).exitCode, 0);
+    ASSERT_EQ(run(projected).exitCode, 0);
+    EXPECT_EQ(testing::readText(work("plain.bmp")), testing::readText(work("asked.bmp")));
+    EXPECT_EQ(testing::readText(work("plain.prj")), testing::readText(work("asked.prj")));
+  }
+}
+
 TEST_F(RenderCli, FailsClearlyAndLeavesNoFile) {
   struct Case {
     std::vector<std::string> args;
