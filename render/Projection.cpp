@@ -315,6 +315,21 @@ ProjectedFrame polarFrame(ProjectionKind kind, const GeoBounds& bounds, double p
   return frame;
 }
 
+ProjectedFrame polarFrameAround(ProjectionKind kind, GeoPoint centre, double width, double height, double pixelSize) {
+  ProjectedFrame frame;
+  frame.projection = MapProjection{kind, 0, kind == ProjectionKind::NorthPolar ? 90.0 : -90.0};
+  frame.pixelSize = pixelSize;
+  double x = centre.longitude, y = centre.latitude;
+  projectorFor(frame.projection).forward(&x, &y, 1);
+  // Odd counts of pixels, so that one lies on the centre.
+  frame.width = 2 * static_cast<int>(std::ceil(width / pixelSize / 2 - 1e-6)) + 1;
+  frame.height = 2 * static_cast<int>(std::ceil(height / pixelSize / 2 - 1e-6)) + 1;
+  frame.west = x - frame.width * pixelSize / 2;
+  frame.north = y + frame.height * pixelSize / 2;
+  frame.bounds = kind == ProjectionKind::NorthPolar ? GeoBounds{-180, 180, 90, 0} : GeoBounds{-180, 180, 0, -90};
+  return frame;
+}
+
 ProjectedFrame globeFrame(GeoPoint centre, int size) {
   ProjectedFrame frame;
   frame.projection = MapProjection{ProjectionKind::Globe, wrapped(centre.longitude), centre.latitude};

@@ -134,6 +134,10 @@ std::string projectionProblem(ProjectionKind kind, const GeoBounds& bounds);
 // pole on the meridian `centreLongitude`.
 ProjectedFrame polarFrame(ProjectionKind kind, const GeoBounds& bounds, double pixelSize,
                           double centreLongitude = 0);
+// A polar stereographic map `width` x `height` metres on the plane (at
+// least), its middle pixel centred on `centre`: the frame round a place.
+// It shows its whole hemisphere.
+ProjectedFrame polarFrameAround(ProjectionKind kind, GeoPoint centre, double width, double height, double pixelSize);
 // The same area's extent on the plane, in metres: west, north, east, south.
 std::vector<double> polarExtent(ProjectionKind kind, const GeoBounds& bounds, double centreLongitude = 0);
 // The globe centred on `centre`, `size` pixels across its disc.

@@ -176,6 +176,15 @@ TEST(Projection, FramesHoldTheirAreaAndNameTheirCrs) {
   EXPECT_EQ(automaticProjection(across), ProjectionKind::SouthPolar);
   EXPECT_EQ(automaticProjection(GeoBounds{-180, 180, 88, 59}), ProjectionKind::Equirectangular);
 
+  // A frame round a place: its middle pixel's centre on the place.
+  const ProjectedFrame around = polarFrameAround(ProjectionKind::SouthPolar, GeoPoint{-170, -72.5}, 50000, 30000, 463);
+  EXPECT_EQ(around.width % 2, 1);
+  EXPECT_GE(around.width * 463.0, 50000);
+  const auto middle = around.pointAt(around.width / 2 + 0.5, around.height / 2 + 0.5);
+  ASSERT_TRUE(middle);
+  EXPECT_NEAR(middle->longitude, -170, 1e-9);
+  EXPECT_NEAR(middle->latitude, -72.5, 1e-9);
+
   const ProjectedFrame globe = globeFrame(GeoPoint{250, -40}, 512);
   EXPECT_EQ(globe.projection.centreLongitude, -110);
   EXPECT_NEAR(globe.pointAt(256, 256)->latitude, -40, 1e-9);

@@ -616,7 +616,17 @@ int drawPlaceMap(const MapOptions& options, const NamedPlace& place) {
 
   std::string stem = defaultMapFileName(place.name);
   stem = stem.substr(0, stem.size() - 4);
-  if (const auto frame = projectedFrameFor(options, boundsOf(MapGeometry::ofWindow(window)), window.step)) {
+  const MapGeometry geometry = MapGeometry::ofWindow(window);
+  if (auto frame = projectedFrameFor(options, boundsOf(geometry), window.step)) {
+    if (frame->projection.kind != ProjectionKind::Globe) {
+      // A polar map of a place is centred on it, as its simple cylindrical
+      // frame is, and as tall on the ground.
+      const double stepPixel = window.step * kMetresPerDegree / kSamplesPerDegree / window.zoom;
+      const double ground = geometry.height() * stepPixel;
+      const double pixel = options.scale ? *options.scale * 1000 : options.size ? ground / *options.size : stepPixel;
+      *frame = polarFrameAround(frame->projection.kind, GeoPoint{place.longitude, place.latitude}, ground, ground,
+                                pixel);
+    }
     return drawProjected(options, state, *frame, outputPath(options, projectedStem(stem, *frame)));
   }
   const std::string path = outputPath(options, stem);
