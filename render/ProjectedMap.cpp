@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <future>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -47,26 +49,43 @@ bool drawRows(const ProjectedMapRequest& request, RowSink::Content content, Elev
 
   PixelLocator locator(frame, source.grid());
   // Samples far apart (a pixel two samples wide or more) are gathered for a
-  // band of rows at once, so that each line they touch is read once a band.
+  // band of many rows at once, so that each line they touch is read once a
+  // band; samples close together come from the sampler's cache in bands of
+  // a few rows.
   const double ground = frame.kilometresPerPixelAtCentre() * 1000;
   const double spacing = ground / (kMetresPerDegree / kSamplesPerDegree);
   if (auto* sampler = dynamic_cast<GridSampler*>(&source)) sampler->setGatherSpacing(spacing);
-  const int band = spacing >= 2 ? std::max(1, std::min(256, (1 << 19) / frame.width)) : 1;
+  const int band = std::max(1, std::min(256, (spacing >= 2 ? 1 << 19 : 1 << 17) / frame.width));
 
   const bool lit = state.reliefShading == 1 && content != RowSink::Content::Elevation;
   const int rowsRead = frame.height + (lit ? 1 : 0);
   const std::size_t width = static_cast<std::size_t>(frame.width);
-  std::vector<GridIndex> indices(width * std::size_t(band));
-  std::vector<std::int16_t> elevations(indices.size());
+  // Two bands: the samples of the next are found and read on a thread of
+  // their own while this one is coloured and handed on.
+  struct Band {
+    std::vector<GridIndex> indices;
+    std::vector<std::int16_t> elevations;
+  };
+  Band bands[2];
+  for (Band& b : bands) {
+    b.indices.resize(width * std::size_t(band));
+    b.elevations.resize(b.indices.size());
+  }
+  auto read = [&](int first, Band& into) {
+    const int rows = std::min(band, rowsRead - first);
+    for (int r = 0; r < rows; ++r) locator.locate(first + r, into.indices.data() + width * std::size_t(r));
+    source.gather(into.indices.data(), frame.width * rows, into.elevations.data());
+  };
   int highest = kMinElevation - 1;
   int lowest = kMaxElevation + 1;
-  for (int first = 0; first < rowsRead; first += band) {
+  std::future<void> next = std::async(std::launch::async, read, 0, std::ref(bands[0]));
+  for (int first = 0, current = 0; first < rowsRead; first += band, current ^= 1) {
+    next.get();
+    if (first + band < rowsRead) next = std::async(std::launch::async, read, first + band, std::ref(bands[current ^ 1]));
     const int rows = std::min(band, rowsRead - first);
-    for (int r = 0; r < rows; ++r) locator.locate(first + r, indices.data() + width * std::size_t(r));
-    source.gather(indices.data(), frame.width * rows, elevations.data());
     for (int r = 0; r < rows; ++r) {
       const int y = first + r;
-      const std::int16_t* row = elevations.data() + width * std::size_t(r);
+      const std::int16_t* row = bands[current].elevations.data() + width * std::size_t(r);
       if (y < frame.height) {
         for (std::size_t x = 0; x < width; ++x) {
           const std::int16_t sample = row[x];
@@ -76,6 +95,7 @@ bool drawRows(const ProjectedMapRequest& request, RowSink::Content content, Elev
         }
       }
       drawn.addRow(y, row, frame.width, colours.data(), counted, target);
+      // A stop leaves the band being read to finish, which `next` waits for.
       if (progress && !progress(drawn.rowsFinished(), frame.height)) return false;
     }
   }
