@@ -16,6 +16,7 @@
 #include "render/Hillshade.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
+#include "render/Raster.h"
 #include "render/RowSink.h"
 
 namespace tarvelon {
@@ -48,6 +49,12 @@ struct RowFunctions : RowTarget {
   std::uint8_t* row(int y) override { return rowOf(y); }
   std::uint8_t* mask(int y) override { return maskOf ? maskOf(y) : nullptr; }
   void done(int y) override { doneWith(y); }
+  // Rows go into a raster and its mask.
+  void intoRaster(Raster& raster) {
+    rowOf = [&raster](int y) { return raster.row(y); };
+    maskOf = [&raster](int y) { return raster.maskRow(y); };
+    doneWith = [](int) {};
+  }
   // Rows go straight to a host's sink.
   void intoSink(RowSink& sink) {
     rowOf = [&sink](int y) { return sink.rowBuffer(y); };

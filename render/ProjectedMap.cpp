@@ -113,9 +113,7 @@ Raster drawProjectedMap(const ProjectedMapRequest& request, ElevationSource& sou
                         SampledRange* range) {
   Raster raster = blankRaster(std::max(1, request.frame.width), std::max(1, request.frame.height));
   RowFunctions target;
-  target.rowOf = [&raster](int y) { return raster.row(y); };
-  target.maskOf = [&raster](int y) { return raster.maskRow(y); };
-  target.doneWith = [](int) {};
+  target.intoRaster(raster);
   if (!drawRows(request, RowSink::Content::Colour, source, target, false, progress, range)) return Raster();
   return raster;
 }

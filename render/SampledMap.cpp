@@ -148,9 +148,7 @@ Raster drawSampledMap(const SampledMapRequest& request, ElevationSource& source,
   checkWindow(request.window);
   Raster raster = blankRaster(request.window.width, request.window.height);
   RowFunctions target;
-  target.rowOf = [&raster](int y) { return raster.row(y); };
-  target.maskOf = [&raster](int y) { return raster.maskRow(y); };
-  target.doneWith = [](int) {};
+  target.intoRaster(raster);
   if (!drawRows(request, RowSink::Content::Colour, source, target, progress, range)) return Raster();
   return raster;
 }
