@@ -217,6 +217,7 @@ TEST_F(RenderCli, ProjectionsAreAskedForPlainlyAndSimpleCylindricalStaysAsItWas)
       {"area", "0", "90", "10", "80", "--projection", "globe", "--centre", "10"},
       {"area", "0", "90", "10", "80", "--projection", "globe", "--centre", "10,91"},
       {"area", "0", "90", "10", "80", "--projection", "globe", "--size", "100", "--scale", "2"},
+      {"area", "0", "90", "10", "80", "--projection", "globe", "--step", "4"},
       {"area", "0", "90", "10", "80", "--size", "100"},
       {"area", "0", "90", "10", "80", "--projection", "equirectangular", "--scale", "2"},
       {"area", "0", "90", "10", "80", "--projection", "north-polar", "--size", "8"},

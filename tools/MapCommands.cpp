@@ -203,6 +203,7 @@ MapOptions parseMapOptions(Args& args) {
                               parseDecimal(centreText->substr(comma + 1), "the centre's latitude", -90, 90)};
   }
   if (sizeText && scaleText) throw UsageError("give either --size or --scale, not both");
+  if (globe && stepText) throw UsageError("--step does not size a globe: give --size PIXELS or --scale KM");
   if ((sizeText || scaleText) && !projectable) {
     throw UsageError(std::string(sizeText ? "--size" : "--scale") +
                      " sizes a projected map: add --projection north-polar, south-polar, globe or auto");
