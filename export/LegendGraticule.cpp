@@ -208,6 +208,8 @@ GraticuleSpacing graticuleSpacing(const ProjectedFrame& frame) {
   const double outer = poleOf(frame) > 0 ? span.south : span.north;
   const double pixelsPerDegreeRound = pixelsFromPole(frame, outer) * kPi / 180;
   spacing.meridians = firstSpacing(kMeridianSpacings, pixelsPerDegreeRound, kMinMeridianGap);
+  // A small cap keeps its meridians 30 degrees apart while they stay legible.
+  if (spacing.meridians > 30 && 30 * pixelsPerDegreeRound >= kMinCoarseMeridianGap) spacing.meridians = 30;
   // A narrow wedge still shows two meridians, and a thin ring two parallels.
   for (auto it = std::rbegin(kMeridianSpacings); it != std::rend(kMeridianSpacings); ++it) {
     if (*it < spacing.meridians && tickValues(span.west, span.east, spacing.meridians).size() < 2) {

@@ -38,10 +38,12 @@ struct GraticuleLine {
 
 // The spacing for `frame`, as the legend's ticks are spaced (0.05 .. 90
 // degrees): a polar map's meridians at least kMinMeridianGap pixels apart
-// where they are farthest apart, its parallels kMinParallelGap apart at the
-// map's centre; the globe's lines as far apart as the meridians, at most
-// 30 degrees.
+// where they are farthest apart, but no more than 30 degrees apart while
+// that leaves kMinCoarseMeridianGap between them; its parallels
+// kMinParallelGap apart at the map's centre. The globe's lines are all as
+// far apart as its meridians would be at its centre, at most 30 degrees.
 inline constexpr double kMinMeridianGap = 200;
+inline constexpr double kMinCoarseMeridianGap = 60;
 inline constexpr double kMinParallelGap = 90;
 GraticuleSpacing graticuleSpacing(const ProjectedFrame& frame);
 

@@ -1097,7 +1097,21 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   y += 16;
 
   // The credit for the data and the projection, in small print.
-  const std::string projection = projected != nullptr ? projectionNote(projected->projection) : kLegendProjection;
+  std::string projection = kLegendProjection;
+  if (projected != nullptr) {
+    projection = projectionNote(projected->projection);
+    // The tiles reach 88 degrees north and south: a pole the map shows is
+    // a white disc, which says why.
+    const double tilesEnd = kTileRows * 44 / 2.0;
+    for (const double pole : {90.0, -90.0}) {
+      const auto at = projected->pixelOf(0, pole);
+      if (at && at->first >= 0 && at->first <= mapWidth && at->second >= 0 && at->second <= mapHeight &&
+          projected->bounds.contains(0, pole)) {
+        projection += " No elevations poleward of " + fixed(tilesEnd, 0) + kDegree + ", where the tiles end.";
+        break;
+      }
+    }
+  }
   for (const std::string& note : {legendCredit(input), projection}) {
     for (const std::string& line : wrap(note, LegendFont::Small, contentWidth, measure)) {
       y += measure.ascent(LegendFont::Small);

@@ -492,6 +492,16 @@ TEST(LegendLayout, APolarMapsGraticuleRunsAlongItsMeridiansAndParallels) {
   // A cap 1214 pixels across: meridians 30 degrees apart at its rim (318
   // pixels), parallels every 5 degrees (98 pixels at the pole).
   EXPECT_EQ(spacing, (GraticuleSpacing{30, 5}));
+  // A smaller cap keeps 30 degrees between its meridians while they stay
+  // kMinCoarseMeridianGap apart at the rim (2 pi 200 / 12 = 105 pixels for
+  // a cap 400 across); a thumbnail only the four every 90 degrees.
+  const GeoBounds cap{-180, 180, 90, 60};
+  const double capRadius = 2 * 3396190.0 * std::tan(15 * 3.14159265358979323846 / 180);
+  EXPECT_EQ(graticuleSpacing(polarFrame(ProjectionKind::NorthPolar, cap, capRadius / 200)).meridians, 30);
+  EXPECT_EQ(graticuleSpacing(polarFrame(ProjectionKind::NorthPolar, cap, capRadius / 50)).meridians, 90);
+  // A wedge at 100 % still shows two meridians inside it.
+  const ProjectedFrame wedge = polarFrame(ProjectionKind::NorthPolar, GeoBounds{100, 104, 84, 80}, 463);
+  EXPECT_GE(tickValues(100, 104, graticuleSpacing(wedge).meridians).size(), 2u);
   const LegendLayout layout = layoutLegend(projectedInput(frame), measure);
   std::set<double> meridians, parallels;
   for (const auto& line : graticuleOf(layout)) {
@@ -685,6 +695,10 @@ TEST(LegendLayout, AProjectedMapsScaleIsTrueAtItsCentreAndItsProjectionNamed) {
     EXPECT_EQ(small.find("Simple cylindrical"), std::string::npos);
     EXPECT_NE(small.find("on the Mars 2000 sphere (radius 3396.19 km); heights above the MOLA areoid."),
               std::string::npos) << small;
+    // Whether a pole lies on the map, and with it the tiles' end.
+    const bool pole = frame.bounds.north == 90 || frame.projection.kind == ProjectionKind::Globe;
+    EXPECT_EQ(small.find("No elevations poleward of 88" + deg + ", where the tiles end.") != std::string::npos, pole)
+        << small;
   }
   const MapProjection north{ProjectionKind::NorthPolar, 0, 90};
   const MapProjection south{ProjectionKind::SouthPolar, 0, -90};
