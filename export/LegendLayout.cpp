@@ -674,13 +674,6 @@ std::string shownPartText(const ProjectedFrame& frame) {
   return longitudes + ", " + latitudeLabel(b.north, 0) + " to " + latitudeLabel(b.south, 0);
 }
 
-// A projected map's labels for its meridians and parallels, in map pixels:
-// each text's middle.
-struct GraticuleLabel {
-  std::string text;
-  LegendPoint middle;
-};
-
 // Places the graticule of a projected map drawn at (mx, my): its lines,
 // the edge of the part it shows, and their labels.
 class GraticulePlacer {
@@ -834,7 +827,7 @@ class GraticulePlacer {
       }
       if (labelAtFrame(text, end, direction)) continue;
       // Crowded there: on the meridian itself, between two parallels.
-      for (const double latitude : bandMiddles(poleFirst(false))) {
+      for (const double latitude : bandMiddles()) {
         const auto middle = mapPointOf(frame_, degrees, latitude);
         if (middle && frame_.pointAt(middle->x, middle->y) && labelOnMap(text, *middle, false)) break;
       }
@@ -897,14 +890,9 @@ class GraticulePlacer {
     return roundsToZero(latitude, decimals) ? std::string("Equator") : latitudeLabel(latitude, decimals);
   }
 
-  // The polar map's pole, or the latitude farthest from it, first.
-  double poleFirst(bool pole) const {
-    const double at = frame_.projection.kind == ProjectionKind::SouthPolar ? -90 : 90;
-    return pole ? at : -at;
-  }
-
-  // The latitudes halfway between two drawn parallels, from `from`'s side.
-  std::vector<double> bandMiddles(double from) const {
+  // The latitudes halfway between two drawn parallels of a polar map,
+  // from its outer edge towards its pole.
+  std::vector<double> bandMiddles() const {
     std::vector<double> middles;
     const double south = std::max(frame_.bounds.south, -90.0);
     const double north = std::min(frame_.bounds.north, 90.0);
@@ -912,7 +900,7 @@ class GraticulePlacer {
          l += spacing_.parallels) {
       if (l > south) middles.push_back(l);
     }
-    if (from > 0) std::reverse(middles.begin(), middles.end());
+    if (frame_.projection.kind == ProjectionKind::SouthPolar) std::reverse(middles.begin(), middles.end());
     return middles;
   }
 
