@@ -58,7 +58,15 @@ void saveMapWithLegend(const MapImage& dmap, const CursorReadout& readout, const
   MapViewState drawn = state;
   static_cast<Colouring&>(drawn) = readout.colouring();
   const LegendInput input = legendInputFor(drawn, *geometry, [&shown](int y) { return shown.rowDrawn(y); });
-  std::vector<std::uint8_t> mask;  // the legend's map shows no transparency
+  // The legend's map shows no transparency; a projected map's pixels that
+  // show no sample are left white, as the sheet around it.
+  // A projected map's names go over the graticule the legend draws.
+  if (geometry->projection() != nullptr) {
+    const LabelOverlay* names = labels != nullptr ? &labels->labelsFor(geometry) : nullptr;
+    saveLegendPicture(legendPicture(dmap.picture(), input, dmap.mask(), names), chosen->path);
+    return;
+  }
+  std::vector<std::uint8_t> mask;
   const QImage map = labels != nullptr ? labels->labelled(dmap.picture(), mask, geometry) : dmap.picture();
   saveLegendPicture(legendPicture(map, input), chosen->path);
 }

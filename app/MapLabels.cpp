@@ -29,9 +29,10 @@ void MapLabels::setNamesShown(bool on) {
 
 const LabelOverlay& MapLabels::labelsFor(const MapGeometry* geometry) {
   if (!on_ || geometry == nullptr || geometry->width() <= 0 || geometry->height() <= 0) return none_;
-  const Key key{geometry->transform(), geometry->width(), geometry->height()};
+  Key key{geometry->transform(), geometry->width(), geometry->height(), std::nullopt};
+  if (const ProjectedFrame* frame = geometry->projection()) key.frame = *frame;
   if (placedFor_ != key) {
-    labels_ = nameLabelOverlay(key.transform, key.width, key.height);
+    labels_ = nameLabelOverlay(*geometry);
     sprites_.clear();
     for (const LabelSprite& sprite : labels_.sprites()) sprites_.push_back(spriteImage(sprite));
     placedFor_ = key;

@@ -1,7 +1,8 @@
 // Topography > "Feature Names": the IAU names laid over the map image as a
 // layer of their own, so that turning them on or off redraws nothing. The
-// names are placed from the geometry of the map the image shows, again
-// whenever another map is shown, and the saved maps carry them as shown.
+// names are placed from the geometry of the map the image shows, simple
+// cylindrical or projected, again whenever another map is shown, and the
+// saved maps carry them as shown.
 #pragma once
 
 #include <QImage>
@@ -55,6 +56,8 @@ class MapLabels : public QWidget {
     GeoTransform transform;
     int width = 0;
     int height = 0;
+    // A projected map's frame: two projections may share a transform.
+    std::optional<ProjectedFrame> frame;
     bool operator==(const Key&) const = default;
   };
 

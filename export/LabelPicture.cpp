@@ -134,14 +134,25 @@ QImage spriteImage(const LabelSprite& sprite) {
   return image;
 }
 
-LabelOverlay nameLabelOverlay(const GeoTransform& transform, int width, int height) {
-  const LabelFontMeasurer measure;
-  const std::vector<PlacedLabel> labels =
-      placeNameLabels(PlaceNames::builtIn().all(), transform, width, height, measure);
+namespace {
+
+LabelOverlay overlayOf(const std::vector<PlacedLabel>& labels) {
   std::vector<LabelSprite> sprites;
   sprites.reserve(labels.size());
   for (const PlacedLabel& label : labels) sprites.push_back(paintLabelSprite(label));
   return LabelOverlay(std::move(sprites));
+}
+
+}  // namespace
+
+LabelOverlay nameLabelOverlay(const GeoTransform& transform, int width, int height) {
+  const LabelFontMeasurer measure;
+  return overlayOf(placeNameLabels(PlaceNames::builtIn().all(), transform, width, height, measure));
+}
+
+LabelOverlay nameLabelOverlay(const MapGeometry& geometry) {
+  const LabelFontMeasurer measure;
+  return overlayOf(placeNameLabels(PlaceNames::builtIn().all(), geometry, measure));
 }
 
 }  // namespace tarvelon

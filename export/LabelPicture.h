@@ -46,5 +46,7 @@ QImage spriteImage(const LabelSprite& sprite);
 // The IAU names of Mars (PlaceNames::builtIn) placed and painted for a map
 // of `width` x `height` pixels placed by `transform`.
 LabelOverlay nameLabelOverlay(const GeoTransform& transform, int width, int height);
+// The same for a map of `geometry`, simple cylindrical or projected.
+LabelOverlay nameLabelOverlay(const MapGeometry& geometry);
 
 }  // namespace tarvelon

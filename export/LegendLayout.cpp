@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <set>
 
 #include "dem/DemoSet.h"
 #include "dem/TileNames.h"
@@ -238,6 +239,10 @@ std::vector<std::string> colouringClauses(const LegendInput& input) {
 }
 
 std::string resolutionText(const MapGeometry& geometry) {
+  if (const ProjectedFrame* frame = geometry.projection()) {
+    return projectionTitle(frame->projection) + ". One pixel: " + fixed(frame->kilometresPerPixelAtCentre(), 2) +
+           kUnitSpace + "km at the centre of the map";
+  }
   const double degrees = geometry.transform().pixelHeight;
   return "One pixel: " + shortDegrees(degrees) + kDegree + ", " + fixed(northSouthKilometresPerPixel(geometry), 2) +
          kUnitSpace + "km north" + kEnDash + "south";
@@ -348,6 +353,15 @@ struct ScaleBar {
 
 std::vector<ScaleBar> scaleBars(const MapGeometry& geometry, double centreLatitude, double maximumPixels) {
   std::vector<ScaleBar> bars;
+  if (const ProjectedFrame* frame = geometry.projection()) {
+    // A projected map's scale changes across it: one bar, true where the
+    // map's scale is given.
+    ScaleBar bar{"Scale true at the centre of the map", frame->kilometresPerPixelAtCentre(), 0, 0};
+    bar.kilometres = scaleBarKilometres(bar.kilometresPerPixel, maximumPixels);
+    bar.pixels = std::round(bar.kilometres / bar.kilometresPerPixel);
+    bars.push_back(bar);
+    return bars;
+  }
   const double eastWest = eastWestKilometresPerPixel(geometry, centreLatitude);
   const double northSouth = northSouthKilometresPerPixel(geometry);
   const std::string latitude = latitudeLabel(centreLatitude, 1);
@@ -589,6 +603,7 @@ std::vector<std::uint32_t> colourBar(const ElevationRange& range, int width, int
 std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
                                                 const std::function<bool(int y)>& rowDrawn, TileSetReader& tiles) {
   std::optional<ElevationRange> range;
+  if (geometry.projection() != nullptr) return range;
   const std::uint8_t* line = nullptr;
   int bufferTile = -1;
   int bufferLine = -1;
@@ -616,10 +631,294 @@ std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
 
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// The graticule's lines: thin and dark, half seen through, so that they
+// read over every scheme's colours without hiding the relief.
+constexpr std::uint32_t kGraticuleInk = 0x202020;
+constexpr double kGraticuleOpacity = 0.55;
+constexpr double kGraticuleWidth = 1;
+// Labels over the map keep this far inside its frame.
+constexpr double kInsideMargin = 2;
+
+std::vector<LegendPoint> shifted(const std::vector<LegendPoint>& points, double dx, double dy) {
+  std::vector<LegendPoint> out;
+  out.reserve(points.size());
+  for (const LegendPoint& p : points) out.push_back({p.x + dx, p.y + dy});
+  return out;
+}
+
+// The part of the planet a projected map shows, for a custom area's title:
+// "north of 60°N", "the globe centred on 70°E, 40°S".
+std::string shownPartText(const ProjectedFrame& frame) {
+  const GeoBounds& b = frame.bounds;
+  switch (frame.projection.kind) {
+    case ProjectionKind::Globe: {
+      auto degrees = [](double value, bool longitude) {
+        const int decimals = std::min(tickDecimals(std::fabs(value)), 2);
+        return longitude ? longitudeLabel(value, decimals) : latitudeLabel(value, decimals);
+      };
+      return "the globe centred on " + degrees(frame.projection.centreLongitude, true) + ", " +
+             degrees(frame.projection.centreLatitude, false);
+    }
+    case ProjectionKind::NorthPolar:
+      if (b.wholeRound() && b.north >= 90) return "north of " + latitudeLabel(b.south, 0);
+      break;
+    case ProjectionKind::SouthPolar:
+      if (b.wholeRound() && b.south <= -90) return "south of " + latitudeLabel(b.north, 0);
+      break;
+    case ProjectionKind::Equirectangular: break;
+  }
+  const std::string longitudes = b.wholeRound() ? std::string("all longitudes")
+                                                : longitudeLabel(b.west, 0) + " to " + longitudeLabel(b.east, 0);
+  return longitudes + ", " + latitudeLabel(b.north, 0) + " to " + latitudeLabel(b.south, 0);
+}
+
+// Places the graticule of a projected map drawn at (mx, my): its lines,
+// the edge of the part it shows, and their labels.
+class GraticulePlacer {
+ public:
+  GraticulePlacer(const ProjectedFrame& frame, double mx, double my, Builder& b, LegendLayout& layout)
+      : frame_(frame), mx_(mx), my_(my), b_(b), layout_(layout), spacing_(graticuleSpacing(frame)) {}
+
+  // Names on the map, which the graticule's labels keep clear of.
+  void keepClearOf(const std::vector<MapArea>& names) {
+    for (const MapArea& a : names) {
+      b_.keepOut(Rect{mx_ + a.x, my_ + a.y, mx_ + a.x + a.width, my_ + a.y + a.height});
+    }
+  }
+
+  // The widest label of a meridian, for the room beside the map.
+  static double widestMeridianLabel(const ProjectedFrame& frame, Builder& b) {
+    const GraticuleSpacing spacing = graticuleSpacing(frame);
+    double widest = 0;
+    for (const double m : tickValues(-180, 180, spacing.meridians)) {
+      widest = std::max(widest, b.width(longitudeLabel(m, tickDecimals(spacing.meridians)), LegendFont::Label));
+    }
+    return widest;
+  }
+
+  void place() {
+    const std::vector<GraticuleLine> lines = graticuleLines(frame_, spacing_);
+    for (const GraticuleLine& line : lines) {
+      layout_.lines.push_back({shifted(line.points, mx_, my_), kGraticuleInk, kGraticuleWidth, kGraticuleOpacity});
+    }
+    for (const auto& edge : shownOutline(frame_)) layout_.lines.push_back({shifted(edge, mx_, my_), kFrameInk, 1, 1});
+    if (frame_.projection.kind == ProjectionKind::Globe) {
+      labelGlobe(lines);
+    } else {
+      labelPolar(lines);
+    }
+  }
+
+ private:
+  double ascent() const { return b_.ascent(LegendFont::Label); }
+  double descent() const { return b_.descent(LegendFont::Label); }
+
+  // A label over the map centred on `middle` (map pixels), in a halo; only
+  // inside the frame and, when `onPlanet`, wholly over the part shown.
+  bool labelOnMap(const std::string& text, LegendPoint middle, bool onPlanet) {
+    const double w = b_.width(text, LegendFont::Label);
+    const double left = middle.x - w / 2;
+    const double top = middle.y - (ascent() + descent()) / 2;
+    const double right = left + w;
+    const double bottom = top + ascent() + descent();
+    if (left < kInsideMargin || top < kInsideMargin || right > frame_.width - kInsideMargin ||
+        bottom > frame_.height - kInsideMargin) {
+      return false;
+    }
+    if (onPlanet) {
+      for (const double u : {0.0, 0.5, 1.0}) {
+        for (const double v : {0.0, 0.5, 1.0}) {
+          if (!frame_.pointAt(left + u * w, top + v * (bottom - top))) return false;
+        }
+      }
+    }
+    LegendText t{text, LegendFont::Label, mx_ + left, my_ + top + ascent(), kInk, true};
+    return b_.labels({t});
+  }
+
+  // A label outside the frame where the line from `end` along `direction`
+  // (map pixels) meets it.
+  bool labelAtFrame(const std::string& text, LegendPoint end, LegendPoint direction) {
+    const double w = b_.width(text, LegendFont::Label);
+    const double width = frame_.width;
+    const double height = frame_.height;
+    // The first edge the line reaches.
+    double reach = INFINITY;
+    int edge = -1;  // 0 top, 1 bottom, 2 left, 3 right
+    auto consider = [&](double t, int which) {
+      if (t >= -1e-9 && t < reach) {
+        reach = t;
+        edge = which;
+      }
+    };
+    if (direction.y < 0) consider(-end.y / direction.y, 0);
+    if (direction.y > 0) consider((height - end.y) / direction.y, 1);
+    if (direction.x < 0) consider(-end.x / direction.x, 2);
+    if (direction.x > 0) consider((width - end.x) / direction.x, 3);
+    if (edge < 0) return false;
+    const double hitX = std::clamp(end.x + reach * direction.x, 0.0, width);
+    const double hitY = std::clamp(end.y + reach * direction.y, 0.0, height);
+    const double picture = layout_.width;
+    LegendText t{text, LegendFont::Label, 0, 0, kInk};
+    // A tick carries the line out of the frame to its label.
+    LegendBox tick{mx_ + std::min(std::floor(hitX), width - 1), 0, 1, kTick, kFrameInk};
+    switch (edge) {
+      case 0:
+      case 1:
+        t.x = std::clamp(tick.x + 0.5 - w / 2, 0.0, picture - w);
+        t.y = edge == 0 ? my_ - 1 - kTick - kTickGap - descent() : my_ + height + 1 + kTick + kTickGap + ascent();
+        tick.y = edge == 0 ? my_ - 1 - kTick : my_ + height + 1;
+        break;
+      default:
+        tick = LegendBox{edge == 2 ? mx_ - 1 - kTick : mx_ + width + 1, my_ + std::min(std::floor(hitY), height - 1),
+                         kTick, 1, kFrameInk};
+        t.x = edge == 2 ? mx_ - 1 - kTick - kTickGap - w : mx_ + width + 1 + kTick + kTickGap;
+        t.y = tick.y + 0.5 + (ascent() - descent()) / 2;
+        break;
+    }
+    if (!b_.labels({t})) return false;
+    b_.box(tick.x, tick.y, tick.width, tick.height, tick.fill);
+    return true;
+  }
+
+  // A polar map: each meridian named beyond its outer end (outside the
+  // frame where it meets the frame), each parallel on the meridian halfway
+  // between two drawn ones at the map's middle.
+  void labelPolar(const std::vector<GraticuleLine>& lines) {
+    const double pole = frame_.projection.kind == ProjectionKind::SouthPolar ? -90 : 90;
+    const auto poleAt = mapPointOf(frame_, frame_.projection.centreLongitude, pole);
+    if (!poleAt) return;
+    const int lonDecimals = tickDecimals(spacing_.meridians);
+    const int latDecimals = tickDecimals(spacing_.parallels);
+    // The outer end of each meridian: the end of its pieces farthest from the pole.
+    std::vector<std::pair<double, LegendPoint>> ends;
+    for (const GraticuleLine& line : lines) {
+      if (!line.meridian || line.points.empty()) continue;
+      for (const LegendPoint& end : {line.points.front(), line.points.back()}) {
+        const double far = std::hypot(end.x - poleAt->x, end.y - poleAt->y);
+        auto it = std::find_if(ends.begin(), ends.end(), [&](const auto& e) { return e.first == line.degrees; });
+        if (it == ends.end()) {
+          ends.push_back({line.degrees, end});
+        } else if (far > std::hypot(it->second.x - poleAt->x, it->second.y - poleAt->y)) {
+          it->second = end;
+        }
+      }
+    }
+    for (const auto& [degrees, end] : ends) {
+      const double dx = end.x - poleAt->x;
+      const double dy = end.y - poleAt->y;
+      const double length = std::hypot(dx, dy);
+      if (!(length > 0)) continue;
+      const LegendPoint direction{dx / length, dy / length};
+      const std::string text = longitudeLabel(degrees, lonDecimals);
+      const double edgeRoom = 1.5;
+      const bool atFrame = end.x <= edgeRoom || end.y <= edgeRoom || end.x >= frame_.width - edgeRoom ||
+                           end.y >= frame_.height - edgeRoom;
+      if (!atFrame) {
+        // Just past the end, on the map beyond the part it shows.
+        const double w = b_.width(text, LegendFont::Label);
+        const double h = ascent() + descent();
+        const double toEdge = std::min(std::fabs(direction.x) > 1e-9 ? w / 2 / std::fabs(direction.x) : INFINITY,
+                                       std::fabs(direction.y) > 1e-9 ? h / 2 / std::fabs(direction.y) : INFINITY);
+        const LegendPoint middle{end.x + direction.x * (kTickGap + toEdge), end.y + direction.y * (kTickGap + toEdge)};
+        if (labelOnMap(text, middle, false)) continue;
+      }
+      if (labelAtFrame(text, end, direction)) continue;
+      // Crowded there: on the meridian itself, between two parallels.
+      for (const double latitude : bandMiddles()) {
+        const auto middle = mapPointOf(frame_, degrees, latitude);
+        if (middle && frame_.pointAt(middle->x, middle->y) && labelOnMap(text, *middle, false)) break;
+      }
+    }
+    // Each parallel on a meridian halfway between two drawn ones: the one at
+    // the map's middle, or the next that has room.
+    const double west = frame_.bounds.west;
+    const double east = std::min(frame_.bounds.east, west + 360);
+    const double middleLongitude = (west + east) / 2;
+    std::vector<double> alongs;
+    for (int k = 0; k < 24; ++k) {
+      const double step = (k % 2 == 0 ? 1 : -1) * ((k + 1) / 2);
+      const double along = middleLongitude + spacing_.meridians / 2 + step * spacing_.meridians;
+      if (along > west && along < east) alongs.push_back(along);
+    }
+    if (alongs.empty()) alongs.push_back(middleLongitude);
+    for (const GraticuleLine& line : lines) {
+      if (line.meridian || !labelled_.insert(line.degrees).second) continue;
+      for (const double along : alongs) {
+        const auto middle = mapPointOf(frame_, along, line.degrees);
+        if (middle && labelOnMap(parallelLabel(line.degrees, latDecimals), *middle, false)) break;
+      }
+    }
+  }
+
+  // The globe: meridians named along the parallel halfway between the two
+  // drawn ones nearest the centre, parallels along the meridian halfway
+  // between, each label wholly on the disc; where names leave no room, on
+  // the next band out.
+  void labelGlobe(const std::vector<GraticuleLine>& lines) {
+    const double m = spacing_.meridians;
+    const double p = spacing_.parallels;
+    const double centreLongitude = frame_.projection.centreLongitude;
+    const double centreLatitude = frame_.projection.centreLatitude;
+    std::vector<double> latitudes;  // nearest the centre first
+    for (double l = -90 + p / 2; l < 90; l += p) latitudes.push_back(l);
+    std::stable_sort(latitudes.begin(), latitudes.end(), [&](double a, double b) {
+      return std::fabs(a - centreLatitude) < std::fabs(b - centreLatitude);
+    });
+    std::vector<double> longitudes;
+    for (int k = 0; k < 12; ++k) {
+      const double step = (k % 2 == 0 ? 1 : -1) * ((k + 1) / 2);
+      longitudes.push_back((std::floor(centreLongitude / m) + 0.5 + step) * m);
+    }
+    std::set<std::pair<bool, double>> done;
+    for (const GraticuleLine& line : lines) {
+      if (!done.insert({line.meridian, line.degrees}).second) continue;
+      const std::string text = line.meridian ? longitudeLabel(line.degrees, tickDecimals(m))
+                                             : parallelLabel(line.degrees, tickDecimals(p));
+      for (const double along : line.meridian ? latitudes : longitudes) {
+        const auto middle = line.meridian ? mapPointOf(frame_, line.degrees, along)
+                                          : mapPointOf(frame_, along, line.degrees);
+        if (middle && labelOnMap(text, *middle, true)) break;
+      }
+    }
+  }
+
+  // "Equator" for 0: on the map "0°" could be the prime meridian.
+  static std::string parallelLabel(double latitude, int decimals) {
+    return roundsToZero(latitude, decimals) ? std::string("Equator") : latitudeLabel(latitude, decimals);
+  }
+
+  // The latitudes halfway between two drawn parallels of a polar map,
+  // from its outer edge towards its pole.
+  std::vector<double> bandMiddles() const {
+    std::vector<double> middles;
+    const double south = std::max(frame_.bounds.south, -90.0);
+    const double north = std::min(frame_.bounds.north, 90.0);
+    for (double l = (std::floor(south / spacing_.parallels) + 0.5) * spacing_.parallels; l < north;
+         l += spacing_.parallels) {
+      if (l > south) middles.push_back(l);
+    }
+    if (frame_.projection.kind == ProjectionKind::SouthPolar) std::reverse(middles.begin(), middles.end());
+    return middles;
+  }
+
+  const ProjectedFrame& frame_;
+  double mx_, my_;
+  Builder& b_;
+  LegendLayout& layout_;
+  GraticuleSpacing spacing_;
+  std::set<double> labelled_;
+};
+
+}  // namespace
+
 LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) {
   LegendLayout layout;
   Builder b(layout, measure);
   const MapGeometry& g = input.geometry;
+  const ProjectedFrame* projected = g.projection();
   const int mapWidth = g.width();
   const int mapHeight = g.height();
   const GeoTransform transform = g.transform();
@@ -627,65 +926,73 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   const double labelAscent = measure.ascent(LegendFont::Label);
   const double labelDescent = measure.descent(LegendFont::Label);
 
-  // Extent of the map, by the centres of its outer pixels.
-  const double west = g.longitudeAt(0) - transform.pixelWidth / 2;
-  const double east = g.longitudeAt(mapWidth - 1) + transform.pixelWidth / 2;
-  const double north = g.latitudeAt(0) + transform.pixelHeight / 2;
-  const double south = g.latitudeAt(mapHeight - 1) - transform.pixelHeight / 2;
-
-  // Longitude ticks: as close as their widest labels allow.
-  double lonSpacing = kSpacings[std::size(kSpacings) - 1];
-  for (int decimals = 0; decimals < 3; ++decimals) {
-    const double widest = b.width(longitudeLabel(-178.88, decimals), LegendFont::Label);
-    const double spacing = tickSpacing(1 / transform.pixelWidth, widest + 16);
-    if (tickDecimals(spacing) <= decimals) {
-      lonSpacing = spacing;
-      break;
-    }
-  }
-  double latSpacing = tickSpacing(1 / transform.pixelHeight, std::max(2.5 * labelHeight, 36.0));
-  // Labels with decimals on one side only read as a mistake: the finer
-  // side takes the coarser spacing when that still leaves it two ticks.
-  auto tickCount = [](double from, double to, double spacing) { return tickValues(from, to, spacing).size(); };
-  if (tickDecimals(latSpacing) > tickDecimals(lonSpacing) && latSpacing < lonSpacing &&
-      tickCount(south, north, lonSpacing) >= 2) {
-    latSpacing = lonSpacing;
-  } else if (tickDecimals(lonSpacing) > tickDecimals(latSpacing) && lonSpacing < latSpacing &&
-             tickCount(west, east, latSpacing) >= 2) {
-    lonSpacing = latSpacing;
-  }
-  // A map too small for two ticks still shows where it is: one tick, at
-  // the coarsest spacing that puts one on it.
-  auto atLeastOne = [](double from, double to, double spacing) {
-    if (!tickValues(from, to, spacing).empty()) return spacing;
-    for (auto it = std::rbegin(kSpacings); it != std::rend(kSpacings); ++it) {
-      if (*it < spacing && !tickValues(from, to, *it).empty()) return *it;
-    }
-    return spacing;
-  };
-  lonSpacing = atLeastOne(west, east, lonSpacing);
-  latSpacing = atLeastOne(south, north, latSpacing);
   std::vector<Tick> lonTicks;
-  for (double value : tickValues(west, east, lonSpacing)) {
-    if (const auto at = longitudePosition(g, value)) lonTicks.push_back({*at, longitudeLabel(value, tickDecimals(lonSpacing))});
-  }
   std::vector<Tick> latTicks;
-  double latLabelWidth = 0;
-  for (double value : tickValues(south, north, latSpacing)) {
-    if (const auto at = latitudePosition(g, value)) {
-      latTicks.push_back({*at, latitudeLabel(value, tickDecimals(latSpacing))});
-      latLabelWidth = std::max(latLabelWidth, b.width(latTicks.back().label, LegendFont::Label));
-    }
-  }
+  double side = 0;   // room left and right of the map for its frame and labels
+  double above = 0;  // and above it
+  double centreLatitude = 0;
+  if (projected == nullptr) {
+    // Extent of the map, by the centres of its outer pixels.
+    const double west = g.longitudeAt(0) - transform.pixelWidth / 2;
+    const double east = g.longitudeAt(mapWidth - 1) + transform.pixelWidth / 2;
+    const double north = g.latitudeAt(0) + transform.pixelHeight / 2;
+    const double south = g.latitudeAt(mapHeight - 1) - transform.pixelHeight / 2;
 
-  // Beside the map: the frame, the ticks and the latitude labels.
-  const double side = 1 + kTick + kTickGap + latLabelWidth;
-  const double above = 1 + kTick + kTickGap + labelHeight;
+    // Longitude ticks: as close as their widest labels allow.
+    double lonSpacing = kSpacings[std::size(kSpacings) - 1];
+    for (int decimals = 0; decimals < 3; ++decimals) {
+      const double widest = b.width(longitudeLabel(-178.88, decimals), LegendFont::Label);
+      const double spacing = tickSpacing(1 / transform.pixelWidth, widest + 16);
+      if (tickDecimals(spacing) <= decimals) {
+        lonSpacing = spacing;
+        break;
+      }
+    }
+    double latSpacing = tickSpacing(1 / transform.pixelHeight, std::max(2.5 * labelHeight, 36.0));
+    // Labels with decimals on one side only read as a mistake: the finer
+    // side takes the coarser spacing when that still leaves it two ticks.
+    auto tickCount = [](double from, double to, double spacing) { return tickValues(from, to, spacing).size(); };
+    if (tickDecimals(latSpacing) > tickDecimals(lonSpacing) && latSpacing < lonSpacing &&
+        tickCount(south, north, lonSpacing) >= 2) {
+      latSpacing = lonSpacing;
+    } else if (tickDecimals(lonSpacing) > tickDecimals(latSpacing) && lonSpacing < latSpacing &&
+               tickCount(west, east, latSpacing) >= 2) {
+      lonSpacing = latSpacing;
+    }
+    // A map too small for two ticks still shows where it is: one tick, at
+    // the coarsest spacing that puts one on it.
+    auto atLeastOne = [](double from, double to, double spacing) {
+      if (!tickValues(from, to, spacing).empty()) return spacing;
+      for (auto it = std::rbegin(kSpacings); it != std::rend(kSpacings); ++it) {
+        if (*it < spacing && !tickValues(from, to, *it).empty()) return *it;
+      }
+      return spacing;
+    };
+    lonSpacing = atLeastOne(west, east, lonSpacing);
+    latSpacing = atLeastOne(south, north, latSpacing);
+    for (double value : tickValues(west, east, lonSpacing)) {
+      if (const auto at = longitudePosition(g, value)) lonTicks.push_back({*at, longitudeLabel(value, tickDecimals(lonSpacing))});
+    }
+    double latLabelWidth = 0;
+    for (double value : tickValues(south, north, latSpacing)) {
+      if (const auto at = latitudePosition(g, value)) {
+        latTicks.push_back({*at, latitudeLabel(value, tickDecimals(latSpacing))});
+        latLabelWidth = std::max(latLabelWidth, b.width(latTicks.back().label, LegendFont::Label));
+      }
+    }
+    // Beside the map: the frame, the ticks and the latitude labels.
+    side = 1 + kTick + kTickGap + latLabelWidth;
+    above = 1 + kTick + kTickGap + labelHeight;
+    centreLatitude = (north + south) / 2;
+  } else {
+    // Beside the map: the frame and the labels of the meridians that meet it.
+    side = 1 + kTick + kTickGap + GraticulePlacer::widestMeridianLabel(*projected, b);
+    above = 1 + kTick + kTickGap + labelHeight;
+  }
   const double mapBlockWidth = std::ceil(side) * 2 + mapWidth;
 
   // Below the map: the colour bar and the scale.
   const ColourBlock colourBlock = measureColourBlock(input, kBarWidth, b);
-  const double centreLatitude = (north + south) / 2;
   // No longer than the map is wide.
   std::vector<ScaleBar> bars = scaleBars(g, centreLatitude, std::min(kScaleMaxPixels, mapWidth));
   const double scaleWidth = scaleBlockWidth(bars, b);
@@ -721,7 +1028,16 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   const double mx = layout.mapX;
   const double my = layout.mapY;
   b.outline(mx, my, mapWidth, mapHeight, kFrameInk);
-  b.keepOut(Rect{mx - 1, my - 1, mx + mapWidth + 1, my + mapHeight + 1});
+  if (projected == nullptr) {
+    b.keepOut(Rect{mx - 1, my - 1, mx + mapWidth + 1, my + mapHeight + 1});
+  } else {
+    // The graticule's labels over the map keep off the frame, those beside
+    // it out of it.
+    b.keepOut(Rect{mx - 1, my - 1, mx + mapWidth + 1, my});
+    b.keepOut(Rect{mx - 1, my + mapHeight, mx + mapWidth + 1, my + mapHeight + 1});
+    b.keepOut(Rect{mx - 1, my - 1, mx, my + mapHeight + 1});
+    b.keepOut(Rect{mx + mapWidth, my - 1, mx + mapWidth + 1, my + mapHeight + 1});
+  }
 
   for (const Tick& tick : lonTicks) {
     const double x = mx + std::min(std::floor(tick.position), double(mapWidth - 1));
@@ -740,6 +1056,11 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
     const double w = b.width(tick.label, LegendFont::Label);
     b.labels({{tick.label, LegendFont::Label, mx - 1 - kTick - kTickGap - w, baseline, kInk},
               {tick.label, LegendFont::Label, mx + mapWidth + 1 + kTick + kTickGap, baseline, kInk}});
+  }
+  if (projected != nullptr) {
+    GraticulePlacer graticule(*projected, mx, my, b, layout);
+    graticule.keepClearOf(input.namesOnMap);
+    graticule.place();
   }
   y = my + mapHeight + 1 + kTick + kTickGap + labelHeight + 18;
 
@@ -764,7 +1085,22 @@ LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure) 
   y += 16;
 
   // The credit for the data and the projection, in small print.
-  for (const std::string& note : {legendCredit(input), std::string(kLegendProjection)}) {
+  std::string projection = kLegendProjection;
+  if (projected != nullptr) {
+    projection = projectionNote(projected->projection);
+    // The tiles reach 88 degrees north and south: a pole the map shows is
+    // a white disc, which says why.
+    const double tilesEnd = kTileRows * 44 / 2.0;
+    for (const double pole : {90.0, -90.0}) {
+      const auto at = projected->pixelOf(0, pole);
+      if (at && at->first >= 0 && at->first <= mapWidth && at->second >= 0 && at->second <= mapHeight &&
+          projected->bounds.contains(0, pole)) {
+        projection += " No elevations poleward of " + fixed(tilesEnd, 0) + kDegree + ", where the tiles end.";
+        break;
+      }
+    }
+  }
+  for (const std::string& note : {legendCredit(input), projection}) {
     for (const std::string& line : wrap(note, LegendFont::Small, contentWidth, measure)) {
       y += measure.ascent(LegendFont::Small);
       b.text(line, LegendFont::Small, contentLeft, y, kGreyInk);
@@ -781,8 +1117,16 @@ LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geo
   input.title = legendTitle(colouring);
   input.geometry = geometry;
   static_cast<Colouring&>(input) = colouring;
-  TileSetReader tiles(colouring.demFolder, colouring.tileNames);
-  input.elevations = measureElevations(geometry, rowDrawn, tiles);
+  if (const ProjectedFrame* frame = geometry.projection()) {
+    // Its pixels show no tile line to measure: the draw measured them.
+    if (colouring.altitudesFound == 1) input.elevations = ElevationRange{colouring.altMin, colouring.altMax};
+    if (colouring.mapKind == 0 && colouring.mapTitle == kCustomAreaName) {
+      input.title = colouring.mapTitle + ": " + shownPartText(*frame);
+    }
+  } else {
+    TileSetReader tiles(colouring.demFolder, colouring.tileNames);
+    input.elevations = measureElevations(geometry, rowDrawn, tiles);
+  }
   input.demoGridPerDegree = demoSetGridResolution(colouring.demFolder).value_or(0);
   return input;
 }

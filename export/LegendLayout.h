@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dem/TileSetReader.h"
+#include "export/LegendGraticule.h"
 #include "render/ColourFunction.h"
 #include "render/Colouring.h"
 #include "render/MapGeometry.h"
@@ -22,7 +23,8 @@ namespace tarvelon {
 inline constexpr const char* kLegendCredit =
     "Elevations: Mars Orbiter Laser Altimeter (MOLA) gridded data, 128 pixels per degree, from the NASA Mars "
     "Global Surveyor MOLA Science Team, distributed by the NASA Planetary Data System.";
-// What the map is drawn on.
+// What a simple cylindrical map is drawn on (projectionNote says it for the
+// others).
 inline constexpr const char* kLegendProjection =
     "Simple cylindrical projection on the Mars 2000 sphere (radius 3396.19 km); heights above the MOLA areoid.";
 
@@ -44,6 +46,11 @@ struct ElevationRange {
   bool operator==(const ElevationRange&) const = default;
 };
 
+// A rectangle on the map, in map pixels.
+struct MapArea {
+  double x = 0, y = 0, width = 0, height = 0;
+};
+
 // The colouring of the map: its scheme, mode and bands, and the sun of its
 // relief shading.
 struct LegendInput : Colouring {
@@ -55,6 +62,9 @@ struct LegendInput : Colouring {
   // The tiles are a demo set interpolated from a global grid of this many
   // pixels per degree; 0 when they are the MOLA tiles themselves.
   int demoGridPerDegree = 0;
+  // Where names are written on the map: the labels of a projected map's
+  // graticule keep clear of them.
+  std::vector<MapArea> namesOnMap;
 };
 
 // Colours are 0xRRGGBB.
@@ -64,10 +74,20 @@ struct LegendText {
   double x = 0;  // left end of the baseline
   double y = 0;
   std::uint32_t colour = 0;
+  bool halo = false;  // in a pale halo: a label over the map
 };
 struct LegendBox {  // a filled rectangle
   double x = 0, y = 0, width = 0, height = 0;
   std::uint32_t fill = 0;
+};
+// A line over the map (a meridian or a parallel of a projected map, the
+// edge of the part of the planet it shows), in picture pixels, drawn
+// antialiased and clipped to the map.
+struct LegendLine {
+  std::vector<LegendPoint> points;
+  std::uint32_t colour = 0;
+  double width = 1;
+  double opacity = 1;  // 0 .. 1
 };
 
 struct LegendLayout {
@@ -81,11 +101,18 @@ struct LegendLayout {
   int barY = 0;
   int barHeight = 0;
   std::vector<std::uint32_t> barColours;
-  // Painted in this order: the bar, boxes (frame, ticks, scale bars), texts.
+  // Painted in this order: the lines over the map, the bar, boxes (frame,
+  // ticks, scale bars), texts.
+  std::vector<LegendLine> lines;
   std::vector<LegendBox> boxes;
   std::vector<LegendText> texts;
 };
 
+// The legend of a simple cylindrical map has latitude and longitude ticks
+// on its frame and scale bars at its middle latitude; that of a projected
+// map has the meridians and parallels drawn over it, labelled at the edge
+// of the part it shows or (on the globe) near its centre, and one scale
+// bar, true at the map's centre.
 LegendLayout layoutLegend(const LegendInput& input, const TextMeasure& measure);
 
 // --- The pieces, for the layout and its tests ---------------------------
@@ -134,7 +161,7 @@ std::vector<std::uint32_t> colourBar(const ElevationRange& range, int width, int
 
 // The lowest and highest elevation among the samples of the map's drawn
 // rows (rowDrawn(y)), leaving out those outside -8200 .. 21250; nothing when
-// there is none. Reads each row's line once from each tile it crosses, through
+// there is none (as for a projected map, whose pixels show no tile line). Reads each row's line once from each tile it crosses, through
 // `tiles`. Throws TileError.
 std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
                                                 const std::function<bool(int y)>& rowDrawn, TileSetReader& tiles);
@@ -143,7 +170,9 @@ std::optional<ElevationRange> measureElevations(const MapGeometry& geometry,
 // `colouring` says (scheme, mode, bands, relief shading and its sun),
 // titled by legendTitle, with the elevations of the rows rowDrawn(y)
 // measured from the tiles of its demFolder, credited as that folder's
-// tiles are (a demo set or not). Throws TileError.
+// tiles are (a demo set or not). A projected map's elevations are those its
+// draw found (altitudesFound, altMin, altMax), and a custom area's title
+// names the part of the planet it shows. Throws TileError.
 LegendInput legendInputFor(const MapViewState& colouring, const MapGeometry& geometry,
                            const std::function<bool(int y)>& rowDrawn);
 

@@ -8,8 +8,10 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "export/LegendLayout.h"
+#include "render/LabelOverlay.h"
 #include "render/MapViewState.h"
 #include "render/Raster.h"
 
@@ -52,10 +54,17 @@ class LegendTextMeasure : public TextMeasure {
 };
 
 // The map in its legend: `map` (input.geometry's size) laid out and painted.
-QImage legendPicture(const QImage& map, const LegendInput& input);
+// On a projected map the pixels `mask` (width x height bytes, see
+// Raster::mask; empty: none) marks 0 show no sample and are left white, as
+// the sheet around the map.
+// `names`, when given, are laid over the map after the graticule's lines,
+// which they hide, and the graticule's labels keep clear of them.
+QImage legendPicture(const QImage& map, const LegendInput& input, const std::vector<std::uint8_t>& mask = {},
+                     const LabelOverlay* names = nullptr);
 
-// Paints `layout` with `map` at its place.
-QImage paintLegend(const QImage& map, const LegendLayout& layout);
+// Paints `layout` with `map` at its place, and `names` over the map and its
+// lines.
+QImage paintLegend(const QImage& map, const LegendLayout& layout, const LabelOverlay* names = nullptr);
 
 // Writes the picture as PNG when `path` ends in ".png" (any case), else as
 // a 24-bit BMP, through the map writers (MapFile, as writeMapFile): a temporary file
@@ -69,6 +78,11 @@ void saveLegendPicture(const QImage& picture, const std::string& path);
 // elevations are measured from the tiles in state.demFolder. Makes a
 // QGuiApplication on the offscreen platform for the fonts when there is
 // none. Throws TileError, WriteError.
+// `names` are written over it as legendPicture does (a simple cylindrical
+// map has its names in `map` already, under no lines).
+void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const MapViewState& state,
+                          const LabelOverlay& names, const std::string& path);
+// The same with no names to write over it.
 void saveRasterWithLegend(const Raster& map, const MapGeometry& geometry, const MapViewState& state,
                           const std::string& path);
 

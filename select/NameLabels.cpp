@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <numbers>
 #include <string_view>
 
@@ -88,16 +89,61 @@ bool featureOnMap(const NamedPlace& place, const GeoTransform& transform, int wi
   return true;
 }
 
-std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const GeoTransform& transform, int width,
-                                         int height, const LabelMeasurer& measure) {
-  std::vector<Candidate> candidates;
-  for (const NamedPlace& place : places) {
-    Candidate candidate{&place, {}, 0};
-    if (!featureOnMap(place, transform, width, height, candidate.shown)) continue;
-    if (candidate.shown.diameterPixels < kMinDiameterPixels) continue;
-    candidate.sizeKm = labelSizeKm(place);
-    candidates.push_back(candidate);
+bool featureOnMap(const NamedPlace& place, const ProjectedFrame& frame, FeatureOnMap& out) {
+  if (frame.width <= 0 || frame.height <= 0 || !(frame.pixelSize > 0)) return false;
+  if (!frame.bounds.contains(place.longitude, place.latitude)) return false;
+  const auto at = frame.pixelOf(place.longitude, place.latitude);
+  if (!at) return false;
+  const auto [x, y] = *at;
+  if (!(x >= 0 && x < frame.width && y >= 0 && y < frame.height)) return false;
+  // Pixels a kilometre at the feature's centre: `along` across the line to
+  // the map's centre, `radial` along it.
+  double along = 1000 / frame.pixelSize;
+  double radial = along;
+  double towardsX = 0, towardsY = 0;  // the line from the globe's centre, in pixels
+  if (frame.projection.kind == ProjectionKind::Globe) {
+    const double phi = place.latitude * std::numbers::pi / 180;
+    const double phi0 = frame.projection.centreLatitude * std::numbers::pi / 180;
+    const double dLambda = (place.longitude - frame.projection.centreLongitude) * std::numbers::pi / 180;
+    const double cosC = std::sin(phi0) * std::sin(phi) + std::cos(phi0) * std::cos(phi) * std::cos(dLambda);
+    if (!(cosC > 0)) return false;
+    // Held above nothing at the rim, as a map of even degrees holds its
+    // circles near the pole.
+    radial *= std::max(cosC, 0.05);
+    if (const auto middle = frame.pixelOf(frame.projection.centreLongitude, frame.projection.centreLatitude)) {
+      towardsX = x - middle->first;
+      towardsY = y - middle->second;
+    }
+  } else {
+    along = radial = along * projectionScale(frame.projection, place.latitude);
   }
+  const double radiusKm = (place.isAlbedo() ? kAlbedoDiameterKm : place.diameterKm) / 2;
+  const double a = radiusKm * along;   // the ellipse's half-axis across the line to the centre
+  const double b = radiusKm * radial;  // and along it
+  out.centreX = x;
+  out.centreY = y;
+  const double length = std::hypot(towardsX, towardsY);
+  if (a == b || !(length > 1e-9) || !(b > 0)) {
+    out.radiusX = out.radiusY = a;
+  } else {
+    // The ellipse's reach along a row and along a column.
+    const double ux = towardsX / length;
+    const double uy = towardsY / length;
+    out.radiusX = 1 / std::sqrt(ux * ux / (b * b) + uy * uy / (a * a));
+    out.radiusY = 1 / std::sqrt(uy * uy / (b * b) + ux * ux / (a * a));
+  }
+  out.diameterPixels = labelSizeKm(place) * along;
+  return true;
+}
+
+namespace {
+
+// Places the labels of `candidates` on a map of `width` x `height` pixels
+// by the rules (see NameLabels.h); `shows(box)`, when given, says whether a
+// label's box lies over the part of the planet the map shows.
+std::vector<PlacedLabel> placeCandidates(std::vector<Candidate> candidates, int width, int height,
+                                         const LabelMeasurer& measure,
+                                         const std::function<bool(const LabelBox&)>& shows) {
   // Real features largest first, then the albedo features; ties in file
   // order, so that the same map always has the same labels.
   std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
@@ -111,8 +157,11 @@ std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, con
         box.y + box.height > height - kLabelMargin) {
       return false;
     }
-    return std::none_of(placed.begin(), placed.end(),
-                        [&](const PlacedLabel& other) { return box.overlaps(other.box, kLabelMargin); });
+    if (std::any_of(placed.begin(), placed.end(),
+                    [&](const PlacedLabel& other) { return box.overlaps(other.box, kLabelMargin); })) {
+      return false;
+    }
+    return !shows || shows(box);
   };
 
   for (const Candidate& candidate : candidates) {
@@ -145,6 +194,54 @@ std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, con
     }
   }
   return placed;
+}
+
+template <typename OnMap>
+std::vector<Candidate> candidatesOf(std::span<const NamedPlace> places, const OnMap& onMap) {
+  std::vector<Candidate> candidates;
+  for (const NamedPlace& place : places) {
+    Candidate candidate{&place, {}, 0};
+    if (!onMap(place, candidate.shown)) continue;
+    if (candidate.shown.diameterPixels < kMinDiameterPixels) continue;
+    candidate.sizeKm = labelSizeKm(place);
+    candidates.push_back(candidate);
+  }
+  return candidates;
+}
+
+}  // namespace
+
+std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const GeoTransform& transform, int width,
+                                         int height, const LabelMeasurer& measure) {
+  auto onMap = [&](const NamedPlace& place, FeatureOnMap& out) {
+    return featureOnMap(place, transform, width, height, out);
+  };
+  return placeCandidates(candidatesOf(places, onMap), width, height, measure, nullptr);
+}
+
+std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const ProjectedFrame& frame,
+                                         const LabelMeasurer& measure) {
+  if (frame.width <= 0 || frame.height <= 0 || !(frame.pixelSize > 0)) return {};
+  auto onMap = [&](const NamedPlace& place, FeatureOnMap& out) { return featureOnMap(place, frame, out); };
+  // The box's corners and the middles of its sides on the planet, within
+  // the map's bounds: enough for the round and wedge-shaped parts a
+  // projected map shows, whose edges bend far less than a label is long.
+  auto shows = [&frame](const LabelBox& box) {
+    for (const double u : {0.0, 0.5, 1.0}) {
+      for (const double v : {0.0, 0.5, 1.0}) {
+        if (u == 0.5 && v == 0.5) continue;
+        if (!frame.pointAt(box.x + u * box.width, box.y + v * box.height)) return false;
+      }
+    }
+    return true;
+  };
+  return placeCandidates(candidatesOf(places, onMap), frame.width, frame.height, measure, shows);
+}
+
+std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const MapGeometry& geometry,
+                                         const LabelMeasurer& measure) {
+  if (const ProjectedFrame* frame = geometry.projection()) return placeNameLabels(places, *frame, measure);
+  return placeNameLabels(places, geometry.transform(), geometry.width(), geometry.height(), measure);
 }
 
 }  // namespace tarvelon

@@ -29,6 +29,14 @@
 //    size on the map in four steps.
 //  - Longitudes wrap: a feature at L shows on a map whose longitudes run on
 //    past 180 (as L + 360) or start below -180 (as L - 360).
+//  - On a projected map the feature's centre is where the projection puts
+//    it, and its circle is sized by the scale there: a polar stereographic
+//    map is conformal, so the circle stays round, grown by the point scale;
+//    on the globe it is foreshortened towards the rim (its axis along the
+//    radius from the globe's centre shrinks by cos c, c the angle from the
+//    centre; the other keeps its size). A feature on the globe's far side
+//    or outside the part of the planet the map shows is not named, and a
+//    label lies wholly over that part.
 #pragma once
 
 #include <span>
@@ -93,15 +101,26 @@ struct PlacedLabel {
 
 // The feature's circle on the map, in pixels; false when its centre lies off
 // the map (after trying the longitude as it is, 360 more and 360 less).
+// radiusX and radiusY are the circle's reach along the map's rows and
+// columns from its centre.
 struct FeatureOnMap {
   double centreX = 0, centreY = 0, radiusX = 0, radiusY = 0;
-  double diameterPixels = 0;  // labelSizeKm, north to south
+  double diameterPixels = 0;  // labelSizeKm, north to south (on the globe: across the line to its centre)
 };
 bool featureOnMap(const NamedPlace& place, const GeoTransform& transform, int width, int height, FeatureOnMap& out);
+// The same on a projected map: false also on the globe's far side and
+// outside the part of the planet the map shows.
+bool featureOnMap(const NamedPlace& place, const ProjectedFrame& frame, FeatureOnMap& out);
 
 // The labels of `places` on a map of `width` x `height` pixels placed by
 // `transform`, in the order they were placed (largest first).
 std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const GeoTransform& transform, int width,
                                          int height, const LabelMeasurer& measure);
+// The labels of a projected map of `frame`.
+std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const ProjectedFrame& frame,
+                                         const LabelMeasurer& measure);
+// The labels of a map of `geometry`, simple cylindrical or projected.
+std::vector<PlacedLabel> placeNameLabels(std::span<const NamedPlace> places, const MapGeometry& geometry,
+                                         const LabelMeasurer& measure);
 
 }  // namespace tarvelon

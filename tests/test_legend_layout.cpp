@@ -1,16 +1,19 @@
 // The legend's layout: tick spacing and labels, where degrees fall on a map
 // (across the 180 degree meridian too), the scale and colour bars, the
-// elevations measured from the tiles, and a whole legend that keeps its
-// texts off the map.
+// elevations measured from the tiles, a whole legend that keeps its texts
+// off the map, and a projected map's graticule, scale and projection.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <set>
 
 #include "dem/DemoSet.h"
 #include "export/LegendLayout.h"
 #include "render/AreaRenderer.h"
 #include "render/ColourTable.h"
 #include "render/Hillshade.h"
+#include "render/Projection.h"
 #include "tests/TestFiles.h"
 
 namespace tarvelon {
@@ -442,6 +445,318 @@ TEST(LegendLayout, TheTicksAndScaleSuitTheMap) {
   const LegendLayout empty = layoutLegend(input, measure);
   EXPECT_TRUE(empty.barColours.empty());
   EXPECT_TRUE(has(textsOf(empty), "Elevation: no elevation shown on this map"));
+}
+
+// --- Projected maps ----------------------------------------------------
+
+LegendInput projectedInput(const ProjectedFrame& frame) {
+  LegendInput input;
+  input.title = "Projected";
+  input.geometry = MapGeometry::ofProjection(frame);
+  input.elevations = ElevationRange{-5000, 1000};
+  return input;
+}
+
+// The graticule's lines of a layout (drawn half seen through), in map pixels.
+std::vector<std::vector<LegendPoint>> graticuleOf(const LegendLayout& layout) {
+  std::vector<std::vector<LegendPoint>> lines;
+  for (const LegendLine& line : layout.lines) {
+    if (line.opacity >= 1) continue;
+    std::vector<LegendPoint> points;
+    for (const LegendPoint& p : line.points) points.push_back({p.x - layout.mapX, p.y - layout.mapY});
+    lines.push_back(points);
+  }
+  return lines;
+}
+
+bool multipleOf(double value, double spacing) { return std::fabs(std::remainder(value, spacing)) < 1e-6; }
+
+// The point of the planet at a map pixel position, whether or not the map
+// shows it (a line's end on the edge of the part shown may lie a rounding
+// error outside); nudged a hair towards the map's middle.
+std::optional<GeoPoint> pointOf(const ProjectedFrame& frame, LegendPoint p) {
+  const double middleX = frame.width / 2.0, middleY = frame.height / 2.0;
+  const double d = std::hypot(p.x - middleX, p.y - middleY);
+  const double nudge = d > 0 ? 1e-6 / d : 0;
+  double x = frame.west + (p.x - (p.x - middleX) * nudge) * frame.pixelSize;
+  double y = frame.north - (p.y - (p.y - middleY) * nudge) * frame.pixelSize;
+  projectorFor(frame.projection).inverse(&x, &y, 1);
+  if (std::isnan(x)) return std::nullopt;
+  return GeoPoint{x, y};
+}
+
+TEST(LegendLayout, APolarMapsGraticuleRunsAlongItsMeridiansAndParallels) {
+  const FixedMeasure measure;
+  const ProjectedFrame frame = polarFrame(ProjectionKind::NorthPolar, GeoBounds{-180, 180, 90, 60}, 3000);
+  const GraticuleSpacing spacing = graticuleSpacing(frame);
+  // A cap 1214 pixels across: meridians 30 degrees apart at its rim (318
+  // pixels), parallels every 5 degrees (98 pixels at the pole).
+  EXPECT_EQ(spacing, (GraticuleSpacing{30, 5}));
+  // A smaller cap keeps 30 degrees between its meridians while they stay
+  // kMinCoarseMeridianGap apart at the rim (2 pi 200 / 12 = 105 pixels for
+  // a cap 400 across); a thumbnail only the four every 90 degrees.
+  const GeoBounds cap{-180, 180, 90, 60};
+  const double capRadius = 2 * 3396190.0 * std::tan(15 * 3.14159265358979323846 / 180);
+  EXPECT_EQ(graticuleSpacing(polarFrame(ProjectionKind::NorthPolar, cap, capRadius / 200)).meridians, 30);
+  EXPECT_EQ(graticuleSpacing(polarFrame(ProjectionKind::NorthPolar, cap, capRadius / 50)).meridians, 90);
+  // A wedge at 100 % still shows two meridians inside it.
+  const ProjectedFrame wedge = polarFrame(ProjectionKind::NorthPolar, GeoBounds{100, 104, 84, 80}, 463);
+  EXPECT_GE(tickValues(100, 104, graticuleSpacing(wedge).meridians).size(), 2u);
+  const LegendLayout layout = layoutLegend(projectedInput(frame), measure);
+  std::set<double> meridians, parallels;
+  for (const auto& line : graticuleOf(layout)) {
+    ASSERT_GE(line.size(), 2u);
+    std::vector<GeoPoint> points;
+    for (const LegendPoint& p : line) {
+      ASSERT_GE(p.x, 0);
+      ASSERT_LE(p.x, frame.width);
+      ASSERT_GE(p.y, 0);
+      ASSERT_LE(p.y, frame.height);
+      const auto at = pointOf(frame, p);
+      ASSERT_TRUE(at) << p.x << ", " << p.y;
+      ASSERT_GE(at->latitude, 60 - 1e-6);  // within the part shown
+      points.push_back(*at);
+    }
+    // Every point on one parallel of the spacing, or on one meridian.
+    const double latitude = points.front().latitude;
+    const bool parallel = std::all_of(points.begin(), points.end(),
+                                      [&](const GeoPoint& g) { return std::fabs(g.latitude - latitude) < 1e-6; });
+    if (parallel) {
+      EXPECT_TRUE(multipleOf(latitude, 5)) << latitude;
+      parallels.insert(std::round(latitude));
+      continue;
+    }
+    // A meridian: one longitude (the pole itself has any).
+    double longitude = NAN;
+    for (const GeoPoint& g : points) {
+      if (g.latitude > 89.999) continue;
+      if (std::isnan(longitude)) longitude = g.longitude;
+      EXPECT_NEAR(std::remainder(g.longitude - longitude, 360), 0, 1e-6);
+    }
+    EXPECT_TRUE(multipleOf(longitude, 30)) << longitude;
+    meridians.insert(std::round(std::remainder(longitude, 360)));
+    // Only every 90 degrees does a meridian reach the pole; the others stop
+    // at a parallel where they are still kMinGapNearPole apart.
+    const double innermost = std::max(points.front().latitude, points.back().latitude);
+    if (multipleOf(longitude, 90)) {
+      EXPECT_GT(innermost, 89.999);
+    } else {
+      EXPECT_TRUE(multipleOf(innermost, 5)) << innermost;
+      EXPECT_LT(innermost, 89);
+    }
+  }
+  EXPECT_EQ(meridians.size(), 12u);
+  EXPECT_EQ(parallels, (std::set<double>{60, 65, 70, 75, 80, 85}));
+  // The rim, the edge of the part shown, is outlined in the frame's ink.
+  EXPECT_EQ(layout.lines.size() - graticuleOf(layout).size(), 1u);
+
+  // Meridians are named at their ends, outside the frame where they meet
+  // it: 0 below the pole, 180 above it, 90 E right and 90 W left.
+  auto textAt = [&](const std::string& text) -> const LegendText* {
+    for (const LegendText& t : layout.texts) {
+      if (t.text == text) return &t;
+    }
+    return nullptr;
+  };
+  const std::string deg = "\xC2\xB0";
+  const LegendText* zero = textAt("0" + deg);
+  const LegendText* top = textAt("180" + deg);
+  const LegendText* east = textAt("90" + deg + "E");
+  const LegendText* west = textAt("90" + deg + "W");
+  ASSERT_TRUE(zero && top && east && west);
+  EXPECT_GT(zero->y - measure.ascent(zero->font), layout.mapY + frame.height);
+  EXPECT_LT(top->y, layout.mapY);
+  EXPECT_GT(east->x, layout.mapX + frame.width);
+  EXPECT_LT(west->x + measure.width(west->text, west->font), layout.mapX);
+  EXPECT_FALSE(zero->halo);
+  // 30 E ends at the rim, inside the frame: named beyond it, over the
+  // square's empty corner, in a halo.
+  const LegendText* thirty = textAt("30" + deg + "E");
+  ASSERT_NE(thirty, nullptr);
+  EXPECT_TRUE(thirty->halo);
+  const double middleX = thirty->x + measure.width(thirty->text, thirty->font) / 2 - layout.mapX;
+  const double middleY = thirty->y - (measure.ascent(thirty->font) - measure.descent(thirty->font)) / 2 - layout.mapY;
+  EXPECT_FALSE(frame.pointAt(middleX, middleY));
+  const auto rim = frame.pixelOf(30, 60);
+  EXPECT_LT(std::hypot(middleX - rim->first, middleY - rim->second), 40);
+  // Parallels are named on the map.
+  for (const char* parallel : {"70", "80"}) {
+    const LegendText* t = textAt(parallel + deg + "N");
+    ASSERT_NE(t, nullptr) << parallel;
+    EXPECT_TRUE(t->halo);
+    EXPECT_GT(t->x, layout.mapX);
+    EXPECT_LT(t->x, layout.mapX + frame.width);
+  }
+  // No two texts overlap, and every text lies in the picture.
+  for (std::size_t i = 0; i < layout.texts.size(); ++i) {
+    const Box a = boxOf(layout.texts[i], measure);
+    EXPECT_GE(a.left, 0) << layout.texts[i].text;
+    EXPECT_LE(a.right, layout.width) << layout.texts[i].text;
+    for (std::size_t j = i + 1; j < layout.texts.size(); ++j) {
+      EXPECT_FALSE(overlaps(a, boxOf(layout.texts[j], measure))) << layout.texts[i].text << " / " << layout.texts[j].text;
+    }
+  }
+
+  // Names written on the map keep the graticule's labels off them: with the
+  // whole map taken, no label lies over it.
+  LegendInput named = projectedInput(frame);
+  named.namesOnMap.push_back({0, 0, double(frame.width), double(frame.height)});
+  for (const LegendText& t : layoutLegend(named, measure).texts) EXPECT_FALSE(t.halo) << t.text;
+}
+
+TEST(LegendLayout, TheGlobesGraticuleStaysOnItsNearSide) {
+  const FixedMeasure measure;
+  const ProjectedFrame frame = globeFrame(GeoPoint{70, -40}, 1000);
+  EXPECT_EQ(graticuleSpacing(frame), (GraticuleSpacing{30, 30}));
+  const LegendLayout layout = layoutLegend(projectedInput(frame), measure);
+  const auto lines = graticuleOf(layout);
+  ASSERT_GE(lines.size(), 15u);
+  for (const auto& line : lines) {
+    for (const LegendPoint& p : line) {
+      // On the disc, whose rim the line's ends reach to a hair.
+      EXPECT_LE(std::hypot(p.x - 500, p.y - 500), 500 + 1e-6);
+    }
+  }
+  // The meridian 110 degrees east of the centre shows only its stretch
+  // south of the rim, where cos c = sin(-40) sin(lat) + cos(-40) cos(lat)
+  // cos(110) is 0: at 22.18 S; it reaches the pole, and ends on the rim.
+  const double radian = 3.14159265358979323846 / 180;
+  const double rimLatitude = std::atan(-std::cos(-40 * radian) * std::cos(110 * radian) / std::sin(-40 * radian)) / radian;
+  ASSERT_NEAR(rimLatitude, -22.18, 0.01);
+  int pieces = 0;
+  for (const GraticuleLine& line : graticuleLines(frame, GraticuleSpacing{30, 30})) {
+    if (!line.meridian || line.degrees != -180) continue;
+    ++pieces;
+    double northmost = -90, southmost = 90;
+    for (const LegendPoint& p : line.points) {
+      const auto at = pointOf(frame, p);
+      ASSERT_TRUE(at);
+      northmost = std::max(northmost, at->latitude);
+      southmost = std::min(southmost, at->latitude);
+    }
+    // (A millionth of a pixel from the rim is some thousandths of a degree.)
+    EXPECT_NEAR(northmost, rimLatitude, 0.01);
+    EXPECT_LT(southmost, -89.9);
+    const LegendPoint end = line.points.back();  // traced from the south
+    EXPECT_NEAR(std::hypot(end.x - 500, end.y - 500), 500, 1e-3);
+  }
+  EXPECT_EQ(pieces, 1);
+  // The rim is outlined; the labels sit wholly on the disc.
+  EXPECT_EQ(layout.lines.size() - lines.size(), 1u);
+  int onMap = 0;
+  for (const LegendText& t : layout.texts) {
+    if (!t.halo) continue;
+    ++onMap;
+    const Box box = boxOf(t, measure);
+    for (const double x : {box.left, box.right}) {
+      for (const double y : {box.top, box.bottom}) {
+        EXPECT_TRUE(frame.pointAt(x - layout.mapX, y - layout.mapY)) << t.text;
+      }
+    }
+  }
+  EXPECT_GE(onMap, 10);
+  const auto texts = textsOf(layout);
+  EXPECT_TRUE(has(texts, "Equator"));
+  EXPECT_TRUE(has(texts, "60\xC2\xB0" "E"));
+}
+
+TEST(LegendLayout, AProjectedMapsScaleIsTrueAtItsCentreAndItsProjectionNamed) {
+  const FixedMeasure measure;
+  const std::string deg = "\xC2\xB0";
+  for (const ProjectedFrame& frame : {polarFrame(ProjectionKind::NorthPolar, GeoBounds{-180, 180, 90, 60}, 3000),
+                                      polarFrame(ProjectionKind::SouthPolar, GeoBounds{-90, 60, -55, -88}, 4330),
+                                      globeFrame(GeoPoint{70, -40}, 1000)}) {
+    SCOPED_TRACE(projectionName(frame.projection));
+    const LegendLayout layout = layoutLegend(projectedInput(frame), measure);
+    const auto texts = textsOf(layout);
+    EXPECT_TRUE(has(texts, "Scale true at the centre of the map"));
+    // The bar's length in pixels is its kilometres at the centre's scale.
+    int bars = 0;
+    for (const LegendText& t : layout.texts) {
+      const auto km = t.text.find(kKm);
+      if (km == std::string::npos || km + kKm.size() != t.text.size()) continue;
+      ++bars;
+      const double kilometres = std::stod(t.text.substr(0, km));
+      const double end = t.x + measure.width(t.text.substr(0, km), t.font) / 2;
+      double pixels = 0;
+      for (const LegendBox& box : layout.boxes) {
+        if (box.y < t.y - 30 || box.y > t.y || box.height != 1 || std::fabs(box.x + box.width - 1 - end) > 1) continue;
+        pixels = std::max(pixels, box.width - 2);
+      }
+      EXPECT_NEAR(pixels, kilometres / frame.kilometresPerPixelAtCentre(), 0.5) << t.text;
+      EXPECT_LE(pixels, 200);
+    }
+    EXPECT_EQ(bars, 1);
+    // Neither simple cylindrical's note nor its degrees a pixel.
+    std::string small;
+    for (const LegendText& t : layout.texts) {
+      if (t.font == LegendFont::Small) small += t.text + " ";
+    }
+    EXPECT_EQ(small.find("Simple cylindrical"), std::string::npos);
+    EXPECT_NE(small.find("on the Mars 2000 sphere (radius 3396.19 km); heights above the MOLA areoid."),
+              std::string::npos) << small;
+    // Whether a pole lies on the map, and with it the tiles' end.
+    const bool pole = frame.bounds.north == 90 || frame.projection.kind == ProjectionKind::Globe;
+    EXPECT_EQ(small.find("No elevations poleward of 88" + deg + ", where the tiles end.") != std::string::npos, pole)
+        << small;
+  }
+  const MapProjection north{ProjectionKind::NorthPolar, 0, 90};
+  const MapProjection south{ProjectionKind::SouthPolar, 0, -90};
+  EXPECT_EQ(projectionNote(north), "North polar stereographic projection, true scale at the pole, 0" + deg +
+                                       " straight down from the pole, on the Mars 2000 sphere (radius 3396.19 km); "
+                                       "heights above the MOLA areoid.");
+  EXPECT_EQ(projectionNote(south).rfind("South polar stereographic projection, true scale at the pole, 0" + deg +
+                                            " straight up from the pole, ",
+                                        0),
+            0u);
+  EXPECT_EQ(projectionNote(MapProjection{ProjectionKind::Globe, 77.5, -12}),
+            "Orthographic projection (the globe as seen from far out in space) centred on 77.5" + deg + "E, 12" + deg +
+                "S, on the Mars 2000 sphere (radius 3396.19 km); heights above the MOLA areoid.");
+  EXPECT_EQ(projectionTitle(MapProjection{ProjectionKind::Globe, -100, 30}),
+            "Orthographic globe centred on 100" + deg + "W, 30" + deg + "N");
+  // What the notes say of the 0 meridian is where the projection puts it.
+  for (const auto& [projection, down] : {std::pair{north, true}, std::pair{south, false}}) {
+    const ProjectedFrame frame =
+        polarFrame(projection.kind, down ? GeoBounds{-180, 180, 90, 60} : GeoBounds{-180, 180, -60, -90}, 5000);
+    const auto pole = *frame.pixelOf(0, down ? 90 : -90);
+    const auto zero = *frame.pixelOf(0, down ? 70 : -70);
+    EXPECT_NEAR(zero.first, pole.first, 1e-6);
+    EXPECT_EQ(zero.second > pole.second, down);
+  }
+  // A simple cylindrical legend draws no lines over its map.
+  EXPECT_TRUE(layoutLegend(legendCases()[1].input, measure).lines.empty());
+}
+
+TEST(LegendLayout, AProjectedMapsElevationsAreTheDrawsOwnAndItsAreaIsNamed) {
+  MapViewState state;
+  state.demFolder = "/nonexistent/tiles";  // nothing is read
+  state.mapKind = 0;
+  state.mapTitle = kCustomAreaName;
+  state.altitudesFound = 1;
+  state.altMin = -5120;
+  state.altMax = 1830;
+  const ProjectedFrame polar = polarFrame(ProjectionKind::NorthPolar, GeoBounds{-180, 180, 90, 60}, 5000);
+  std::vector<int> asked;
+  LegendInput input =
+      legendInputFor(state, MapGeometry::ofProjection(polar), [&asked](int y) { asked.push_back(y); return true; });
+  EXPECT_EQ(input.elevations, (ElevationRange{-5120, 1830}));
+  EXPECT_TRUE(asked.empty());
+  EXPECT_EQ(input.title, "User selection: north of 60\xC2\xB0N");
+  state.altitudesFound = 0;
+  input = legendInputFor(state, MapGeometry::ofProjection(globeFrame(GeoPoint{70, -40}, 400)), [](int) { return true; });
+  EXPECT_FALSE(input.elevations);
+  EXPECT_EQ(input.title, "User selection: the globe centred on 70\xC2\xB0" "E, 40\xC2\xB0S");
+  const ProjectedFrame wedge = polarFrame(ProjectionKind::SouthPolar, GeoBounds{-90, 60, -55, -88}, 5000);
+  input = legendInputFor(state, MapGeometry::ofProjection(wedge), [](int) { return true; });
+  EXPECT_EQ(input.title, "User selection: 90\xC2\xB0W to 60\xC2\xB0" "E, 55\xC2\xB0S to 88\xC2\xB0S");
+  // A named place keeps its title.
+  state.mapKind = 2;
+  state.mapTitle = "Korolev";
+  EXPECT_EQ(legendInputFor(state, MapGeometry::ofProjection(polar), [](int) { return true; }).title, "Korolev");
+  // Its samples show no tile line to measure.
+  testing::ScratchDir dir;
+  TileSetReader tiles(dir.str(), TileNames{});
+  EXPECT_FALSE(measureElevations(MapGeometry::ofProjection(polar), [](int) { return true; }, tiles));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <algorithm>
+#include <cmath>
 #include <QImage>
 
 #include "export/LabelPicture.h"
@@ -16,6 +17,7 @@
 #include "core/AtomicFile.h"
 #include "export/MapFile.h"
 #include "render/AreaRenderer.h"
+#include "render/Projection.h"
 #include "render/TileRenderer.h"
 #include "tests/RecordingHost.h"
 #include "tests/TestFiles.h"
@@ -158,6 +160,45 @@ TEST(LegendPicture, WithTheLegendFontsNoTextTouchesAnotherOrTheMap) {
       boxes.push_back(box);
     }
   }
+}
+
+TEST(LegendPicture, AProjectedMapsSheetIsWhiteWhereNoSampleLiesAndItsNamesLieOverTheGraticule) {
+  int argc = 3;
+  char name[] = "test", option[] = "-platform", platform[] = "offscreen";
+  char* argv[] = {name, option, platform, nullptr};
+  QGuiApplication app(argc, argv);
+  // North of 60 degrees in 300 x 300 pixels: the 0 meridian runs from the
+  // pole (150, 150) straight down the map's middle column.
+  const double rim = 2 * 3396190.0 * std::tan(15 * 3.14159265358979323846 / 180);  // metres from the pole to 60 N
+  const ProjectedFrame frame = polarFrame(ProjectionKind::NorthPolar, GeoBounds{-180, 180, 90, 60}, 2 * rim / 300);
+  ASSERT_EQ(frame.width, 300);
+  LegendInput input;
+  input.geometry = MapGeometry::ofProjection(frame);
+  input.elevations = ElevationRange{-4000, -2000};
+  QImage map(frame.width, frame.height, QImage::Format_RGB32);
+  map.fill(qRgb(200, 40, 40));
+  // No sample in the top-left corner.
+  std::vector<std::uint8_t> mask(std::size_t(frame.width) * std::size_t(frame.height), 255);
+  for (int y = 0; y < 10; ++y) std::fill_n(mask.begin() + y * frame.width, 10, std::uint8_t(0));
+  // An opaque green name across the 0 meridian, 60 pixels below the pole.
+  LabelSprite sprite{140, 208, 20, 6, {}};
+  for (int i = 0; i < 20 * 6; ++i) sprite.pixels.insert(sprite.pixels.end(), {0, 200, 0, 255});
+  std::vector<LabelSprite> sprites{sprite};
+  const LabelOverlay names(std::move(sprites));
+
+  const QImage picture = legendPicture(map, input, mask, &names);
+  const LegendLayout layout = layoutLegend(input, LegendTextMeasure());
+  auto at = [&](int x, int y) { return picture.pixel(layout.mapX + x, layout.mapY + y) & 0xFFFFFF; };
+  EXPECT_EQ(at(3, 3), 0xFFFFFFu);
+  EXPECT_EQ(at(40, 40), qRgb(200, 40, 40) & 0xFFFFFFu);
+  // The meridian darkens the map below the pole, but not under the name.
+  EXPECT_NE(at(150, 190), qRgb(200, 40, 40) & 0xFFFFFFu);
+  EXPECT_EQ(at(150, 210), qRgb(0, 200, 0) & 0xFFFFFFu);
+  // Without the names the meridian shows there; without the mask the corner
+  // keeps the map's colour.
+  const QImage bare = legendPicture(map, input);
+  EXPECT_NE(bare.pixel(layout.mapX + 150, layout.mapY + 210) & 0xFFFFFF, qRgb(200, 40, 40) & 0xFFFFFFu);
+  EXPECT_EQ(bare.pixel(layout.mapX + 3, layout.mapY + 3) & 0xFFFFFF, qRgb(200, 40, 40) & 0xFFFFFFu);
 }
 
 TEST(LabelPicture, EachNameIsInkedInsideItsSpriteWithADarkTextInAPaleHalo) {

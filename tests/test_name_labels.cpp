@@ -1,11 +1,13 @@
 // Names written on maps: which names a map shows and where (placement, no
-// Qt), and the labels blended into rows and rasters (LabelOverlay).
+// Qt), on simple cylindrical and projected maps, and the labels blended into
+// rows and rasters (LabelOverlay).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
 
 #include "render/LabelOverlay.h"
+#include "render/Projection.h"
 #include "select/NameLabels.h"
 
 namespace tarvelon {
@@ -181,6 +183,128 @@ TEST(NameLabels, KindsAreLetteredAsMapMakersDo) {
   EXPECT_NEAR(labelSizeKm(place("Olympus Rupes", 1900, 0, 0)), 1900 * kLesserKindShare, 1e-9);
   EXPECT_EQ(labelSizeKm(place("Gale", 154, 0, 0)), 154);
   EXPECT_EQ(labelSizeKm(place("Syrtis Major", 0, 0, 0)), kAlbedoDiameterKm);
+}
+
+// Every label of a projected map lies wholly over the part of the planet
+// the map shows.
+void expectOverThePartShown(const std::vector<PlacedLabel>& labels, const ProjectedFrame& frame) {
+  for (const PlacedLabel& label : labels) {
+    for (const double u : {0.0, 1.0}) {
+      for (const double v : {0.0, 1.0}) {
+        EXPECT_TRUE(frame.pointAt(label.box.x + u * label.box.width, label.box.y + v * label.box.height))
+            << label.place->name;
+      }
+    }
+  }
+}
+
+TEST(NameLabels, APolarMapNamesEachFeatureWhereTheProjectionPutsIt) {
+  const FixedMeasure measure;
+  // North of 60 degrees, 3 km a pixel: a disc 1214 pixels across in its square.
+  const ProjectedFrame frame = polarFrame(ProjectionKind::NorthPolar, GeoBounds{-180, 180, 90, 60}, 3000);
+  const auto labels = placeNameLabels(PlaceNames::builtIn().all(), frame, measure);
+  ASSERT_GT(labels.size(), 15u);
+  expectWellPlaced(labels, frame.width, frame.height);
+  expectOverThePartShown(labels, frame);
+  for (const PlacedLabel& label : labels) {
+    SCOPED_TRACE(label.place->name);
+    const auto at = frame.pixelOf(label.place->longitude, label.place->latitude);
+    ASSERT_TRUE(at);
+    EXPECT_NEAR(label.centreX, at->first, 1e-6);
+    EXPECT_NEAR(label.centreY, at->second, 1e-6);
+    EXPECT_GE(label.place->latitude, 60);
+    // Conformal: the circle stays round, grown by the scale at its latitude.
+    const double km = label.place->isAlbedo() ? kAlbedoDiameterKm : label.place->diameterKm;
+    const double scale = projectionScale(frame.projection, label.place->latitude);
+    EXPECT_NEAR(label.radiusX, km / 2 * scale * 1000 / 3000, 1e-6);
+    EXPECT_NEAR(label.radiusY, label.radiusX, 1e-9);
+  }
+  // Lomonosov (65 N, 9 W), 130 km across, is 46 pixels there: it is named,
+  // below the pole, as the 0 meridian runs down the map.
+  const PlacedLabel* lomonosov = labelOf(labels, "Lomonosov");
+  ASSERT_NE(lomonosov, nullptr);
+  EXPECT_GT(lomonosov->centreY, frame.height / 2.0);
+
+  // A crater in the square's corner, south of the 60th parallel, lies off
+  // the part shown: it is not named.
+  const auto corner = frame.pointAt(20, 20);
+  EXPECT_FALSE(corner);
+  const double cornerMetres = std::hypot(frame.west + 20 * 3000.0, frame.north - 20 * 3000.0);
+  // Its latitude from its distance to the pole (2 R tan(45 - lat / 2)).
+  const double latitude = 90 - 2 * std::atan(cornerMetres / (2 * 3396190.0)) * 180 / 3.14159265358979323846;
+  ASSERT_LT(latitude, 60);
+  const double longitude = std::atan2(frame.west + 20 * 3000.0, -(frame.north - 20 * 3000.0)) * 180 / 3.14159265358979323846;
+  const std::vector<NamedPlace> outside{place("Cornerward", 400, latitude, longitude)};
+  FeatureOnMap shown;
+  EXPECT_FALSE(featureOnMap(outside[0], frame, shown));
+  EXPECT_TRUE(placeNameLabels(outside, frame, measure).empty());
+  // The same crater just inside the 60th parallel is named.
+  const std::vector<NamedPlace> inside{place("Innerward", 400, 61, longitude)};
+  ASSERT_EQ(placeNameLabels(inside, frame, measure).size(), 1u);
+}
+
+TEST(NameLabels, TheGlobeNamesOnlyItsNearSideForeshortenedTowardsTheRim) {
+  const FixedMeasure measure;
+  const ProjectedFrame frame = globeFrame(GeoPoint{70, -40}, 1000);
+  const auto labels = placeNameLabels(PlaceNames::builtIn().all(), frame, measure);
+  ASSERT_GT(labels.size(), 30u);
+  expectWellPlaced(labels, frame.width, frame.height);
+  expectOverThePartShown(labels, frame);
+  const double radian = 3.14159265358979323846 / 180;
+  for (const PlacedLabel& label : labels) {
+    // On the near side: within 90 degrees of the centre.
+    const double cosC = std::sin(-40 * radian) * std::sin(label.place->latitude * radian) +
+                        std::cos(-40 * radian) * std::cos(label.place->latitude * radian) *
+                            std::cos((label.place->longitude - 70) * radian);
+    EXPECT_GT(cosC, 0) << label.place->name;
+  }
+  EXPECT_NE(labelOf(labels, "Hellas Planitia"), nullptr);
+  // Olympus Mons and Tharsis lie on the far side.
+  EXPECT_EQ(labelOf(labels, "Olympus Mons"), nullptr);
+  EXPECT_EQ(labelOf(labels, "Tharsis Montes"), nullptr);
+  FeatureOnMap shown;
+  EXPECT_FALSE(featureOnMap(place("Farside", 500, 40, -110), frame, shown));
+
+  // A crater 70 degrees north of the centre, on its meridian, lies straight
+  // up the disc from the centre: its circle keeps its width but is
+  // foreshortened by cos 70 up and down.
+  const std::vector<NamedPlace> high{place("Highward", 600, 30, 70)};
+  ASSERT_TRUE(featureOnMap(high[0], frame, shown));
+  const double across = 300 * 1000 / frame.pixelSize;  // 600 km across at a point scale of 1
+  EXPECT_NEAR(shown.radiusX, across, 1e-6);
+  EXPECT_NEAR(shown.radiusY, across * std::cos(70 * radian), 1e-6);
+  EXPECT_NEAR(shown.diameterPixels, 2 * across, 1e-6);
+  EXPECT_NEAR(shown.centreX, 500, 1e-6);
+  EXPECT_LT(shown.centreY, 500 - 0.9 * 500 * std::sin(70 * radian));
+  const auto placed = placeNameLabels(high, frame, measure);
+  ASSERT_EQ(placed.size(), 1u);
+  expectWellPlaced(placed, frame.width, frame.height);
+  // At the centre the circle is round.
+  ASSERT_TRUE(featureOnMap(place("Middle", 600, -40, 70), frame, shown));
+  EXPECT_NEAR(shown.radiusX, shown.radiusY, 1e-9);
+  EXPECT_NEAR(shown.radiusX, across, 1e-6);
+}
+
+TEST(NameLabels, AMapsGeometryPlacesAsItsTransformOrItsProjectionDoes) {
+  const FixedMeasure measure;
+  const std::span<const NamedPlace> all = PlaceNames::builtIn().all();
+  auto same = [](const std::vector<PlacedLabel>& a, const std::vector<PlacedLabel>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (a[i].place != b[i].place || a[i].box.x != b[i].box.x || a[i].box.y != b[i].box.y) return false;
+    }
+    return true;
+  };
+  // Simple cylindrical: exactly as by the georeference.
+  const MapGeometry window = MapGeometry::ofWindow(GridWindow{0, 0, 1920, 939, 24, 1});
+  EXPECT_TRUE(same(placeNameLabels(all, window, measure),
+                   placeNameLabels(all, window.transform(), window.width(), window.height(), measure)));
+  // Projected: by the frame, not by the transform in metres.
+  const ProjectedFrame frame = polarFrame(ProjectionKind::SouthPolar, GeoBounds{-180, 180, -60, -90}, 4000);
+  const auto projected = placeNameLabels(all, MapGeometry::ofProjection(frame), measure);
+  EXPECT_FALSE(projected.empty());
+  EXPECT_TRUE(same(projected, placeNameLabels(all, frame, measure)));
+  for (const PlacedLabel& label : projected) EXPECT_LE(label.place->latitude, -60) << label.place->name;
 }
 
 // A sprite of one colour and alpha, premultiplied.

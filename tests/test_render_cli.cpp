@@ -1181,5 +1181,80 @@ TEST_F(RenderCli, LabelsAreWrittenOnTheMapAndNowhereElse) {
   EXPECT_NE(help.out.find("--labels"), std::string::npos) << help.out;
 }
 
+TEST_F(RenderCli, APolarMapTakesItsNamesAndItsLegend) {
+  // North of 60 degrees on the sparse tiles (all 0 m), 400 pixels across.
+  const std::vector<std::string> cap = {"area", "-180", "90", "180", "60", "--projection", "north-polar",
+                                        "--size", "400", "--data", data()};
+  auto with = [&cap](std::vector<std::string> more) {
+    more.insert(more.begin(), cap.begin(), cap.end());
+    return more;
+  };
+  const Outcome plain = run(with({"-o", "plain.png"}));
+  ASSERT_EQ(plain.exitCode, 0) << plain.err;
+  const Outcome named = run(with({"--labels", "-o", "named.png"}));
+  ASSERT_EQ(named.exitCode, 0) << named.err;
+  const auto before = testing::readPng(work("plain.png"));
+  const auto after = testing::readPng(work("named.png"));
+  ASSERT_TRUE(before && after);
+  ASSERT_EQ(after->width, 400);
+  ASSERT_EQ(after->height, 400);
+  EXPECT_NE(after->bytes, before->bytes);  // names were written
+  EXPECT_EQ(testing::readText(work("named.pgw")), testing::readText(work("plain.pgw")));
+
+  for (const bool labels : {false, true}) {
+    SCOPED_TRACE(labels ? "with names" : "without names");
+    const std::string file = labels ? "named_legend.png" : "legend.png";
+    std::vector<std::string> args = with({"--legend", "-o", file});
+    if (labels) args.push_back("--labels");
+    const Outcome framed = run(args);
+    ASSERT_EQ(framed.exitCode, 0) << framed.err;
+    EXPECT_NE(framed.out.find("written to " + work(file) + "\n"), std::string::npos) << framed.out;
+    const auto legend = testing::readPng(work(file));
+    ASSERT_TRUE(legend);
+    ASSERT_EQ(legend->channels, 3);
+    ASSERT_GT(legend->width, 400);
+    ASSERT_GT(legend->height, 400);
+    // The frame: the first row with a black run 402 pixels long.
+    auto black = [&](int x, int y) {
+      const std::uint8_t* p = legend->row(y) + 3 * x;
+      return p[0] == 0 && p[1] == 0 && p[2] == 0;
+    };
+    int top = -1, left = -1;
+    for (int y = 0; y < legend->height && top < 0; ++y) {
+      int run = 0;
+      for (int x = 0; x < legend->width; ++x) {
+        run = black(x, y) ? run + 1 : 0;
+        if (run == 402) {
+          top = y;
+          left = x - 401;
+          break;
+        }
+      }
+    }
+    ASSERT_GE(top, 0) << "no frame";
+    auto pixel = [&](int mapX, int mapY) {
+      const std::uint8_t* p = legend->row(top + 1 + mapY) + 3 * (left + 1 + mapX);
+      return std::vector<int>{p[0], p[1], p[2]};
+    };
+    // The square's corners show no sample: white as the sheet, not black.
+    EXPECT_EQ(pixel(3, 3), (std::vector<int>{255, 255, 255}));
+    EXPECT_EQ(pixel(396, 396), (std::vector<int>{255, 255, 255}));
+    // Between the meridians, away from the names, the map's own colour.
+    EXPECT_EQ(pixel(120, 300), std::vector<int>(before->row(300) + 3 * 120, before->row(300) + 3 * 120 + 3));
+  }
+  const auto plainLegend = testing::readPng(work("legend.png"));
+  const auto namedLegend = testing::readPng(work("named_legend.png"));
+  ASSERT_TRUE(plainLegend && namedLegend);
+  EXPECT_NE(namedLegend->bytes, plainLegend->bytes);
+  // A legend's picture has no world file.
+  EXPECT_FALSE(fs::exists(work("legend.pgw")));
+
+  // The globe takes them too.
+  const Outcome globe = run({"area", "-180", "88", "180", "-88", "--projection", "globe", "--centre", "70,-40", "--size",
+                             "300", "--legend", "--labels", "--data", data(), "-o", "globe.png"});
+  ASSERT_EQ(globe.exitCode, 0) << globe.err;
+  EXPECT_TRUE(testing::readPng(work("globe.png")));
+}
+
 }  // namespace
 }  // namespace tarvelon

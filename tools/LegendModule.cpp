@@ -28,15 +28,14 @@ void quietQt() {
 
 extern "C" __attribute__((visibility("default"))) void tarvelonSaveRasterWithLegend(
     const tarvelon::Raster& map, const tarvelon::MapGeometry& geometry, const tarvelon::MapViewState& state,
-    const std::string& path) {
+    const tarvelon::LabelOverlay& names, const std::string& path) {
   quietQt();
-  tarvelon::saveRasterWithLegend(map, geometry, state, path);
+  tarvelon::saveRasterWithLegend(map, geometry, state, names, path);
 }
 
-extern "C" __attribute__((visibility("default"))) void tarvelonLabelSprites(const tarvelon::GeoTransform& transform,
-                                                                           int width, int height,
+extern "C" __attribute__((visibility("default"))) void tarvelonLabelSprites(const tarvelon::MapGeometry& geometry,
                                                                            tarvelon::LabelOverlay& labels) {
   quietQt();
   const tarvelon::FontsApplication fonts;
-  labels = tarvelon::nameLabelOverlay(transform, width, height);
+  labels = tarvelon::nameLabelOverlay(geometry);
 }

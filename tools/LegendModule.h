@@ -16,12 +16,14 @@ namespace tarvelon::cli {
 // The module's file name, in the tool's own folder.
 inline constexpr const char* kLegendModuleName = "tarvelon-legend.so";
 
+// `names` are written over a projected map after its graticule (a simple
+// cylindrical map's are blended into `map` before).
 using SaveRasterWithLegend = void (*)(const Raster& map, const MapGeometry& geometry, const MapViewState& state,
-                                      const std::string& path);
+                                      const LabelOverlay& names, const std::string& path);
 
-// The names of Mars placed and painted on a map of `width` x `height`
-// pixels placed by `transform`, into `labels`.
-using LabelSprites = void (*)(const GeoTransform& transform, int width, int height, LabelOverlay& labels);
+// The names of Mars placed and painted on a map of `geometry` (simple
+// cylindrical or projected), into `labels`.
+using LabelSprites = void (*)(const MapGeometry& geometry, LabelOverlay& labels);
 
 // Load the module and find their entry point; throw CommandError naming the
 // module (and the option that needed it) when they cannot.
@@ -31,6 +33,6 @@ LabelSprites loadLabelModule();
 }  // namespace tarvelon::cli
 
 extern "C" void tarvelonSaveRasterWithLegend(const tarvelon::Raster& map, const tarvelon::MapGeometry& geometry,
-                                             const tarvelon::MapViewState& state, const std::string& path);
-extern "C" void tarvelonLabelSprites(const tarvelon::GeoTransform& transform, int width, int height,
-                                     tarvelon::LabelOverlay& labels);
+                                             const tarvelon::MapViewState& state, const tarvelon::LabelOverlay& names,
+                                             const std::string& path);
+extern "C" void tarvelonLabelSprites(const tarvelon::MapGeometry& geometry, tarvelon::LabelOverlay& labels);

@@ -393,18 +393,22 @@ void report(const FileHost& host, const MapViewState& state, int width, int heig
   std::printf("written to %s\n", shownPath(path).c_str());
 }
 
-// Holds the map's rows in memory, for a map saved with its legend.
+// Holds the map's rows in memory, for a map saved with its legend; with
+// `withMask`, also which pixels show a sample (a projected map's legend
+// leaves the others white).
 class RasterRows : public RowSink {
  public:
-  RasterRows(int width, int height) : raster(width, height) {}
+  RasterRows(int width, int height, bool withMask) : raster(width, height), withMask_(withMask) {}
   Content content() const override { return Content::Colour; }
   std::uint8_t* rowBuffer(int y) override { return raster.row(y); }
+  std::uint8_t* maskBuffer(int y) override { return withMask_ ? raster.maskRow(y) : nullptr; }
   void rowDone(int y) override { done_ = y + 1; }
   int done() const { return done_; }
 
   Raster raster;
 
  private:
+  bool withMask_ = false;
   int done_ = 0;
 };
 
@@ -450,7 +454,7 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
   const int height = geometry.height();
   // The names are placed from the map's plan, before a sample is read.
   LabelOverlay labels;
-  if (options.labels) loadLabelModule()(geometry.transform(), width, height, labels);
+  if (options.labels) loadLabelModule()(geometry, labels);
   if (options.legend) {
     if (std::int64_t(width) * height > kMaxAreaPixels) {
       throw CommandError("a map with its legend is held in memory, at most " +
@@ -460,11 +464,14 @@ int drawAndSave(const MapOptions& options, MapViewState& state, const MapGeometr
     // Found missing or unwritable now rather than after the draw.
     const SaveRasterWithLegend saveWithLegend = loadLegendModule();
     { const AtomicFile probe(path); }
-    RasterRows rows(width, height);
+    RasterRows rows(width, height, geometry.projection() != nullptr);
     FileHost host(MapRows{rows, width, height, [&rows] { return rows.done(); }});
     if (!draw(state, host)) throw CommandError("nothing was drawn");
-    labels.blendRaster(rows.raster);
-    saveWithLegend(rows.raster, geometry, state, path);
+    // A projected map's names go over its graticule, which the legend
+    // draws; a simple cylindrical map has none and takes them now.
+    const bool projected = geometry.projection() != nullptr;
+    if (!projected) labels.blendRaster(rows.raster);
+    saveWithLegend(rows.raster, geometry, state, projected ? labels : LabelOverlay(), path);
     report(host, state, width, height, path);
     flushStandardOutput();
     return 0;
@@ -563,8 +570,6 @@ MapViewState baseState(const MapOptions& options) {
 // Draws the projected map of `frame` and saves it as drawAndSave does.
 int drawProjected(const MapOptions& options, MapViewState& state, const ProjectedFrame& frame,
                   const std::string& path) {
-  if (options.labels) throw UsageError("--labels is not yet written on a projected map");
-  if (options.legend) throw UsageError("--legend does not yet frame a projected map");
   const auto openSource = [folder = state.demFolder, names = state.tileNames] {
     return std::make_unique<GridSampler>(folder, names);
   };
