@@ -8,8 +8,6 @@
 
 #include "app/ProjectionChoice.h"
 #include "render/Hillshade.h"
-#include "select/PlaceFrame.h"
-#include "select/PlaceNames.h"
 
 namespace tarvelon {
 namespace {
@@ -119,22 +117,6 @@ TEST(ProjectionChoice, TheGlobeIsCentredOnTheAreaAtTheSizeGivenWhateverTheArea) 
   EXPECT_EQ(globeSizeFor(700, 900), 700);
   EXPECT_EQ(globeSizeFor(300, 900), kSmallestGlobe);
   EXPECT_EQ(globeSizeFor(0, 0), kSmallestGlobe);
-}
-
-TEST(ProjectionChoice, TheAreaOfAPlacesFrameIsItsPixelsOuterEdges) {
-  const NamedPlace& gale = *PlaceNames::builtIn().named("Gale").at(0);
-  const GridWindow window = placeWindow(gale);
-  const MapGeometry geometry = MapGeometry::ofWindow(window);
-  const GeoBounds area = geoBoundsOf(geometry);
-  const GeoTransform t = geometry.transform();
-  EXPECT_DOUBLE_EQ(area.west, t.west);
-  EXPECT_DOUBLE_EQ(area.north, t.north);
-  EXPECT_DOUBLE_EQ(area.east - area.west, window.width * t.pixelWidth);
-  EXPECT_DOUBLE_EQ(area.north - area.south, window.height * t.pixelHeight);
-  EXPECT_LT(area.west, gale.longitude);
-  EXPECT_GT(area.east, gale.longitude);
-  EXPECT_EQ(geoBoundsOf(AreaBounds{-40, 88, 70, 76}), (GeoBounds{-40, 70, 88, 76}));
-  EXPECT_EQ(geoBoundsOf(tileBox(4)), (GeoBounds{-180, -90, 44, 0}));
 }
 
 TEST(ProjectionChoice, TheTitleSaysTheProjectionAndLosesItAgain) {
