@@ -60,27 +60,15 @@ void CursorReadout::noteColouring() {
   colouring_ = state_;
 }
 
-QString CursorReadout::sampleText(const SampleSource& sample) {
-  const std::string& name = state_.tileNames[static_cast<std::size_t>(sample.tile)];
-  const std::string path = tilePath(state_.demFolder, name);
-  if (!lastRead_ || !(lastRead_->sample == sample) || lastRead_->path != path) {
-    LastRead read{sample, path, std::nullopt, {}};
-    // The folder or the names may have changed since the last read: the
-    // reader then opens the tiles whose file is another one afresh, as it
-    // does a tile whose open or read failed (the file may come back).
-    tiles_.use(state_.demFolder, state_.tileNames);
-    try {
-      ++samplesRead_;
-      read.value = tiles_.sample(sample.tile, sample.line, sample.column);
-    } catch (const TileError& error) {
-      read.problem = QString::fromStdString(displaySafe(error.what()));
-    }
-    lastRead_ = std::move(read);
-  }
-  const double latitude = sampleLatitude(sample);
-  const double longitude = sampleLongitude(sample);
+QString CursorReadout::pointText(const ShownMap::Point& point) {
+  const bool sampled = point.place == ShownMap::Place::Sample;
+  if (sampled) readSample(point.sample);
+  const double latitude = point.located ? point.latitude : sampleLatitude(point.sample);
+  const double longitude = point.located ? point.longitude : sampleLongitude(point.sample);
   QString text = QString::fromStdString(positionText(latitude, longitude)) + QStringLiteral("   ");
-  if (!lastRead_->value) {
+  if (!sampled) {
+    text += QStringLiteral("no elevation data");
+  } else if (!lastRead_->value) {
     text += QStringLiteral("elevation unreadable");
   } else if (*lastRead_->value < kMinElevation || *lastRead_->value > kMaxElevation) {
     text += QStringLiteral("no elevation data");
@@ -88,6 +76,24 @@ QString CursorReadout::sampleText(const SampleSource& sample) {
     text += QString::fromStdString(metresText(*lastRead_->value));
   }
   return text + placeText(latitude, longitude);
+}
+
+void CursorReadout::readSample(const SampleSource& sample) {
+  const std::string& name = state_.tileNames[static_cast<std::size_t>(sample.tile)];
+  const std::string path = tilePath(state_.demFolder, name);
+  if (lastRead_ && lastRead_->sample == sample && lastRead_->path == path) return;
+  LastRead read{sample, path, std::nullopt, {}};
+  // The folder or the names may have changed since the last read: the
+  // reader then opens the tiles whose file is another one afresh, as it
+  // does a tile whose open or read failed (the file may come back).
+  tiles_.use(state_.demFolder, state_.tileNames);
+  try {
+    ++samplesRead_;
+    read.value = tiles_.sample(sample.tile, sample.line, sample.column);
+  } catch (const TileError& error) {
+    read.problem = QString::fromStdString(displaySafe(error.what()));
+  }
+  lastRead_ = std::move(read);
 }
 
 void CursorReadout::showPlaceNames(bool shown) {
@@ -140,8 +146,11 @@ void CursorReadout::refresh() {
         text = QString::fromLatin1(kReadoutNotDrawn);
         break;
       case ShownMap::Place::Sample:
-        text = sampleText(point.sample);
+        text = pointText(point);
         if (lastRead_ && !lastRead_->value) tip = lastRead_->problem;
+        break;
+      case ShownMap::Place::NoSample:
+        text = pointText(point);
         break;
     }
   }

@@ -1,7 +1,8 @@
 // The status bar's readout of the point under the mouse: latitude,
-// longitude and the elevation of the sample the pixel shows, read from its
-// tile file, and with the names shown, the IAU name the point lies in; or
-// why there is none.
+// longitude (of the sample's centre, or on a projected map of the point
+// under the pixel's centre) and the elevation of the sample the pixel
+// shows, read from its tile file, and with the names shown, the IAU name
+// the point lies in; or why there is none.
 #pragma once
 
 #include <QLabel>
@@ -75,7 +76,11 @@ class CursorReadout : public QLabel {
  private:
   void refresh();
   void noteColouring();
-  QString sampleText(const SampleSource& sample);
+  // The text of a point that shows a sample or, beyond the tiles' 88
+  // degrees on a projected map, none.
+  QString pointText(const ShownMap::Point& point);
+  // Reads a sample into lastRead_, unless it holds that sample already.
+  void readSample(const SampleSource& sample);
   QString placeText(double latitude, double longitude);
 
   const MapViewState& state_;

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "app/MarsMain.h"
+#include "app/ProjectionChoice.h"
 #include "render/ColourFunction.h"
 #include "select/Gazetteer.h"
 
@@ -149,6 +150,12 @@ std::vector<MenuEntry> buildEntries() {
   e.push_back(separatorEntry("m_topo", "bar4"));
   e.push_back(itemEntry("m_topo", "m_relief", "Relief Shading", "", &TMainForm::m_reliefClick, true));
   e.push_back(itemEntry("m_topo", "m_names", "Feature Names", "", &TMainForm::m_namesClick, true));
+  // Last, so that no numbered item moves.
+  e.push_back(menuEntry("m_topo", "m_projection", "Projection"));
+  for (const ProjectionItem& item : kProjectionItems) {
+    e.push_back(itemEntry("m_projection", QString::fromLatin1(item.name), projectionCaption(item.kind), "",
+                          &TMainForm::m_projectionClick, true));
+  }
 
   // Help
   e.push_back(menuEntry("", "m_help", "&Help        "));

@@ -6,6 +6,8 @@
 #include <array>
 #include <vector>
 
+#include "render/Projection.h"
+
 class QAction;
 class QObject;
 
@@ -63,6 +65,19 @@ inline constexpr std::array<MenuItemGroup, 10> kMenuItemGroups = {{
     {110, 34, "m_m0", true},
     {144, 87, "m_v0", true},
     {231, 15, "men0", true},
+}};
+
+// Topography > Projection, at the end of the menu after every numbered
+// item: one check-marked item a projection, in this order.
+struct ProjectionItem {
+  const char* name;
+  ProjectionKind kind;
+};
+inline constexpr std::array<ProjectionItem, 4> kProjectionItems = {{
+    {"m_projcyl", ProjectionKind::Equirectangular},
+    {"m_projnorth", ProjectionKind::NorthPolar},
+    {"m_projsouth", ProjectionKind::SouthPolar},
+    {"m_projglobe", ProjectionKind::Globe},
 }};
 
 // Component name of item k of a group.

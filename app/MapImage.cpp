@@ -35,6 +35,12 @@ void MapImage::copyRows(const Raster& raster, int firstRow, int endRow) {
     const std::uint8_t* from = raster.row(y);
     auto* to = reinterpret_cast<QRgb*>(picture_.scanLine(y));
     for (int x = 0; x < width; ++x, from += 3) to[x] = qRgb(from[2], from[1], from[0]);
+    if (noSampleColour_ && !raster.mask.empty()) {
+      const std::uint8_t* shows = raster.maskRow(y);
+      for (int x = 0; x < width; ++x) {
+        if (shows[x] == 0) to[x] = *noSampleColour_;
+      }
+    }
   }
   // The mask follows the rows; a raster without one shows samples in all.
   if (raster.mask.empty() && mask_.empty()) return;

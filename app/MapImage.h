@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "render/Raster.h"
@@ -28,6 +29,10 @@ class MapImage : public QWidget {
   void showRows(const Raster& raster, int firstRow, int endRow);
   // The picture becomes a copy of `raster`.
   void showRaster(const Raster& raster);
+  // Rows copied from now on show their pixels that no sample lies behind
+  // (the raster's mask says which) in `colour`; without one, as the raster
+  // has them, each carrying the colour of the sample before it.
+  void setNoSampleColour(std::optional<QRgb> colour) { noSampleColour_ = colour; }
   // The picture becomes a copy of `image`, with `mask` (see mask()).
   void showImage(const QImage& image, std::vector<std::uint8_t> mask = {});
 
@@ -60,6 +65,7 @@ class MapImage : public QWidget {
 
   QImage picture_;  // Format_RGB32, or null
   std::vector<std::uint8_t> mask_;
+  std::optional<QRgb> noSampleColour_;
   QRect changed_;   // rows copied since the last repaint
   QElapsedTimer sinceRepaint_;
   QTimer repaintTimer_;

@@ -66,11 +66,13 @@ void saveMap(DialogHost& dialogs, const QImage& picture, const std::vector<std::
   MapFileSpec spec;
   spec.path = chosen->path;
   spec.format = chosen->format;
-  // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys.
+  // A BMP or PNG gets a world file and a .prj beside it, a GeoTIFF its keys;
+  // a projected map's are in metres on the plane of its projection.
   Raster raster = MapImage::rasterOf(picture);
   if (mask.size() == std::size_t(raster.width) * std::size_t(raster.height)) raster.mask = mask;
   if (geometry != nullptr && geometry->width() == raster.width && geometry->height() == raster.height) {
     spec.georeference = geometry->transform();
+    if (const ProjectedFrame* frame = geometry->projection()) spec.projection = frame->projection;
   }
   spec.transparency = true;
   writeMapFile(raster, spec);

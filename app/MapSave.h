@@ -48,8 +48,8 @@ std::optional<ChosenMapFile> chooseMapFile(DialogHost& dialogs, const QImage& pi
                                            const std::string& name, const MapSaveDialog& dialog);
 
 // File > "Save Map": `picture` as a BMP, PNG or GeoTIFF; placed on Mars (a
-// world file, .prj and .aux.xml, or the GeoTIFF keys) when `geometry` is
-// that of a map of the picture's size. A PNG or GeoTIFF is transparent
+// world file, .prj and .aux.xml, or the GeoTIFF keys, in the projection of
+// the map) when `geometry` is that of a map of the picture's size. A PNG or GeoTIFF is transparent
 // where `mask` (MapImage::mask) says no sample lies behind a pixel. Throws
 // WriteError when the file cannot be written; the old file, if any, stays.
 void saveMap(DialogHost& dialogs, const QImage& picture, const std::vector<std::uint8_t>& mask,

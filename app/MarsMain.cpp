@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -26,6 +27,7 @@
 #include "app/MapLabels.h"
 #include "app/MapSave.h"
 #include "app/MenuSet.h"
+#include "app/ProjectionChoice.h"
 #include "app/ScreenHost.h"
 #include "core/Settings.h"
 #include "core/ViewSettings.h"
@@ -35,6 +37,7 @@
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "render/DrawSync.h"
+#include "render/MapPlan.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
 #include "select/CustomArea.h"
@@ -61,6 +64,32 @@ constexpr int kImageOffset = 6;   // dmap within dmap2
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
+// The view settings' projection and the maps' own: the same four, in the
+// same order.
+ProjectionKind projectionOf(ViewProjection projection) {
+  switch (projection) {
+    case ViewProjection::SimpleCylindrical: return ProjectionKind::Equirectangular;
+    case ViewProjection::NorthPolar: return ProjectionKind::NorthPolar;
+    case ViewProjection::SouthPolar: return ProjectionKind::SouthPolar;
+    case ViewProjection::Globe: return ProjectionKind::Globe;
+  }
+  return ProjectionKind::Equirectangular;
+}
+
+ViewProjection viewProjectionOf(ProjectionKind kind) {
+  switch (kind) {
+    case ProjectionKind::Equirectangular: return ViewProjection::SimpleCylindrical;
+    case ProjectionKind::NorthPolar: return ViewProjection::NorthPolar;
+    case ProjectionKind::SouthPolar: return ViewProjection::SouthPolar;
+    case ProjectionKind::Globe: return ViewProjection::Globe;
+  }
+  return ViewProjection::SimpleCylindrical;
+}
+
+SourceOpener tileGridOpener(const MapViewState& state) {
+  return [folder = state.demFolder, names = state.tileNames] { return std::make_unique<GridSampler>(folder, names); };
+}
+
 }  // namespace
 
 TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* parent)
@@ -84,6 +113,8 @@ TMainForm::TMainForm(const QString& startDir, DialogHost& dialogs, QWidget* pare
   action(QStringLiteral("m_relief"))->setChecked(state_.reliefShading == 1);
   labels_->setNamesShown(view.featureNames == 1);
   action(QStringLiteral("m_names"))->setChecked(view.featureNames == 1);
+  projection_ = projectionOf(view.projection);
+  showProjection();
   // Nothing can be drawn until a map exists, nor any tile chosen before the
   // data folder is known.
   setDrawingMenus(0);
@@ -362,20 +393,120 @@ void TMainForm::redrawCurrentMapByKind() {
 }
 
 bool TMainForm::drawShownTile() {
-  drawTile(state_, *screen_);
-  return true;
+  const std::optional<ProjectedFrame> frame = frameFor(geoBoundsOf(state_.tileBox), state_.sampleStep);
+  return drawInProjection(
+      frame,
+      [this] {
+        drawTile(state_, *screen_);
+        return true;
+      },
+      {});
 }
 
 bool TMainForm::drawShownWindow() {
-  const SourceOpener open = [folder = state_.demFolder, names = state_.tileNames] {
-    return std::make_unique<GridSampler>(folder, names);
-  };
-  return drawGridWindow(state_.gridWindow, state_, *screen_, open) != WindowDrawResult::Refused;
+  const GridWindow window = state_.gridWindow;
+  const std::optional<ProjectedFrame> frame = frameFor(geoBoundsOf(MapGeometry::ofWindow(window)), window.step);
+  return drawInProjection(
+      frame,
+      [this, &window] {
+        return drawGridWindow(window, state_, *screen_, tileGridOpener(state_)) != WindowDrawResult::Refused;
+      },
+      [this, &window] {
+        // A place's frame is drawn at its own step, whose Resolution item
+        // is checked, whatever it is drawn in.
+        state_.sampleStep = window.step;
+        state_.resolutionIndex = resolutionIndexOfStep(window.step, state_.resolutionIndex);
+        screen_->checkResolution(state_.resolutionIndex);
+      });
 }
 
 bool TMainForm::drawShownArea() {
-  return drawArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth, state_, *screen_) !=
-         AreaDrawResult::Refused;
+  return drawAreaInProjection(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth);
+}
+
+bool TMainForm::drawAreaInProjection(int west, int north, int east, int south) {
+  const auto simple = [&] { return drawArea(west, north, east, south, state_, *screen_) != AreaDrawResult::Refused; };
+  if (projection_ == ProjectionKind::Equirectangular) return drawInProjection(std::nullopt, simple, {});
+  const bool ownStep = state_.autoResolution == 1;
+  const MapPlan plan =
+      planArea(west, north, east, south, ownStep ? std::nullopt : std::optional<int>(state_.sampleStep), true);
+  // An area with nothing to draw is refused as it always is. One too large
+  // in simple cylindrical may still fit in a projection, which is asked.
+  if (plan.refusal == MapPlan::Refusal::Unfit || plan.refusal == MapPlan::Refusal::TooSmall) {
+    return drawInProjection(std::nullopt, simple, {});
+  }
+  const std::optional<ProjectedFrame> frame = frameFor(geoBoundsOf(plan.bounds), plan.step);
+  return drawInProjection(frame, simple, [this, &plan, ownStep] {
+    // What the area renderer does as it takes an area: the area as fitted
+    // and its step, chosen for its size when it chooses its own.
+    if (!plan.note.empty()) screen_->inform(plan.note);
+    state_.areaWest = plan.bounds.west;
+    state_.areaNorth = plan.bounds.north;
+    state_.areaEast = plan.bounds.east;
+    state_.areaSouth = plan.bounds.south;
+    state_.tileBox = plan.layout.box;
+    if (ownStep) {
+      state_.sampleStep = plan.step;
+      screen_->checkResolution(resolutionIndexOfStep(plan.step, state_.resolutionIndex));
+      state_.autoResolution = 0;
+      screen_->clearMap();
+    }
+    state_.resolutionIndex = resolutionIndexOfStep(plan.step, state_.resolutionIndex);
+  });
+}
+
+bool TMainForm::drawInProjection(const std::optional<ProjectedFrame>& frame, const std::function<bool()>& simple,
+                                 const std::function<void()>& prepare) {
+  // A refused draw leaves the map shown with its own title and frame.
+  const std::string shownTitle = state_.mapTitle;
+  const std::optional<ProjectedFrame> shownFrame = std::exchange(shownFrame_, frame);
+  const std::string title = plainTitle(shownTitle);
+  bool drawn = false;
+  if (!frame) {
+    state_.mapTitle = title;
+    drawn = simple();
+  } else {
+    state_.mapTitle = projectedTitle(title, frame->projection.kind);
+    // The screen keeps the map whole: one too large for it is refused
+    // (drawProjectedFrame tells the user why) before anything about it
+    // changes.
+    if (prepare && std::int64_t(frame->width) * frame->height <= kMaxAreaPixels) prepare();
+    drawn = drawProjectedFrame(*frame, state_, *screen_, tileGridOpener(state_)) != WindowDrawResult::Refused;
+  }
+  if (!drawn) {
+    state_.mapTitle = shownTitle;
+    shownFrame_ = shownFrame;
+  }
+  return drawn;
+}
+
+std::optional<ProjectedFrame> TMainForm::frameFor(const GeoBounds& area, int step) {
+  // The globe fits the view whole, with the panel around it.
+  const QSize view = scroll_->viewport()->size();
+  const int globe = globeSizeFor(view.width() - kMapLeft - kPanelMargin, view.height() - kMapTop - kPanelMargin);
+  const ProjectedView chosen = projectedView(projection_, area, step, globe);
+  if (!chosen.note.empty() && !projectionNoteShown_) {
+    projectionNoteShown_ = true;
+    dialogs_.information(fromStd(chosen.note));
+  }
+  return chosen.frame;
+}
+
+std::optional<ProjectedFrame> TMainForm::frameOfShownMap() {
+  switch (state_.mapKind) {
+    case 1:
+      return frameFor(geoBoundsOf(state_.tileBox), state_.sampleStep);
+    case 2:
+      return frameFor(geoBoundsOf(MapGeometry::ofWindow(state_.gridWindow)), state_.gridWindow.step);
+    default: {
+      // Redrawn at the step it is shown at.
+      if (state_.sampleStep < 1) return std::nullopt;
+      const MapPlan plan = planArea(state_.areaWest, state_.areaNorth, state_.areaEast, state_.areaSouth,
+                                    state_.sampleStep, true);
+      if (plan.refusal == MapPlan::Refusal::Unfit || plan.refusal == MapPlan::Refusal::TooSmall) return std::nullopt;
+      return frameFor(geoBoundsOf(plan.bounds), plan.step);
+    }
+  }
 }
 
 void TMainForm::noteAreaBounds() {
@@ -409,7 +540,7 @@ AreaDrawResult TMainForm::drawAreaMap(int west, int north, int east, int south) 
   const int shownKind = state_.mapKind;
   state_.mapKind = 0;
   DrawPlan area;
-  area.draw = [&] { return drawArea(west, north, east, south, state_, *screen_) != AreaDrawResult::Refused; };
+  area.draw = [&] { return drawAreaInProjection(west, north, east, south); };
   area.drawn = [this] {
     noteAreaBounds();
     // Every resolution is open to an area map, also to the redraw that a
@@ -609,9 +740,21 @@ void TMainForm::ShowLocation1Click(QAction*) {
   action(QStringLiteral("ShowLocation1"))->setChecked(state_.locationShown == 1);
   if (locationMap_ == nullptr) return;
   if (state_.locationShown == 1) {
-    locationMap_->showLocation(fromStd(state_.mapTitle), mapBounds_);
+    showMapLocation();
   } else {
     locationMap_->closeWindow();
+  }
+}
+
+void TMainForm::showMapLocation() {
+  if (locationMap_ == nullptr) return;
+  // A projected map is marked at its centre (the pole of a polar cap); any
+  // other at the middle of its area.
+  const std::optional<GeoPoint> centre = shownFrame_ ? shownFrame_->centre() : std::nullopt;
+  if (centre) {
+    locationMap_->showLocationAt(fromStd(state_.mapTitle), locationCross(centre->longitude, centre->latitude));
+  } else {
+    locationMap_->showLocation(fromStd(state_.mapTitle), mapBounds_);
   }
 }
 
@@ -670,9 +813,7 @@ WindowDrawResult TMainForm::drawPlaceMap(int placeId, std::optional<int> step) {
   clearMapCheckMarks();
   setDrawingMenus(1);
   action(QStringLiteral("m_SaveMap"))->setEnabled(true);
-  if (state_.locationShown == 1 && locationMap_ != nullptr) {
-    locationMap_->showLocation(fromStd(state_.mapTitle), mapBounds_);
-  }
+  if (state_.locationShown == 1 && locationMap_ != nullptr) showMapLocation();
   return end == DrawEnd::Completed ? WindowDrawResult::Completed : WindowDrawResult::Stopped;
 }
 
@@ -742,10 +883,40 @@ void TMainForm::m_namesClick(QAction*) {
   rememberView(QStringLiteral("the feature names"));
 }
 
+void TMainForm::m_projectionClick(QAction* item) {
+  const auto chosen = std::find_if(kProjectionItems.begin(), kProjectionItems.end(), [item](const ProjectionItem& p) {
+    return item != nullptr && item->objectName() == QLatin1String(p.name);
+  });
+  // The map being drawn keeps the projection it is drawn in.
+  if (chosen == kProjectionItems.end() || drawing()) {
+    showProjection();
+    return;
+  }
+  // Chosen again, a projection says once more why it does not apply.
+  projectionNoteShown_ = false;
+  const bool changed = chosen->kind != projection_;
+  projection_ = chosen->kind;
+  showProjection();
+  if (changed) rememberView(QStringLiteral("the projection"));
+  // Before the first map there is nothing to redraw; a map the projection
+  // does not change stays as it is.
+  if (!menu(QStringLiteral("m_topo"))->menuAction()->isEnabled()) return;
+  if (frameOfShownMap() == shownFrame_) return;
+  // The map shown is drawn again, whole, in the projection chosen.
+  state_.drawnResolution = -1;
+  redrawCurrentMap();
+}
+
+void TMainForm::showProjection() {
+  for (const ProjectionItem& item : kProjectionItems) {
+    action(QString::fromLatin1(item.name))->setChecked(item.kind == projection_);
+  }
+}
+
 void TMainForm::rememberView(const QString& what) {
   try {
     writeViewSettings(QFile::encodeName(viewSettingsFile()).toStdString(),
-                      ViewSettings{state_.reliefShading, labels_->namesShown() ? 1 : 0});
+                      ViewSettings{state_.reliefShading, labels_->namesShown() ? 1 : 0, viewProjectionOf(projection_)});
   } catch (const WriteError& error) {
     if (!viewSettingsFailed_) {
       dialogs_.error(QStringLiteral("Tarvelon could not remember %1 for the next run:\n%2")

@@ -21,6 +21,7 @@
 #include "render/AreaRenderer.h"
 #include "render/MapGeometry.h"
 #include "render/MapViewState.h"
+#include "render/Projection.h"
 #include "render/WindowRenderer.h"
 #include "select/Gazetteer.h"
 #include "select/LocMap.h"
@@ -142,6 +143,9 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   void m_SaveLegendClick(QAction* item = nullptr);
   void m_reliefClick(QAction* item = nullptr);
   void m_namesClick(QAction* item = nullptr);
+  // Topography > Projection: the projection the maps are drawn in, from now
+  // on and for the map shown.
+  void m_projectionClick(QAction* item);
   void DrawinbackgroundClick(QAction* item = nullptr);
   void m_terminateClick(QAction* item = nullptr);
   void m_endClick(QAction* item = nullptr);
@@ -206,6 +210,12 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   // mode chosen during the draw has the map drawn once more.
   AreaDrawResult drawAreaMap(int west, int north, int east, int south);
 
+  // The projection chosen in Topography > Projection.
+  ProjectionKind projection() const { return projection_; }
+  // The frame of the map shown when it is drawn in a projection; nothing
+  // for a simple cylindrical map.
+  const std::optional<ProjectedFrame>& shownFrame() const { return shownFrame_; }
+
   // Runs `command` and turns any exception it throws into the general error
   // report; the program goes on.
   void runGuarded(const std::function<void()>& command);
@@ -253,6 +263,25 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   bool drawShownArea();
   // The frame of the named place shown, state_.gridWindow.
   bool drawShownWindow();
+  // An area map of (west, north, east, south) in the projection chosen: the
+  // area renderer's map, or the projected map of the area it would draw.
+  bool drawAreaInProjection(int west, int north, int east, int south);
+  // A pass of the map shown: in `frame`, once `prepare` has set the state as
+  // the map's own renderer sets it; without a frame, `simple` draws it as
+  // it always has been. The title says the projection. False when refused.
+  bool drawInProjection(const std::optional<ProjectedFrame>& frame, const std::function<bool()>& simple,
+                        const std::function<void()>& prepare);
+  // The frame a map of `area` that simple cylindrical draws at `step` is
+  // drawn in under the projection chosen; nothing when it is drawn simple
+  // cylindrical, and the user is told once why when the projection chosen
+  // does not apply to it.
+  std::optional<ProjectedFrame> frameFor(const GeoBounds& area, int step);
+  // The frame the map shown would be drawn in now.
+  std::optional<ProjectedFrame> frameOfShownMap();
+  // Check-marks the item of the projection chosen.
+  void showProjection();
+  // The location map, with its cross on the map shown.
+  void showMapLocation();
   // The location map's rectangle becomes the area just drawn.
   void noteAreaBounds();
   // The annotated tile map gives the user's map back, with its sizes.
@@ -297,6 +326,12 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   QSize keptPanelSize_;
 
   bool viewSettingsFailed_ = false;  // told the user once this run
+
+  ProjectionKind projection_ = ProjectionKind::Equirectangular;
+  // Told why the projection chosen does not apply to a map, since it was
+  // chosen.
+  bool projectionNoteShown_ = false;
+  std::optional<ProjectedFrame> shownFrame_;
 
   std::unique_ptr<ScreenHost> screen_;
   std::unique_ptr<DrawController> draws_;

@@ -17,7 +17,6 @@ namespace tarvelon {
 
 namespace {
 
-constexpr int kPanelMargin = 16;  // dmap2 is this much larger than dmap
 
 QString fromStd(const std::string& text) { return QString::fromStdString(text); }
 
@@ -62,11 +61,18 @@ void ScreenHost::sizeImage(int width, int height) {
 
 void ScreenHost::sizeMap(int width, int height) {
   sizeImage(width, height);
+  // Every map but a projected one shows its pixels as they have always been.
+  screen_.image.setNoSampleColour(std::nullopt);
   // The renderer places its map next (placeMap).
   screen_.readout.follow(&ShownMap::drawStarted, std::nullopt);
 }
 
-void ScreenHost::placeMap(const MapGeometry& geometry) { screen_.readout.follow(&ShownMap::placeDraw, geometry); }
+void ScreenHost::placeMap(const MapGeometry& geometry) {
+  // A projected map's pixels off the planet or outside its area are blank,
+  // not streaks of the colour of the last sample of their row.
+  if (geometry.projection() != nullptr) screen_.image.setNoSampleColour(kNoSampleColour);
+  screen_.readout.follow(&ShownMap::placeDraw, geometry);
+}
 
 void ScreenHost::clearMap() { screen_.image.clearPicture(); }
 

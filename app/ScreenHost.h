@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QRgb>
 #include <QString>
 #include <functional>
 #include <string>
@@ -23,6 +24,13 @@ class DialogHost;
 class MapImage;
 class MenuSet;
 class TStretchColours;
+
+// dmap2 is this much larger than dmap, on each axis.
+inline constexpr int kPanelMargin = 16;
+
+// What a projected map shows where no sample lies behind a pixel: white, as
+// the picture is before rows come.
+inline constexpr QRgb kNoSampleColour = 0xFFFFFFFF;
 
 class ScreenHost : public DrawHost {
  public:

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "dem/GridSampler.h"
 #include "render/AreaRenderer.h"
 #include "render/Resolution.h"
 
@@ -22,6 +23,20 @@ std::string hemisphereText(double value, char positive, char negative) {
   std::snprintf(text, sizeof text, "%lld.%02lld%s%c", std::llabs(hundredths) / 100, std::llabs(hundredths) % 100,
                 kDegree, hundredths < 0 ? negative : positive);
   return text;
+}
+
+// What pixel (x, y) of a projected map shows.
+ShownMap::Point projectedPoint(const ProjectedFrame& frame, int x, int y) {
+  const std::optional<GeoPoint> point = frame.pointAt(x + 0.5, y + 0.5);
+  if (!point) return {ShownMap::Place::OffMap, {}};
+  ShownMap::Point shown{ShownMap::Place::NoSample, {}, true, point->latitude, point->longitude};
+  const GridIndex index = indexIn(kTileGridSpec, point->longitude, point->latitude);
+  if (index.line < 0 || index.line >= kGridLines) return shown;
+  const int column = static_cast<int>(wrapColumn(index.column, kGridColumns));
+  shown.place = ShownMap::Place::Sample;
+  shown.sample = SampleSource{tileNumber(index.line / kLinesPerTile, column / kSamplesPerLine),
+                              index.line % kLinesPerTile, column % kSamplesPerLine};
+  return shown;
 }
 
 }  // namespace
@@ -146,6 +161,7 @@ ShownMap::Point ShownMap::at(int x, int y) const {
   if (!drawnRows_[static_cast<std::size_t>(y)]) {
     return {drawing_ && drawShown_ ? Place::NotDrawnYet : Place::NotDrawn, {}};
   }
+  if (const ProjectedFrame* frame = geometry_->projection()) return projectedPoint(*frame, x, y);
   const std::optional<SampleSource> sample = geometry_->sampleAt(x, y);
   if (!sample) return {Place::NotDrawn, {}};
   return {Place::Sample, *sample};

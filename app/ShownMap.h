@@ -24,10 +24,17 @@ class ShownMap {
     NotDrawnYet,    // a row the running draw has still to draw
     NotDrawn,       // a row or column no renderer drew
     Sample,
+    NoSample,       // a point of a projected map beyond the tiles' 88 degrees
   };
   struct Point {
     Place place = Place::NoMap;
     SampleSource sample;  // for Place::Sample
+    // On a projected map (Place::Sample and Place::NoSample): the point at
+    // the pixel's centre, which lies within the sample's cell. On any other
+    // map the sample's centre is the place.
+    bool located = false;
+    double latitude = 0;
+    double longitude = 0;
     bool operator==(const Point&) const = default;
   };
 
@@ -60,6 +67,9 @@ class ShownMap {
   void cover();
   void uncover();
 
+  // What pixel (x, y) shows. A pixel of a projected map shows the sample
+  // of the tiles' even grid under its centre; a pixel whose centre lies off
+  // the planet, or outside the map's area, is off the map.
   Point at(int x, int y) const;
 
   // The geometry of the map shown, when it is known.

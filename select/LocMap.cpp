@@ -90,8 +90,12 @@ TLocationMap::TLocationMap(QWidget* mainWindow)
 }
 
 void TLocationMap::showLocation(const QString& title, const std::optional<AreaBounds>& area) {
+  showLocationAt(title, area ? std::optional(locationCross(*area)) : std::nullopt);
+}
+
+void TLocationMap::showLocationAt(const QString& title, const std::optional<CrossPosition>& cross) {
   title_->setText(title);
-  locator_->setCross(area ? std::optional(locationCross(*area)) : std::nullopt);
+  locator_->setCross(cross);
   crossSeenInactive_ = false;
   show();
   raise();

@@ -52,6 +52,8 @@ class TLocationMap : public QWidget {
 
   // Shows the window with `title` and, when given, the cross on `area`.
   void showLocation(const QString& title, const std::optional<AreaBounds>& area);
+  // The same with the cross at `cross` (a projected map's centre).
+  void showLocationAt(const QString& title, const std::optional<CrossPosition>& cross);
 
   // Closes the window for a command (the category submenus, "Map
   // Location"); only the close box reports closedByUser.

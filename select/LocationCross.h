@@ -27,6 +27,9 @@ struct CrossPosition {
   bool operator==(const CrossPosition&) const = default;
 };
 CrossPosition locationCross(const AreaBounds& area);
+// The same for a point (the centre of a projected map): any longitude is
+// brought onto 180 W .. 180 E, and the cross stays on the picture.
+CrossPosition locationCross(double longitude, double latitude);
 
 // The cross: two strokes of this half-length and pen width, navy.
 inline constexpr int kCrossArm = 5;

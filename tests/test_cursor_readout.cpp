@@ -260,10 +260,12 @@ class CursorReadoutTest : public QObject {
     QAction* names = act(form, "m_names");
     QVERIFY(names->isCheckable());
     QVERIFY(!names->isChecked());
-    // The last item of the Topography menu, after Relief Shading.
+    // The last item of the Topography menu, after Relief Shading and
+    // before the Projection submenu.
     const QList<QAction*> topo = form.menu(QStringLiteral("m_topo"))->actions();
-    QCOMPARE(topo.last(), names);
-    QCOMPARE(topo[topo.size() - 2], act(form, "m_relief"));
+    QCOMPARE(topo.last(), form.menu(QStringLiteral("m_projection"))->menuAction());
+    QCOMPARE(topo[topo.size() - 2], names);
+    QCOMPARE(topo[topo.size() - 3], act(form, "m_relief"));
     auto* layer = form.dmap()->findChild<MapLabels*>(QStringLiteral("mapLabels"));
     QVERIFY(layer != nullptr);
     QVERIFY(layer->isHidden());

@@ -284,7 +284,7 @@ class MainWindowTest : public QObject {
     for (QAction* a : form.menu("m_topo")->actions()) topography << (a->isSeparator() ? "-" : a->text());
     QCOMPARE(topography,
              (QStringList{"Scheme", "Mode", "-", "Optimise Shading    \tCtrl+O", "Show Colour Key      \tCtrl+K", "-",
-                          "Relief Shading", "Feature Names"}));
+                          "Relief Shading", "Feature Names", "Projection"}));
     QVERIFY(act(form, "m_relief")->isCheckable());
     QCOMPARE(form.menuItem(28)->text(), QStringLiteral("Putative Northern Ocean (datum 3000 m)"));
     QCOMPARE(form.menuItem(30)->text(), QStringLiteral("Contoured Shading\tF10"));

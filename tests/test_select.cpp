@@ -2,6 +2,7 @@
 // readers, what the custom area's edits and "Draw" do, the location cross.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <set>
 #include <string>
@@ -388,6 +389,22 @@ TEST(LocationCross, CentresOnThePicture) {
   EXPECT_EQ(locationCross({176, 2, 186, -2}), (CrossPosition{1, 120}));
   EXPECT_EQ(locationCross({-180, 88, -90, 44}), (CrossPosition{60, 32}));  // tile 1
   EXPECT_EQ(locationCross({0, -80, 0, -88}).y, 231);
+}
+
+TEST(LocationCross, APointIsPlacedAsTheCentreOfAnAreaAndStaysOnThePicture) {
+  // The centres of areas above, as points, give the same crosses.
+  EXPECT_EQ(locationCross(-135.0, 16.0), locationCross({-150, 30, -120, 2}));
+  EXPECT_EQ(locationCross(70.0, -40.0), (CrossPosition{332, 173}));  // 332.5 to even, as for Hellas
+  EXPECT_EQ(locationCross(0.0, 0.0), (CrossPosition{239, 120}));
+  EXPECT_EQ(locationCross(180.0, 0.0), (CrossPosition{479, 120}));
+  EXPECT_EQ(locationCross(-180.0, 0.0), (CrossPosition{479, 120}));
+  EXPECT_EQ(locationCross(190.0, 37.0), locationCross({160, 54, 220, 20}));
+  EXPECT_EQ(locationCross(-179.0 + 720, 0.0), (CrossPosition{1, 120}));
+  // The poles: the top and bottom rows of the picture.
+  EXPECT_EQ(locationCross(0.0, 90.0), (CrossPosition{239, 0}));
+  EXPECT_EQ(locationCross(45.0, -90.0), (CrossPosition{299, kLocationMapHeight - 1}));
+  EXPECT_EQ(locationCross(12.34, 45.67), (CrossPosition{256, 59}));
+  EXPECT_EQ(locationCross(std::nan(""), 10.0), CrossPosition{});
 }
 
 }  // namespace

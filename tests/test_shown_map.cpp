@@ -3,6 +3,8 @@
 // in, and the readout's texts. Also the one-sample read it relies on.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/ShownMap.h"
 #include "core/ViewSettings.h"
 #include "core/AtomicFile.h"
@@ -140,6 +142,78 @@ TEST(ShownMap, ADrawSwitchedToTheScreenPartWayShowsOnlyTheRowsItDrawsThere) {
   EXPECT_EQ(shown.at(0, 3).place, Place::NotDrawnYet);
 }
 
+// A projected map's pixels show the grid sample under their centres: the
+// tile, line and column of that sample, the point itself, nothing off the
+// planet or outside the map's area, and no sample beyond 88 degrees.
+TEST(ShownMap, APixelOfAProjectedMapShowsTheSampleUnderItsCentre) {
+  const ProjectedFrame cap = polarFrame(ProjectionKind::NorthPolar, GeoBounds{-180, 180, 90, 60}, 24 * 463.0835);
+  ShownMap shown;
+  shown.drawStarted(MapGeometry::ofProjection(cap));
+  shown.rowsShown(0, cap.height);
+  EXPECT_EQ(shown.at(cap.width / 2, cap.height / 2).place, Place::NotDrawnYet);
+  shown.rowsFinished(0, cap.height, true);
+  shown.drawEnded();
+
+  // The pole: a point of the planet, but past the tiles' 88 degrees.
+  const ShownMap::Point pole = shown.at(cap.width / 2, cap.height / 2);
+  EXPECT_EQ(pole.place, Place::NoSample);
+  EXPECT_TRUE(pole.located);
+  EXPECT_GT(pole.latitude, 89.8);
+  // The corners lie outside the cap's disc; past the picture is off it too.
+  EXPECT_EQ(shown.at(0, 0).place, Place::OffMap);
+  EXPECT_EQ(shown.at(cap.width - 1, cap.height - 1).place, Place::OffMap);
+  EXPECT_EQ(shown.at(cap.width, 5).place, Place::OffMap);
+
+  // Down the middle column from the pole runs the meridian 0; each pixel
+  // names the sample whose cell holds its centre.
+  int samples = 0;
+  for (int y = cap.height / 2 + 20; y < cap.height; y += 7) {
+    const ShownMap::Point point = shown.at(cap.width / 2 + 3, y);
+    const std::optional<GeoPoint> centre = cap.pointAt(cap.width / 2 + 3.5, y + 0.5);
+    if (!centre) {
+      EXPECT_EQ(point.place, Place::OffMap) << y;
+      continue;
+    }
+    ++samples;
+    ASSERT_EQ(point.place, Place::Sample) << y;
+    EXPECT_TRUE(point.located);
+    EXPECT_DOUBLE_EQ(point.latitude, centre->latitude);
+    EXPECT_DOUBLE_EQ(point.longitude, centre->longitude);
+    EXPECT_GT(point.longitude, 0);
+    EXPECT_LT(point.longitude, 15);
+    EXPECT_LE(std::abs(sampleLatitude(point.sample) - centre->latitude), 0.5 / 128 + 1e-9) << y;
+    EXPECT_LE(std::abs(sampleLongitude(point.sample) - centre->longitude), 0.5 / 128 + 1e-9) << y;
+    // East of 0 degrees and north of 44: the third tile of the top row.
+    EXPECT_EQ(point.sample.tile, 2) << y;
+    EXPECT_EQ(point.sample.line, static_cast<int>(std::floor((88 - centre->latitude) * 128))) << y;
+  }
+  EXPECT_GT(samples, 10);
+
+  // On the globe the far side of the rim is off the map; the point west of
+  // 180 degrees lies in the last tile column.
+  const ProjectedFrame globe = globeFrame(GeoPoint{180, -20}, 512);
+  shown.drawStarted(MapGeometry::ofProjection(globe));
+  shown.rowsFinished(0, globe.height, false);
+  shown.rasterShown();
+  shown.drawEnded();
+  EXPECT_EQ(shown.at(2, 2).place, Place::OffMap);
+  const ShownMap::Point west = shown.at(250, 300);
+  ASSERT_EQ(west.place, Place::Sample);
+  EXPECT_EQ(west.sample.tile, 11);
+  EXPECT_LT(west.longitude, 180);
+  EXPECT_GT(west.longitude, 170);
+  const ShownMap::Point east = shown.at(262, 300);
+  ASSERT_EQ(east.place, Place::Sample);
+  EXPECT_EQ(east.sample.tile, 8);
+  EXPECT_LT(east.longitude, -170);
+  // A far south point beyond 88 degrees shows no sample.
+  const ProjectedFrame south = globeFrame(GeoPoint{0, -89.5}, 512);
+  shown.drawStarted(MapGeometry::ofProjection(south));
+  shown.rasterShown();
+  shown.drawEnded();
+  EXPECT_EQ(shown.at(256, 256).place, Place::NoSample);
+}
+
 TEST(ShownMap, TextsOfPositionsAndElevations) {
   EXPECT_EQ(positionText(18.4, -133.8), "18.40\xC2\xB0N  133.80\xC2\xB0W");
   EXPECT_EQ(positionText(-0.001, 0.004), "0.00\xC2\xB0N  0.00\xC2\xB0" "E");
@@ -204,6 +278,39 @@ TEST(ViewSettings, FeatureNamesAreAddedWhenOnAndOffInOlderFiles) {
   EXPECT_EQ(readViewSettings(path), (ViewSettings{0, 1}));
   testing::writeText(path, "featureNames=yes\nreliefShading=1\n");
   EXPECT_EQ(readViewSettings(path), (ViewSettings{1, 0}));
+}
+
+TEST(ViewSettings, AProjectionIsWrittenOnlyWhenNotSimpleCylindricalAndReadBack) {
+  testing::ScratchDir dir;
+  const std::string path = viewSettingsPath(dir.str());
+  using P = ViewProjection;
+  // Simple cylindrical leaves the file as every earlier version wrote it.
+  writeViewSettings(path, ViewSettings{1, 1, P::SimpleCylindrical});
+  EXPECT_EQ(testing::readText(path), "reliefShading=1\r\nfeatureNames=1\r\n");
+  writeViewSettings(path, ViewSettings{0, 0, P::SimpleCylindrical});
+  EXPECT_EQ(testing::readText(path), "reliefShading=0\r\n");
+  writeViewSettings(path, ViewSettings{0, 1, P::SouthPolar});
+  EXPECT_EQ(testing::readText(path), "reliefShading=0\r\nfeatureNames=1\r\nprojection=south-polar\r\n");
+  for (const P projection : {P::SimpleCylindrical, P::NorthPolar, P::SouthPolar, P::Globe}) {
+    for (const int relief : {0, 1}) {
+      const ViewSettings settings{relief, 1 - relief, projection};
+      writeViewSettings(path, settings);
+      EXPECT_EQ(readViewSettings(path), settings) << viewProjectionWord(projection);
+    }
+  }
+  // Read leniently, the last line about it deciding; a word it does not
+  // know, of whatever case, is simple cylindrical.
+  testing::writeText(path, " projection = globe \nreliefShading=1\n");
+  EXPECT_EQ(readViewSettings(path), (ViewSettings{1, 0, P::Globe}));
+  testing::writeText(path, "projection=north-polar\n");
+  EXPECT_EQ(readViewSettings(path).projection, P::NorthPolar);
+  for (const char* text : {"projection=Globe\n", "projection=mercator\n", "projection=1\n", "projection=\n",
+                           "projection=globe\nprojection=lambert\n", "projection globe\n"}) {
+    testing::writeText(path, text);
+    EXPECT_EQ(readViewSettings(path), ViewSettings{}) << text;
+  }
+  testing::writeText(path, "projection=simple-cylindrical\nfeatureNames=1\n");
+  EXPECT_EQ(readViewSettings(path), (ViewSettings{0, 1, P::SimpleCylindrical}));
 }
 
 }  // namespace
