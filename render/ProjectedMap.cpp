@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <optional>
@@ -21,8 +22,42 @@ namespace tarvelon {
 
 namespace {
 
+// Hands rows on with the pixels that show no sample (off the planet, outside
+// the map's area) made white, the paper of a map, rather than the colour
+// the row's last sample left there: a BMP keeps no mask to hide them.
+class BlankingTarget : public RowTarget {
+ public:
+  BlankingTarget(RowTarget& inner, RowSink::Content content, int width)
+      : inner_(inner), bytes_(RowSink::bytesPerPixel(content)), width_(width),
+        masks_(std::size_t(kRows) * std::size_t(width)) {}
+  std::uint8_t* row(int y) override {
+    out_ = inner_.row(y);
+    return out_;
+  }
+  std::uint8_t* mask(int y) override {
+    std::uint8_t* own = inner_.mask(y);
+    mask_ = own != nullptr ? own : masks_.data() + std::size_t(y % kRows) * std::size_t(width_);
+    return mask_;
+  }
+  void done(int y) override {
+    for (int x = 0; x < width_; ++x) {
+      if (mask_[x] == 0) std::memset(out_ + std::size_t(x) * bytes_, 0xFF, bytes_);
+    }
+    inner_.done(y);
+  }
+
+ private:
+  static constexpr int kRows = 4;
+  RowTarget& inner_;
+  std::size_t bytes_;
+  int width_;
+  std::vector<std::uint8_t> masks_;
+  std::uint8_t* out_ = nullptr;
+  std::uint8_t* mask_ = nullptr;
+};
+
 bool drawRows(const ProjectedMapRequest& request, RowSink::Content content, ElevationSource& source,
-              RowFunctions& target, bool parallel, const RowProgress& progress, SampledRange* range) {
+              RowTarget& target, bool parallel, const RowProgress& progress, SampledRange* range) {
   const ProjectedFrame& frame = request.frame;
   if (frame.width < 1 || frame.height < 1 || !(frame.pixelSize > 0)) {
     throw std::invalid_argument("A projected map needs a width, a height and a pixel size");
@@ -114,7 +149,8 @@ Raster drawProjectedMap(const ProjectedMapRequest& request, ElevationSource& sou
   Raster raster = blankRaster(std::max(1, request.frame.width), std::max(1, request.frame.height));
   RowFunctions target;
   target.intoRaster(raster);
-  if (!drawRows(request, RowSink::Content::Colour, source, target, false, progress, range)) return Raster();
+  BlankingTarget blanked(target, RowSink::Content::Colour, request.frame.width);
+  if (!drawRows(request, RowSink::Content::Colour, source, blanked, false, progress, range)) return Raster();
   return raster;
 }
 
@@ -122,7 +158,11 @@ bool drawProjectedRows(const ProjectedMapRequest& request, ElevationSource& sour
                        const RowProgress& progress, SampledRange* range) {
   RowFunctions target;
   target.intoSink(sink);
-  return drawRows(request, sink.content(), source, target, true, progress, range);
+  if (sink.content() == RowSink::Content::Elevation) {
+    return drawRows(request, sink.content(), source, target, true, progress, range);
+  }
+  BlankingTarget blanked(target, sink.content(), request.frame.width);
+  return drawRows(request, sink.content(), source, blanked, true, progress, range);
 }
 
 RenderJob::Draw projectedMapDraw(ProjectedMapRequest request,

@@ -325,6 +325,17 @@ TEST(Projection, EachPixelShowsTheSampleUnderItsCentre) {
   drawProjectedRows(ProjectedMapRequest{globeFrame(GeoPoint{0, 0}, 160), Colouring{}}, source, rows, nullptr);
   EXPECT_EQ(rows.at(0, 0), RowSink::kNoElevation);
   EXPECT_NE(rows.at(80, 80), RowSink::kNoElevation);
+  // In colour, a pixel with no sample is white paper, masked out, not the
+  // colour of the sample before it.
+  const Raster raster = drawProjectedMap(ProjectedMapRequest{globeFrame(GeoPoint{0, 0}, 160), Colouring{}}, source,
+                                         nullptr);
+  ASSERT_EQ(raster.width, 160);
+  for (const int x : {0, 20, 159}) {
+    const std::uint8_t* top = raster.row(0) + 3 * x;
+    EXPECT_EQ(top[0] & top[1] & top[2], 255) << x;
+    EXPECT_EQ(raster.maskRow(0)[x], 0) << x;
+  }
+  EXPECT_EQ(raster.maskRow(80)[80], 255);
 }
 
 // The tiles read through both ways of gathering give the samples the
