@@ -65,7 +65,9 @@ namespace {
   "  --legend          the map framed with its title, latitudes and longitudes, a colour\n"          \
   "                    bar marked with its highest and lowest elevation, a scale bar and\n"          \
   "                    the data's credit, as a .bmp or .png picture (no world file); the\n"          \
-  "                    map is then held in memory, up to 500 million pixels\n"                       \
+  "                    map is then held in memory, up to 500 million pixels. A projected\n"       \
+  "                    map gets its meridians and parallels drawn as the curves they\n"        \
+  "                    become and a scale bar true at its centre\n"                              \
   "  --labels          the IAU names of Mars written on the map: each feature at least\n"          \
   "                    24 pixels across (albedo features counted as 500 km), the largest\n"       \
   "                    first, never overlapping; regions in spaced capitals, mountains\n"        \
