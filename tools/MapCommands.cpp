@@ -88,8 +88,8 @@ namespace {
   "                    a NAME.aux.xml beside it, which place the map in longitude and\n"            \
   "                    latitude on the Mars 2000 sphere (ESRI:104971), or in metres in its\n"     \
   "                    projection; a GeoTIFF holds the same. A colour PNG or GeoTIFF is\n"     \
-  "                    transparent where no sample\n"                                          \
-  "                    lies behind a pixel. The map is written as it is drawn.\n"
+  "                    transparent where no sample lies behind a pixel; a projected map\n"    \
+  "                    is white there. The map is written as it is drawn.\n"
 
 }  // namespace
 
