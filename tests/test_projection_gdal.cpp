@@ -69,12 +69,15 @@ class ProjectionGdal : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(work());
-    const Outcome found = runCommand(
-        "command -v gdalwarp && command -v gdalinfo && /usr/bin/python3 -c 'import numpy; from osgeo import gdal'");
-    if (found.exitCode != 0) {
-      GTEST_SKIP() << "needs gdalwarp, gdalinfo and GDAL's Python bindings with numpy at /usr/bin/python3 (Debian "
-                      "gdal-bin and python3-gdal; scripts/setup.sh installs them): "
-                   << found.err;
+    // What is missing, a line each; nothing when all is there.
+    const Outcome missing = runCommand(
+        "for tool in gdalwarp gdalinfo; do command -v $tool > /dev/null || echo \"no $tool\"; done; "
+        "/usr/bin/python3 -c 'import numpy; from osgeo import gdal' 2> /dev/null || "
+        "echo 'no GDAL Python bindings with numpy at /usr/bin/python3'");
+    if (!missing.out.empty()) {
+      GTEST_SKIP() << "needs gdalwarp, gdalinfo and GDAL's Python bindings (Debian gdal-bin and python3-gdal; "
+                      "scripts/setup.sh installs them):\n"
+                   << missing.out;
     }
   }
 
