@@ -82,7 +82,10 @@ bool drawRows(const ProjectedMapRequest& request, RowSink::Content content, Elev
   MapRows drawn(content, state.reliefShading == 1, frame.width, frame.height, frame.height, std::move(light),
                 parallel && state.reliefShading == 1);
 
-  PixelLocator locator(frame, source.grid());
+  // Two locators, one a half of each band, on two threads: where blocks of
+  // pixels are projected exactly (near a pole), finding the samples takes
+  // longer than colouring them.
+  PixelLocator locators[2] = {PixelLocator(frame, source.grid()), PixelLocator(frame, source.grid())};
   // Samples far apart (a pixel two samples wide or more) are gathered for a
   // band of many rows at once, so that each line they touch is read once a
   // band; samples close together come from the sampler's cache in bands of
@@ -108,7 +111,14 @@ bool drawRows(const ProjectedMapRequest& request, RowSink::Content content, Elev
   }
   auto read = [&](int first, Band& into) {
     const int rows = std::min(band, rowsRead - first);
-    for (int r = 0; r < rows; ++r) locator.locate(first + r, into.indices.data() + width * std::size_t(r));
+    auto locate = [&](PixelLocator& locator, int from, int to) {
+      for (int r = from; r < to; ++r) locator.locate(first + r, into.indices.data() + width * std::size_t(r));
+    };
+    // Halves on whole blocks of rows, so that each locator projects its own.
+    const int half = std::min(rows, (band / 2 + 7) / 8 * 8);
+    std::future<void> upper = std::async(std::launch::async, locate, std::ref(locators[0]), 0, half);
+    locate(locators[1], half, rows);
+    upper.get();
     source.gather(into.indices.data(), frame.width * rows, into.elevations.data());
   };
   int highest = kMinElevation - 1;

@@ -350,8 +350,6 @@ ProjectionKind automaticProjection(const GeoBounds& bounds) {
 
 PixelLocator::PixelLocator(const ProjectedFrame& frame, const GridSpec& grid)
     : frame_(frame), grid_(grid), projector_(frame.projection) {
-  // The globe bends more within a block than a polar map does.
-  block_ = frame.projection.kind == ProjectionKind::Globe ? 8 : 16;
   blocksAcross_ = std::max(1, (frame.width + block_ - 1) / block_);
   topLon_.resize(std::size_t(blocksAcross_) + 1);
   topLat_.resize(topLon_.size());
@@ -405,12 +403,17 @@ void PixelLocator::prepareBand(int band) {
   edge(y0 + block_, bottomLon_, bottomLat_);
   band_ = band;
 
-  // The checks: each block's middle and the middles of its four edges, the
-  // interpolated point projected back onto the plane and measured against
-  // the point it stands for.
-  constexpr double kChecks[5][2] = {{0.5, 0.5}, {0.5, 0}, {0.5, 1}, {0, 0.5}, {1, 0.5}};
-  const std::size_t checks = std::size_t(blocksAcross_) * 5;
-  std::vector<double> planeX(checks), planeY(checks), lon(checks), lat(checks);
+  // The checks: each block's middle and the middles of its top and left
+  // edges (its bottom and right edges are those of the blocks below and
+  // beside it, checked there). An interpolated point must lie within
+  // kSampleTolerance of a sample of PROJ's point, along lines and along
+  // columns, so that it falls in the same sample but where PROJ's point is
+  // that close to a sample's edge; and, projected back onto the plane,
+  // within 0.08 of a pixel of the point it stands for.
+  constexpr int kCheckCount = 3;
+  constexpr double kChecks[kCheckCount][2] = {{0.5, 0.5}, {0.5, 0}, {0, 0.5}};
+  const std::size_t checks = std::size_t(blocksAcross_) * kCheckCount;
+  std::vector<double> planeX(checks), planeY(checks), lon(checks), lat(checks), exactLon(checks), exactLat(checks);
   std::vector<char> usable(std::size_t(blocksAcross_), 1);
   for (int b = 0; b < blocksAcross_; ++b) {
     const std::size_t i = std::size_t(b);
@@ -422,25 +425,29 @@ void PixelLocator::prepareBand(int band) {
       c.lon[k] = usable[i] ? nearTurn(lons[k], lons[0]) : 0;
       c.lat[k] = lats[k];
     }
-    for (int k = 0; k < 5; ++k) {
-      const std::size_t n = i * 5 + std::size_t(k);
-      planeX[n] = frame_.centreX(double(b * block_) + kChecks[k][0] * block_);
-      planeY[n] = frame_.centreY(double(y0) + kChecks[k][1] * block_);
+    for (int k = 0; k < kCheckCount; ++k) {
+      const std::size_t n = i * kCheckCount + std::size_t(k);
+      planeX[n] = exactLon[n] = frame_.centreX(double(b * block_) + kChecks[k][0] * block_);
+      planeY[n] = exactLat[n] = frame_.centreY(double(y0) + kChecks[k][1] * block_);
       c.at(kChecks[k][0], kChecks[k][1], lon[n], lat[n]);
       lon[n] = wrapped(lon[n]);
     }
   }
+  projector_.inverse(exactLon.data(), exactLat.data(), static_cast<int>(checks));
+  const std::vector<double> interpolatedLon = lon, interpolatedLat = lat;
   projector_.forward(lon.data(), lat.data(), static_cast<int>(checks));
-  // Less than the tenth of a pixel promised, for the points between the
-  // checks, whose error is largest at the middle.
-  const double tolerance = 0.08 * frame_.pixelSize;
+  const double planeTolerance = 0.08 * frame_.pixelSize;
+  const double sampleTolerance = kSampleTolerance / grid_.perDegree;  // degrees
   for (int b = 0; b < blocksAcross_; ++b) {
     const std::size_t i = std::size_t(b);
     bool good = usable[i] != 0;
-    for (int k = 0; k < 5 && good; ++k) {
-      const std::size_t n = i * 5 + std::size_t(k);
+    for (int k = 0; k < kCheckCount && good; ++k) {
+      const std::size_t n = i * kCheckCount + std::size_t(k);
       // NaN (a point the globe does not show) fails too.
-      if (!(std::hypot(lon[n] - planeX[n], lat[n] - planeY[n]) <= tolerance)) good = false;
+      const double dLon = std::fabs(nearTurn(interpolatedLon[n], exactLon[n]) - exactLon[n]);
+      const double dLat = std::fabs(interpolatedLat[n] - exactLat[n]);
+      if (!(dLon <= sampleTolerance && dLat <= sampleTolerance)) good = false;
+      if (!(std::hypot(lon[n] - planeX[n], lat[n] - planeY[n]) <= planeTolerance)) good = false;
     }
     exact_[i] = good ? 0 : 1;
     (good ? interpolatedBlocks_ : exactBlocks_) += 1;

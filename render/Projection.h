@@ -148,15 +148,20 @@ ProjectedFrame globeFrame(GeoPoint centre, int size);
 ProjectionKind automaticProjection(const GeoBounds& bounds);
 
 // The grid samples under the pixel centres of a frame, a row at a time.
-// PROJ gives the exact point at the corners of blocks of 16 x 16 pixels
-// (8 x 8 on a globe);
-// in between, points are interpolated where the interpolated points at the
-// middle of the block and of its edges, projected back, lie within 0.08
-// of a pixel of the points they stand for (and so, between them, within a
-// tenth); every pixel of a block that
-// fails (near a pole, at the globe's rim) is projected exactly.
+// PROJ gives the exact point at the corners of blocks of 8 x 8 pixels; in
+// between, points are interpolated where, at the middle of the block and
+// of its edges, the interpolated point lies within 0.02 of a sample
+// of PROJ's along lines and columns, and within 0.08 of a pixel of it on
+// the map's plane (a tenth of a pixel between the checks). Every pixel of a
+// block that fails (near a pole, at the globe's rim, on a globe far smaller
+// than the grid) is projected exactly, a row of them a call.
 class PixelLocator {
  public:
+  // How far, in samples of the grid, an interpolated point may lie from
+  // PROJ's: a pixel then shows another sample than PROJ's point would only
+  // where that point lies this close to a sample's edge.
+  static constexpr double kSampleTolerance = 0.02;
+
   PixelLocator(const ProjectedFrame& frame, const GridSpec& grid);
 
   // The samples of row y's pixels (any y, also past the map's edge): a
@@ -176,7 +181,7 @@ class PixelLocator {
   ProjectedFrame frame_;
   GridSpec grid_;
   Projector projector_;
-  int block_ = 16;  // pixels on a side
+  int block_ = 8;  // pixels on a side
   int blocksAcross_ = 0;
   int band_ = -1;  // the band of block rows prepared
   // By block corner of the band's top and bottom edges: longitude

@@ -251,6 +251,23 @@ TEST_F(RenderCli, ProjectionsAreAskedForPlainlyAndSimpleCylindricalStaysAsItWas)
                                  "--data", data(), "-o", "auto.bmp"});
   ASSERT_EQ(automatic.exitCode, 0) << automatic.err;
   EXPECT_NE(testing::readText(work("auto.prj")).find("Stereographic"), std::string::npos);
+  // --scale: the pixel's size on the ground at the map's centre, larger on
+  // the plane by the scale of the projection there.
+  const Outcome scaled = run({"area", "0", "70", "60", "60", "--projection", "north-polar", "--scale", "2", "--data",
+                              data(), "-o", "scaled.png"});
+  ASSERT_EQ(scaled.exitCode, 0) << scaled.err;
+  int width = 0, height = 0;
+  ASSERT_EQ(std::sscanf(scaled.out.substr(scaled.out.find('\n') + 1).c_str(), "%d x %d", &width, &height), 2)
+      << scaled.out;
+  double world[6] = {};
+  std::istringstream pgw(testing::readText(work("scaled.pgw")));
+  for (double& value : world) pgw >> value;
+  const double centreX = world[4] + (width / 2.0 - 0.5) * world[0];
+  const double centreY = world[5] + (height / 2.0 - 0.5) * world[3];
+  const double latitude = 90 - 2 * std::atan(std::hypot(centreX, centreY) / (2 * 3396190.0)) * 180 / M_PI;
+  const double k = 2 / (1 + std::sin(latitude * M_PI / 180));
+  EXPECT_NEAR(world[0] / k, 2000, 1);
+  EXPECT_GT(world[0], 2050);
   // A globe of a tile, centred where asked.
   const Outcome globe = run({"tile", "1", "--projection", "globe", "--centre", "-135,66", "--size", "100", "--data",
                              data()});

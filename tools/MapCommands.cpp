@@ -538,7 +538,12 @@ std::optional<ProjectedFrame> projectedFrameFor(const MapOptions& options, GeoBo
   const std::string problem = projectionProblem(kind, bounds);
   if (!problem.empty()) throw CommandError(problem);
   double pixel = step * kMetresPerDegree / kSamplesPerDegree;
-  if (options.scale) pixel = *options.scale * 1000;
+  if (options.scale) {
+    // Pixels of that size on the ground at the map's centre, larger on the
+    // plane by the projection's scale there.
+    const std::optional<GeoPoint> centre = polarFrame(kind, bounds, 1000).centre();
+    pixel = *options.scale * 1000 * projectionScale(MapProjection{kind}, centre ? centre->latitude : 0);
+  }
   if (options.size) {
     const std::vector<double> e = polarExtent(kind, bounds);
     pixel = std::max(e[2] - e[0], e[1] - e[3]) / *options.size;
@@ -631,7 +636,9 @@ int drawPlaceMap(const MapOptions& options, const NamedPlace& place) {
       // frame is, and as tall on the ground.
       const double stepPixel = window.step * kMetresPerDegree / kSamplesPerDegree / window.zoom;
       const double ground = geometry.height() * stepPixel;
-      const double pixel = options.scale ? *options.scale * 1000 : options.size ? ground / *options.size : stepPixel;
+      const double scale = projectionScale(frame->projection, place.latitude);
+      const double pixel = options.scale ? *options.scale * 1000 * scale : options.size ? ground / *options.size
+                                                                                        : stepPixel;
       *frame = polarFrameAround(frame->projection.kind, GeoPoint{place.longitude, place.latitude}, ground, ground,
                                 pixel);
     }
