@@ -14,17 +14,6 @@ namespace tarvelon {
 
 namespace {
 
-constexpr const char* kDegree = "\xC2\xB0";  // UTF-8
-
-// A value to a hundredth, with its hemisphere letter; no "-0.00".
-std::string hemisphereText(double value, char positive, char negative) {
-  const long long hundredths = std::llround(value * 100);
-  char text[48];
-  std::snprintf(text, sizeof text, "%lld.%02lld%s%c", std::llabs(hundredths) / 100, std::llabs(hundredths) % 100,
-                kDegree, hundredths < 0 ? negative : positive);
-  return text;
-}
-
 // What pixel (x, y) of a projected map shows.
 ShownMap::Point projectedPoint(const ProjectedFrame& frame, int x, int y) {
   const std::optional<GeoPoint> point = frame.pointAt(x + 0.5, y + 0.5);
@@ -165,16 +154,6 @@ ShownMap::Point ShownMap::at(int x, int y) const {
   const std::optional<SampleSource> sample = geometry_->sampleAt(x, y);
   if (!sample) return {Place::NotDrawn, {}};
   return {Place::Sample, *sample};
-}
-
-std::string positionText(double latitude, double longitude) {
-  return hemisphereText(latitude, 'N', 'S') + "  " + hemisphereText(longitude, 'E', 'W');
-}
-
-std::string metresText(int metres) {
-  std::string digits = std::to_string(std::abs(static_cast<long long>(metres)));
-  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), " ");
-  return (metres < 0 ? "-" : "") + digits + " m";
 }
 
 }  // namespace tarvelon

@@ -103,10 +103,4 @@ class ShownMap {
   bool finishedReported_ = false;
 };
 
-// "18.40°N  133.80°W": latitude and longitude to a hundredth of a degree,
-// by hemisphere.
-std::string positionText(double latitude, double longitude);
-// "21 130 m", "-3 000 m": metres with the thousands set apart.
-std::string metresText(int metres);
-
 }  // namespace tarvelon

@@ -1,5 +1,8 @@
 #include "core/MessageText.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace tarvelon {
@@ -165,6 +168,31 @@ std::string displaySafe(std::string_view message) {
 
 std::string countOf(long long count, std::string_view one, std::string_view many) {
   return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+namespace {
+
+constexpr const char* kDegree = "\xC2\xB0";  // UTF-8
+
+// A value to a hundredth, with its hemisphere letter; no "-0.00".
+std::string hemisphereText(double value, char positive, char negative) {
+  const long long hundredths = std::llround(value * 100);
+  char text[48];
+  std::snprintf(text, sizeof text, "%lld.%02lld%s%c", std::llabs(hundredths) / 100, std::llabs(hundredths) % 100,
+                kDegree, hundredths < 0 ? negative : positive);
+  return text;
+}
+
+}  // namespace
+
+std::string positionText(double latitude, double longitude) {
+  return hemisphereText(latitude, 'N', 'S') + "  " + hemisphereText(longitude, 'E', 'W');
+}
+
+std::string metresText(int metres) {
+  std::string digits = std::to_string(std::abs(static_cast<long long>(metres)));
+  for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3) digits.insert(static_cast<std::size_t>(i), " ");
+  return (metres < 0 ? "-" : "") + digits + " m";
 }
 
 }  // namespace tarvelon

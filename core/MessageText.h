@@ -27,4 +27,10 @@ std::string displaySafe(std::string_view message);
 // "1 line", "2 lines", "0 lines".
 std::string countOf(long long count, std::string_view one, std::string_view many);
 
+// "18.40°N  133.80°W": latitude and longitude to a hundredth of a degree,
+// by hemisphere.
+std::string positionText(double latitude, double longitude);
+// "21 130 m", "-3 000 m": metres with the thousands set apart.
+std::string metresText(int metres);
+
 }  // namespace tarvelon

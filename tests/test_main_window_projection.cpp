@@ -20,6 +20,7 @@
 #include "app/CursorReadout.h"
 #include "app/MapImage.h"
 #include "app/ProjectionChoice.h"
+#include "core/MessageText.h"
 #include "app/ScreenHost.h"
 #include "render/Hillshade.h"
 #include "render/MapPlan.h"

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "app/ShownMap.h"
+#include "core/MessageText.h"
 #include "core/ViewSettings.h"
 #include "core/AtomicFile.h"
 #include "dem/TileFile.h"

@@ -1,0 +1,417 @@
+#include "windows/ExplorerCanvas.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+#include "dem/ElevationProfile.h"
+#include "dem/GridSampler.h"
+
+namespace tarvelon {
+
+namespace {
+
+// Around the planet, and where a piece shows no sample.
+constexpr QRgb kSpace = qRgb(40, 40, 46);
+
+// A move shorter than this is a click.
+constexpr int kClickSlop = 4;
+
+// A piece's raster as a picture for the screen.
+QImage pictureOf(const Raster& raster) {
+  QImage picture(raster.width, raster.height, QImage::Format_RGB32);
+  for (int y = 0; y < raster.height; ++y) {
+    const std::uint8_t* from = raster.row(y);
+    const std::uint8_t* mask = raster.maskRow(y);
+    auto* to = reinterpret_cast<QRgb*>(picture.scanLine(y));
+    for (int x = 0; x < raster.width; ++x) {
+      to[x] = (mask != nullptr && mask[x] == 0) ? kSpace : qRgb(from[3 * x + 2], from[3 * x + 1], from[3 * x]);
+    }
+  }
+  return picture;
+}
+
+// A round length for a scale bar at most `most` kilometres long: 1, 2 or 5
+// times a power of ten.
+double roundLength(double most) {
+  if (!(most > 0)) return 0;
+  const double power = std::pow(10.0, std::floor(std::log10(most)));
+  for (const double f : {5.0, 2.0, 1.0}) {
+    if (f * power <= most) return f * power;
+  }
+  return power;
+}
+
+QString kilometresText(double km) {
+  if (km >= 1) return QStringLiteral("%1 km").arg(km, 0, 'f', 0);
+  return QStringLiteral("%1 m").arg(km * 1000, 0, 'f', 0);
+}
+
+}  // namespace
+
+ExplorerCanvas::ExplorerCanvas(QWidget* parent) : QWidget(parent), view_(kTileGridSpec) {
+  setMouseTracking(true);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMinimumSize(240, 160);
+  setCursor(Qt::OpenHandCursor);
+}
+
+ExplorerCanvas::~ExplorerCanvas() = default;
+
+void ExplorerCanvas::setSource(SourceOpener openSource) {
+  drawer_.reset();
+  cache_.clear();
+  standIn_ = QImage();
+  standInView_.reset();
+  hasSource_ = static_cast<bool>(openSource);
+  if (hasSource_) {
+    drawer_ = std::make_unique<PieceDrawer>(
+        std::move(openSource), 2,
+        [this](const PieceId& id, Raster raster) {
+          // Made on the worker; the window only keeps it.
+          QImage picture = pictureOf(raster);
+          QMetaObject::invokeMethod(
+              this, [this, id, picture] { pieceArrived(id, picture); }, Qt::QueuedConnection);
+        },
+        [this](const std::string& message) {
+          const QString text = QString::fromStdString(message);
+          QMetaObject::invokeMethod(
+              this, [this, text] { emit drawFailed(text); }, Qt::QueuedConnection);
+        });
+  }
+  viewMoved();
+}
+
+void ExplorerCanvas::setColouring(const Colouring& colouring) {
+  if (colouring == colouring_) return;
+  colouring_ = colouring;
+  ++colouringNumber_;
+  // The old colours stand in until the new arrive; their pieces go.
+  cache_.clear();
+  requestPieces();
+  update();
+}
+
+void ExplorerCanvas::setCacheLimit(std::size_t bytes) { cache_.setLimit(bytes); }
+
+void ExplorerCanvas::fitPlanet() {
+  view_.fitPlanet();
+  viewMoved();
+}
+
+void ExplorerCanvas::centreOn(GeoPoint point, int level) {
+  view_.centreOn(point, level);
+  viewMoved();
+}
+
+void ExplorerCanvas::zoomAbout(double x, double y, int levels) {
+  if (view_.zoomAbout(x, y, levels)) viewMoved();
+}
+
+void ExplorerCanvas::zoomBy(int levels) { zoomAbout(width() / 2.0, height() / 2.0, levels); }
+
+void ExplorerCanvas::panBy(int dx, int dy) {
+  view_.panBy(dx, dy);
+  viewMoved();
+}
+
+void ExplorerCanvas::setTool(Tool tool) {
+  tool_ = tool;
+  setCursor(tool == Tool::Pan ? Qt::OpenHandCursor : Qt::CrossCursor);
+}
+
+void ExplorerCanvas::setProfileLine(std::optional<std::pair<GeoPoint, GeoPoint>> line) {
+  profile_ = line;
+  update();
+}
+
+void ExplorerCanvas::setMarker(std::optional<GeoPoint> point) {
+  marker_ = point;
+  update();
+}
+
+void ExplorerCanvas::clearMeasure() {
+  measured_.clear();
+  emit measureChanged();
+  update();
+}
+
+void ExplorerCanvas::viewMoved() {
+  requestPieces();
+  update();
+  emit viewChanged();
+}
+
+void ExplorerCanvas::requestPieces() {
+  if (!drawer_) return;
+  std::vector<PieceKey> missing;
+  for (const ExploreView::PlacedPiece& piece : view_.visiblePieces()) {
+    if (!cache_.contains(PieceId{piece.key, colouringNumber_})) missing.push_back(piece.key);
+  }
+  drawer_->want(std::move(missing), colouring_, colouringNumber_);
+}
+
+void ExplorerCanvas::pieceArrived(const PieceId& id, const QImage& picture) {
+  if (id.colouring != colouringNumber_) return;
+  cache_.put(id, picture, picture.sizeInBytes());
+  update();
+  if (sharp()) emit sharpened();
+}
+
+bool ExplorerCanvas::sharp() const {
+  if (!hasSource_) return false;
+  const std::vector<ExploreView::PlacedPiece> pieces = view_.visiblePieces();
+  return std::all_of(pieces.begin(), pieces.end(), [this](const ExploreView::PlacedPiece& piece) {
+    return cache_.contains(PieceId{piece.key, colouringNumber_});
+  });
+}
+
+void ExplorerCanvas::waitSharp(int timeoutMs) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!sharp() && waited.elapsed() < timeoutMs && hasSource_) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+}
+
+bool ExplorerCanvas::composeMap(QImage& into) {
+  if (into.size() != size()) into = QImage(size(), QImage::Format_RGB32);
+  into.fill(kSpace);
+  QPainter painter(&into);
+  if (!standIn_.isNull() && standInView_) {
+    // The last sharp frame, its centre where its centre's point now lies,
+    // scaled from its level to this one.
+    const ExploreView& old = *standInView_;
+    const double scale = old.levelInfo().samplesPerPixel() / view_.levelInfo().samplesPerPixel();
+    const QPointF centre = positionOf(old.pointAt(old.width() / 2.0, old.height() / 2.0));
+    const QRectF target(centre.x() - old.width() / 2.0 * scale, centre.y() - old.height() / 2.0 * scale,
+                        old.width() * scale, old.height() * scale);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1);
+    painter.drawImage(target, standIn_);
+  }
+  bool whole = hasSource_;
+  for (const ExploreView::PlacedPiece& piece : view_.visiblePieces()) {
+    const QImage* picture = cache_.find(PieceId{piece.key, colouringNumber_});
+    if (picture == nullptr) {
+      whole = false;
+      continue;
+    }
+    painter.drawImage(QPoint(static_cast<int>(piece.x), static_cast<int>(piece.y)), *picture);
+  }
+  return whole;
+}
+
+void ExplorerCanvas::paintEvent(QPaintEvent*) {
+  const bool whole = composeMap(composed_);
+  if (whole) {
+    standIn_ = composed_;
+    standInView_ = view_;
+  }
+  QPainter painter(this);
+  painter.drawImage(0, 0, composed_);
+  paintOverlays(painter);
+}
+
+QImage ExplorerCanvas::frame() {
+  QImage picture;
+  composeMap(picture);
+  QPainter painter(&picture);
+  paintOverlays(painter);
+  return picture;
+}
+
+QPointF ExplorerCanvas::positionOf(GeoPoint point) const {
+  double x = 0;
+  double y = 0;
+  view_.positionOf(point, x, y);
+  return QPointF(x, y);
+}
+
+std::optional<GeoPoint> ExplorerCanvas::planetPointAt(QPointF position) const {
+  const GeoPoint point = view_.pointAt(position.x(), position.y());
+  const GridSpec& grid = kTileGridSpec;
+  if (point.latitude > grid.north || point.latitude < grid.south()) return std::nullopt;
+  return point;
+}
+
+void ExplorerCanvas::paintArc(QPainter& painter, GeoPoint a, GeoPoint b) const {
+  // Enough points that each chord is a few pixels at most.
+  const double pixels = greatCircleMetres(a, b) / 1000.0 / std::max(1e-6, view_.kilometresPerPixel());
+  const int parts = std::clamp(static_cast<int>(pixels / 4), 1, 2000);
+  const double half = double(view_.planetWidth()) / 2;
+  QPainterPath path;
+  QPointF last = positionOf(a);
+  path.moveTo(last);
+  for (int i = 1; i <= parts; ++i) {
+    QPointF next = positionOf(greatCirclePoint(a, b, double(i) / parts));
+    // Keep the line on the copy of the planet it started on.
+    while (next.x() - last.x() > half) next.rx() -= 2 * half;
+    while (last.x() - next.x() > half) next.rx() += 2 * half;
+    path.lineTo(next);
+    last = next;
+  }
+  painter.drawPath(path);
+}
+
+void ExplorerCanvas::paintOverlays(QPainter& painter) const {
+  painter.setRenderHint(QPainter::Antialiasing);
+  const auto line = [&](GeoPoint a, GeoPoint b, QColor colour) {
+    painter.setPen(QPen(QColor(0, 0, 0, 160), 4));
+    paintArc(painter, a, b);
+    painter.setPen(QPen(colour, 2));
+    paintArc(painter, a, b);
+  };
+  const auto dot = [&](GeoPoint p, QColor colour) {
+    painter.setPen(QPen(Qt::black, 1.5));
+    painter.setBrush(colour);
+    painter.drawEllipse(positionOf(p), 4.5, 4.5);
+    painter.setBrush(Qt::NoBrush);
+  };
+  if (drag_ == Drag::Profile && lineStart_ && dragEnd_) {
+    line(*lineStart_, *dragEnd_, QColor(255, 255, 255));
+  } else if (profile_) {
+    line(profile_->first, profile_->second, QColor(255, 255, 255));
+    dot(profile_->first, QColor(120, 220, 120));
+    dot(profile_->second, QColor(230, 90, 90));
+  }
+  for (std::size_t i = 1; i < measured_.size(); ++i) line(measured_[i - 1], measured_[i], QColor(255, 220, 60));
+  for (const GeoPoint& p : measured_) dot(p, QColor(255, 220, 60));
+  if (marker_) dot(*marker_, QColor(80, 200, 255));
+  paintScaleBar(painter);
+}
+
+void ExplorerCanvas::paintScaleBar(QPainter& painter) const {
+  const double kmPerPixel = view_.kilometresPerPixel();
+  const double km = roundLength(kmPerPixel * std::min(200, width() / 4));
+  if (!(km > 0)) return;
+  const int length = static_cast<int>(std::lround(km / kmPerPixel));
+  const QString text = kilometresText(km);
+  const QFontMetrics metrics(font());
+  const int left = 12;
+  const int bottom = height() - 12;
+  const QRect box(left - 6, bottom - metrics.height() - 14, std::max(length, metrics.horizontalAdvance(text)) + 12,
+                  metrics.height() + 20);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(box, QColor(255, 255, 255, 200));
+  painter.setPen(QPen(Qt::black, 2));
+  painter.drawLine(left, bottom - 4, left + length, bottom - 4);
+  painter.drawLine(left, bottom - 9, left, bottom - 1);
+  painter.drawLine(left + length, bottom - 9, left + length, bottom - 1);
+  painter.drawText(QRect(left, box.top() + 2, box.width(), metrics.height()), Qt::AlignLeft, text);
+}
+
+void ExplorerCanvas::resizeEvent(QResizeEvent*) {
+  view_.resize(width(), height());
+  viewMoved();
+}
+
+void ExplorerCanvas::wheelEvent(QWheelEvent* event) {
+  wheelAngle_ += event->angleDelta().y();
+  const int levels = wheelAngle_ / 120;
+  if (levels == 0) return;
+  wheelAngle_ -= levels * 120;
+  const QPointF at = event->position();
+  zoomAbout(at.x(), at.y(), levels);
+}
+
+void ExplorerCanvas::mousePressEvent(QMouseEvent* event) {
+  pressedAt_ = lastAt_ = event->position().toPoint();
+  const bool profile = event->button() == Qt::RightButton ||
+                       (event->button() == Qt::LeftButton && tool_ == Tool::Profile);
+  if (profile) {
+    lineStart_ = planetPointAt(event->position());
+    dragEnd_ = lineStart_;
+    drag_ = lineStart_ ? Drag::Profile : Drag::None;
+  } else if (event->button() == Qt::LeftButton) {
+    drag_ = tool_ == Tool::Measure ? Drag::Click : Drag::Pan;
+    if (drag_ == Drag::Pan) setCursor(Qt::ClosedHandCursor);
+  }
+}
+
+void ExplorerCanvas::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (drag_ == Drag::Click && (at - pressedAt_).manhattanLength() > kClickSlop) drag_ = Drag::Pan;
+  if (drag_ == Drag::Pan) {
+    const QPoint moved = at - lastAt_;
+    if (!moved.isNull()) panBy(moved.x(), moved.y());
+  } else if (drag_ == Drag::Profile) {
+    if (const std::optional<GeoPoint> end = planetPointAt(event->position())) dragEnd_ = end;
+    update();
+  }
+  lastAt_ = at;
+  emit pointerMoved(planetPointAt(event->position()));
+}
+
+void ExplorerCanvas::mouseReleaseEvent(QMouseEvent* event) {
+  const Drag ended = std::exchange(drag_, Drag::None);
+  if (tool_ == Tool::Pan) setCursor(Qt::OpenHandCursor);
+  if (ended == Drag::Click) {
+    if (const std::optional<GeoPoint> point = planetPointAt(event->position())) {
+      measured_.push_back(*point);
+      emit measureChanged();
+      update();
+    }
+  } else if (ended == Drag::Profile && lineStart_ && dragEnd_) {
+    const GeoPoint from = *lineStart_;
+    const GeoPoint to = *dragEnd_;
+    lineStart_.reset();
+    dragEnd_.reset();
+    if ((event->position().toPoint() - pressedAt_).manhattanLength() > kClickSlop) {
+      profile_ = std::make_pair(from, to);
+      emit profileDrawn(from, to);
+    }
+    update();
+  }
+}
+
+void ExplorerCanvas::leaveEvent(QEvent*) { emit pointerMoved(std::nullopt); }
+
+void ExplorerCanvas::keyPressEvent(QKeyEvent* event) {
+  const int stepX = std::max(16, width() / 8);
+  const int stepY = std::max(16, height() / 8);
+  switch (event->key()) {
+    case Qt::Key_Left:
+      panBy(stepX, 0);
+      break;
+    case Qt::Key_Right:
+      panBy(-stepX, 0);
+      break;
+    case Qt::Key_Up:
+      panBy(0, stepY);
+      break;
+    case Qt::Key_Down:
+      panBy(0, -stepY);
+      break;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      zoomBy(1);
+      break;
+    case Qt::Key_Minus:
+      zoomBy(-1);
+      break;
+    case Qt::Key_Home:
+      fitPlanet();
+      break;
+    case Qt::Key_Escape:
+      if (drag_ == Drag::Profile) {
+        drag_ = Drag::None;
+        lineStart_.reset();
+        dragEnd_.reset();
+        update();
+      } else {
+        clearMeasure();
+      }
+      break;
+    default:
+      QWidget::keyPressEvent(event);
+  }
+}
+
+}  // namespace tarvelon

@@ -1,0 +1,138 @@
+// The explorer's map: a view of the whole planet that the wheel zooms about
+// the cursor and a drag pans, drawn piece by piece on worker threads. What
+// is not drawn yet shows the last sharp frame, scaled to the new view,
+// until its pieces arrive. Lines drawn on it follow great circles: the
+// profile line, the legs measured, and the point the profile marks.
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "dem/ElevationSource.h"
+#include "render/Colouring.h"
+#include "render/ExploreView.h"
+#include "render/PieceCache.h"
+#include "render/PieceDrawer.h"
+#include "render/WindowRenderer.h"
+
+namespace tarvelon {
+
+class ExplorerCanvas : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum class Tool { Pan, Profile, Measure };
+
+  static constexpr std::size_t kDefaultCacheBytes = std::size_t(256) << 20;
+
+  explicit ExplorerCanvas(QWidget* parent = nullptr);
+  ~ExplorerCanvas() override;
+
+  // The tiles the pieces are drawn from; what was drawn from others goes.
+  // An empty opener leaves the view blank.
+  void setSource(SourceOpener openSource);
+  // The colours of the pieces; pieces of other colours go.
+  void setColouring(const Colouring& colouring);
+  const Colouring& colouring() const { return colouring_; }
+  void setCacheLimit(std::size_t bytes);
+  std::size_t cacheBytes() const { return cache_.bytes(); }
+  std::size_t cacheLimit() const { return cache_.limit(); }
+
+  const ExploreView& view() const { return view_; }
+  void fitPlanet();
+  void centreOn(GeoPoint point, int level);
+  // In (positive) or out by `levels` about window position (x, y), or
+  // about the centre.
+  void zoomAbout(double x, double y, int levels);
+  void zoomBy(int levels);
+  void panBy(int dx, int dy);
+
+  void setTool(Tool tool);
+  Tool tool() const { return tool_; }
+
+  // The profile line shown, and the point on it the profile marks.
+  void setProfileLine(std::optional<std::pair<GeoPoint, GeoPoint>> line);
+  void setMarker(std::optional<GeoPoint> point);
+  // The points clicked with the measure tool, in order.
+  const std::vector<GeoPoint>& measurePoints() const { return measured_; }
+  void clearMeasure();
+
+  // True when every piece in view is drawn: what shows is sharp.
+  bool sharp() const;
+  // Waits until the pieces wanted are drawn and delivered (tests,
+  // benchmarks): lets the window's events run meanwhile.
+  void waitSharp(int timeoutMs = 30000);
+  // What the window shows, the map and what is drawn over it.
+  QImage frame();
+
+ signals:
+  // The mouse is over a point of the planet, or off it.
+  void pointerMoved(std::optional<tarvelon::GeoPoint> point);
+  void viewChanged();
+  // A profile line was drawn from one point to another.
+  void profileDrawn(tarvelon::GeoPoint from, tarvelon::GeoPoint to);
+  void measureChanged();
+  // Every piece in view has arrived.
+  void sharpened();
+  // A piece could not be drawn: what stopped it.
+  void drawFailed(const QString& message);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  // The view moved, resized or recoloured: ask for the pieces now missing.
+  void viewMoved();
+  void requestPieces();
+  void pieceArrived(const PieceId& id, const QImage& picture);
+  // The map: the stand-in, then the pieces drawn; true when all were.
+  bool composeMap(QImage& into);
+  void paintOverlays(QPainter& painter) const;
+  void paintScaleBar(QPainter& painter) const;
+  // A great circle from `a` to `b` as lines on the window, broken where it
+  // crosses the planet's edge.
+  void paintArc(QPainter& painter, GeoPoint a, GeoPoint b) const;
+  QPointF positionOf(GeoPoint point) const;
+  std::optional<GeoPoint> planetPointAt(QPointF position) const;
+
+  ExploreView view_;
+  Colouring colouring_;
+  std::uint64_t colouringNumber_ = 1;
+  PieceCache<QImage> cache_{kDefaultCacheBytes};
+  bool hasSource_ = false;
+
+  // The last sharp frame and the view it showed.
+  QImage standIn_;
+  std::optional<ExploreView> standInView_;
+  QImage composed_;
+
+  Tool tool_ = Tool::Pan;
+  enum class Drag { None, Pan, Profile, Click };
+  Drag drag_ = Drag::None;
+  QPoint pressedAt_;
+  QPoint lastAt_;
+  std::optional<GeoPoint> lineStart_;
+  std::optional<std::pair<GeoPoint, GeoPoint>> profile_;
+  std::optional<GeoPoint> dragEnd_;
+  std::optional<GeoPoint> marker_;
+  std::vector<GeoPoint> measured_;
+  int wheelAngle_ = 0;
+
+  // Last: its workers stop before anything they hand pieces to goes.
+  std::unique_ptr<PieceDrawer> drawer_;
+};
+
+}  // namespace tarvelon
