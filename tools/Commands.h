@@ -67,4 +67,17 @@ extern const char* const kFeatureUsage;
 int runNames(Args& args);
 extern const char* const kNamesUsage;
 
+int runProfile(Args& args);
+extern const char* const kProfileUsage;
+
+// A decimal number within [min, max]; otherwise a UsageError that names
+// `what` and quotes the text.
+double parseDecimal(const std::string& text, const std::string& what, double min, double max);
+// The data folder: `data` (--data), else the one megdr128.cfg in the
+// current folder names. A CommandError when there is none or it is no
+// folder.
+std::string dataFolderOf(const std::optional<std::string>& data);
+// `path` as an absolute path, for telling the user where a file went.
+std::string shownPath(const std::string& path);
+
 }  // namespace tarvelon::cli

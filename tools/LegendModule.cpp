@@ -1,5 +1,5 @@
-// The legend of tarvelon-render --legend and the names of --labels, in a
-// module of its own that the tool loads only for a map that has them: Qt,
+// The legend of tarvelon-render --legend, the names of --labels and the
+// plot of a PNG profile, in a module of its own that the tool loads only for a map that has them: Qt,
 // which paints their text, then costs nothing to every other start of the
 // tool.
 #include <QString>
@@ -10,6 +10,7 @@
 #include "core/MessageText.h"
 #include "export/LabelPicture.h"
 #include "export/LegendPicture.h"
+#include "export/ProfilePicture.h"
 #include "tools/LegendModule.h"
 
 namespace {
@@ -38,4 +39,12 @@ extern "C" __attribute__((visibility("default"))) void tarvelonLabelSprites(cons
   quietQt();
   const tarvelon::FontsApplication fonts;
   labels = tarvelon::nameLabelOverlay(geometry);
+}
+
+extern "C" __attribute__((visibility("default"))) void tarvelonSaveProfilePicture(
+    const tarvelon::ElevationProfile& profile, const std::string& path) {
+  quietQt();
+  const tarvelon::FontsApplication fonts;
+  // Through the map writers: a temporary file renamed into place.
+  tarvelon::saveLegendPicture(tarvelon::profileImage(profile), path);
 }

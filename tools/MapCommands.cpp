@@ -142,27 +142,6 @@ struct MapOptions {
 // The longest side of a projected map, in pixels.
 constexpr int kMaxProjectedSide = 200000;
 
-// A decimal number within [min, max].
-double parseDecimal(const std::string& text, const std::string& what, double min, double max) {
-  double value = 0;
-  const char* begin = text.data();
-  const char* end = text.data() + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto result = std::from_chars(begin, end, value);
-  const bool whole = !text.empty() && begin != end && result.ptr == end;
-  if (!whole || (result.ec != std::errc() && result.ec != std::errc::result_out_of_range) || std::isnan(value)) {
-    throw UsageError(what + " must be a number, not " + quote(text));
-  }
-  // Beyond a double: infinite (1e400, out of range like any large number)
-  // or as good as 0 (1e-400).
-  if (result.ec == std::errc::result_out_of_range) value = std::strtod(text.c_str(), nullptr);
-  if (!std::isfinite(value) || value < min || value > max) {
-    throw UsageError(what + " " + quote(text) + " is out of range: it must lie between " +
-                     std::to_string(static_cast<int>(min)) + " and " + std::to_string(static_cast<int>(max)));
-  }
-  return value;
-}
-
 MapOptions parseMapOptions(Args& args) {
   MapOptions options;
   const auto stepText = args.option("--step");
@@ -279,27 +258,7 @@ MapOptions parseMapOptions(Args& args) {
 
 // The data folder and its tile names, from --data or the settings file.
 void loadTileSet(const MapOptions& options, MapViewState& state) {
-  std::string folder;
-  if (options.data) {
-    folder = *options.data;
-  } else {
-    std::error_code ec;
-    const std::string here = std::filesystem::current_path(ec).string();
-    const std::string settings = settingsPath(here);
-    const SettingsRead read = readSettings(settings);
-    if (read.status == SettingsRead::Status::Missing) {
-      throw CommandError("no data folder: give one with --data DIR (there is no " + std::string(kSettingsFileName) +
-                         " in " + here + " to name it)");
-    }
-    if (read.status == SettingsRead::Status::Unusable) {
-      throw CommandError(read.problem + " Give the data folder with --data DIR.");
-    }
-    folder = read.settings.demFolder;
-  }
-  std::error_code ec;
-  if (!std::filesystem::is_directory(folder, ec)) {
-    throw CommandError("the data folder " + quote(folder) + " does not exist or is not a folder");
-  }
+  const std::string folder = dataFolderOf(options.data);
   state.tileNames = tileNamesOf(folder);
   state.demFolder = folder;
 }
@@ -378,12 +337,6 @@ std::string outputPath(const MapOptions& options, const std::string& stem) {
   return stem + ".bmp";
 }
 
-std::string shownPath(const std::string& path) {
-  std::error_code ec;
-  const std::string absolute = std::filesystem::absolute(path, ec).string();
-  return ec ? path : absolute;
-}
-
 // Prints what the draw reported, for a map written to `path`.
 void report(const FileHost& host, const MapViewState& state, int width, int height, const std::string& path) {
   std::printf("%s\n", host.legend.c_str());
@@ -437,6 +390,62 @@ void* legendModuleSymbol(const char* symbol, const char* option) {
 }
 
 }  // namespace
+
+// A decimal number within [min, max].
+double parseDecimal(const std::string& text, const std::string& what, double min, double max) {
+  double value = 0;
+  const char* begin = text.data();
+  const char* end = text.data() + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  const auto result = std::from_chars(begin, end, value);
+  const bool whole = !text.empty() && begin != end && result.ptr == end;
+  if (!whole || (result.ec != std::errc() && result.ec != std::errc::result_out_of_range) || std::isnan(value)) {
+    throw UsageError(what + " must be a number, not " + quote(text));
+  }
+  // Beyond a double: infinite (1e400, out of range like any large number)
+  // or as good as 0 (1e-400).
+  if (result.ec == std::errc::result_out_of_range) value = std::strtod(text.c_str(), nullptr);
+  if (!std::isfinite(value) || value < min || value > max) {
+    throw UsageError(what + " " + quote(text) + " is out of range: it must lie between " +
+                     std::to_string(static_cast<int>(min)) + " and " + std::to_string(static_cast<int>(max)));
+  }
+  return value;
+}
+
+std::string dataFolderOf(const std::optional<std::string>& data) {
+  std::string folder;
+  if (data) {
+    folder = *data;
+  } else {
+    std::error_code ec;
+    const std::string here = std::filesystem::current_path(ec).string();
+    const std::string settings = settingsPath(here);
+    const SettingsRead read = readSettings(settings);
+    if (read.status == SettingsRead::Status::Missing) {
+      throw CommandError("no data folder: give one with --data DIR (there is no " + std::string(kSettingsFileName) +
+                         " in " + here + " to name it)");
+    }
+    if (read.status == SettingsRead::Status::Unusable) {
+      throw CommandError(read.problem + " Give the data folder with --data DIR.");
+    }
+    folder = read.settings.demFolder;
+  }
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    throw CommandError("the data folder " + quote(folder) + " does not exist or is not a folder");
+  }
+  return folder;
+}
+
+std::string shownPath(const std::string& path) {
+  std::error_code ec;
+  const std::string absolute = std::filesystem::absolute(path, ec).string();
+  return ec ? path : absolute;
+}
+
+SaveProfilePicture loadProfilePictureModule() {
+  return reinterpret_cast<SaveProfilePicture>(legendModuleSymbol("tarvelonSaveProfilePicture", "a PNG profile"));
+}
 
 SaveRasterWithLegend loadLegendModule() {
   return reinterpret_cast<SaveRasterWithLegend>(legendModuleSymbol("tarvelonSaveRasterWithLegend", "--legend"));

@@ -20,6 +20,7 @@ const Command kCommands[] = {
     {"feature", "draw a named feature of the Map Area menu to a BMP, PNG or GeoTIFF file", kFeatureUsage, runFeature},
     {"features", "list the 212 named features and their rectangles", kFeaturesUsage, runFeatures},
     {"names", "list the IAU names of Mars by name, place, distance or kind", kNamesUsage, runNames},
+    {"profile", "the elevations along a great circle, as CSV or a PNG plot", kProfileUsage, runProfile},
     {"palette", "print a colour scheme as a table (CSV, gdaldem or GMT)", kPaletteUsage, runPalette},
     {"make-data", "write a demo set of the sixteen MEGDR128 tiles", kMakeDataUsage, runMakeData},
 };
