@@ -150,7 +150,8 @@ class ProfileWindowTest : public QObject {
     for (int y = 0; y < 600; ++y) {
       for (int x = 0; x < 1200; ++x) {
         const QRgb a = png.pixel(x, y), b = painted.pixel(x, y);
-        differ += std::abs(qRed(a) - qRed(b)) > 2 || std::abs(qGreen(a) - qGreen(b)) > 2 || std::abs(qBlue(a) - qBlue(b)) > 2;
+        differ +=
+            std::abs(qRed(a) - qRed(b)) > 2 || std::abs(qGreen(a) - qGreen(b)) > 2 || std::abs(qBlue(a) - qBlue(b)) > 2;
       }
     }
     QCOMPARE(differ, 0);
@@ -192,7 +193,7 @@ class ProfileWindowTest : public QObject {
     };
     QVERIFY(filled(4) > filled(1));  // higher ground, more under the curve
     QVERIFY(filled(1) > 10);
-    QCOMPARE(filled(6), 0);          // the gap: no data, nothing drawn
+    QCOMPARE(filled(6), 0);  // the gap: no data, nothing drawn
     QVERIFY(filled(5.3) == 0 && filled(6.7) == 0);
     QVERIFY(filled(8) > 0);
 
