@@ -1,7 +1,7 @@
 #include "export/ProfileFile.h"
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 
 namespace tarvelon {
 
@@ -13,7 +13,8 @@ void appendFixed(std::string& text, double value, int decimals) {
   char digits[64];
   const auto result = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals);
   const char* begin = digits;
-  if (*begin == '-' && std::all_of(begin + 1, static_cast<const char*>(result.ptr), [](char c) { return c == '0' || c == '.'; })) {
+  if (*begin == '-' &&
+      std::all_of(begin + 1, static_cast<const char*>(result.ptr), [](char c) { return c == '0' || c == '.'; })) {
     ++begin;
   }
   text.append(begin, static_cast<std::size_t>(result.ptr - begin));

@@ -113,7 +113,8 @@ Layout layoutOf(const QRect& area, const ElevationProfile& profile) {
   while ((high - low) / step > std::max(2.0, height / (ticks.height() * 1.5))) step = nextStep(step);
   layout.y = Axis{std::floor(low / step) * step, std::ceil(high / step) * step, step, decimalsOf(step)};
   double labelWidth = 0;
-  for (double v : layout.y.ticks()) labelWidth = std::max(labelWidth, ticks.horizontalAdvance(tickText(v, layout.y.decimals)));
+  for (double v : layout.y.ticks())
+    labelWidth = std::max(labelWidth, ticks.horizontalAdvance(tickText(v, layout.y.decimals)));
 
   // Distances: 0 to the length, ticks at round numbers within.
   const double km = profile.length > 0 ? profile.length / 1000 : 1;
@@ -127,7 +128,8 @@ Layout layoutOf(const QRect& area, const ElevationProfile& profile) {
   for (;;) {
     layout.x.decimals = decimalsOf(layout.x.step);
     double widest = 0;
-    for (double v : layout.x.ticks()) widest = std::max(widest, ticks.horizontalAdvance(tickText(v, layout.x.decimals)));
+    for (double v : layout.x.ticks())
+      widest = std::max(widest, ticks.horizontalAdvance(tickText(v, layout.x.decimals)));
     if (widest + 18 <= layout.x.step / km * width) break;
     layout.x.step = nextStep(layout.x.step);
     if (layout.x.step > km) break;
@@ -204,7 +206,8 @@ void paintAxes(QPainter& painter, const Layout& layout, bool grid) {
   painter.setFont(font);
   if (grid) {
     painter.setPen(QPen(kGridColour, 1));
-    for (double v : layout.y.ticks()) painter.drawLine(QPointF(f.left(), layout.yOf(v)), QPointF(f.right(), layout.yOf(v)));
+    for (double v : layout.y.ticks())
+      painter.drawLine(QPointF(f.left(), layout.yOf(v)), QPointF(f.right(), layout.yOf(v)));
     for (double v : layout.x.ticks()) {
       painter.drawLine(QPointF(layout.xOf(v * 1000), f.top()), QPointF(layout.xOf(v * 1000), f.bottom()));
     }
@@ -219,9 +222,9 @@ void paintAxes(QPainter& painter, const Layout& layout, bool grid) {
     painter.drawLine(QPointF(f.left() - kTick, y), QPointF(f.left(), y));
     const QString text = tickText(v, layout.y.decimals);
     painter.setPen(kInk);
-    painter.drawText(QPointF(f.left() - kTick - 4 - metrics.horizontalAdvance(text),
-                             y + (metrics.ascent() - metrics.descent()) / 2),
-                     text);
+    painter.drawText(
+        QPointF(f.left() - kTick - 4 - metrics.horizontalAdvance(text), y + (metrics.ascent() - metrics.descent()) / 2),
+        text);
   }
   for (double v : layout.x.ticks()) {
     const double x = layout.xOf(v * 1000);
@@ -364,8 +367,8 @@ void paintProfile(QPainter& painter, const QRect& area, const ElevationProfile& 
   const QFont font = summaryFont();
   painter.setFont(font);
   painter.setPen(kInk);
-  const QString summary = QFontMetricsF(font).elidedText(profileSummaryLine(profile), Qt::ElideRight,
-                                                         area.width() - 2 * kMargin);
+  const QString summary =
+      QFontMetricsF(font).elidedText(profileSummaryLine(profile), Qt::ElideRight, area.width() - 2 * kMargin);
   painter.drawText(QPointF(area.left() + kMargin, layout.summaryBaseline), summary);
 
   paintAxes(painter, layout, true);
@@ -374,12 +377,13 @@ void paintProfile(QPainter& painter, const QRect& area, const ElevationProfile& 
   paintTitles(painter, area, layout);
   if (!layout.summary.hasData) {
     const QFont message = titleFont();
-    const QString text = profile.points.empty() ? QStringLiteral("No profile") : QStringLiteral("No elevation data along this line");
+    const QString text =
+        profile.points.empty() ? QStringLiteral("No profile") : QStringLiteral("No elevation data along this line");
     const QFontMetricsF metrics(message);
     painter.setFont(message);
     painter.setPen(kInk);
-    painter.drawText(QPointF(layout.frame.center().x() - metrics.horizontalAdvance(text) / 2, layout.frame.center().y()),
-                     text);
+    painter.drawText(
+        QPointF(layout.frame.center().x() - metrics.horizontalAdvance(text) / 2, layout.frame.center().y()), text);
   }
   paintExtremes(painter, layout, profile);
   if (marked) paintMark(painter, layout, profile, *marked);

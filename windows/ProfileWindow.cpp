@@ -23,8 +23,7 @@ namespace tarvelon {
 // mark painted over it as the mouse moves.
 class ProfilePlot : public QWidget {
  public:
-  ProfilePlot(const ElevationProfile& profile, std::function<void(std::optional<std::size_t>)> moved,
-              QWidget* parent)
+  ProfilePlot(const ElevationProfile& profile, std::function<void(std::optional<std::size_t>)> moved, QWidget* parent)
       : QWidget(parent), profile_(profile), moved_(std::move(moved)) {
     setObjectName(QStringLiteral("profilePlot"));
     setMouseTracking(true);
@@ -82,7 +81,8 @@ QString degrees(double value, char positive, char negative) {
 ProfileWindow::ProfileWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("Elevation Profile"));
   setObjectName(QStringLiteral("ProfileWindow"));
-  plot_ = new ProfilePlot(profile_, [this](std::optional<std::size_t> index) { marked(index); }, this);
+  plot_ = new ProfilePlot(
+      profile_, [this](std::optional<std::size_t> index) { marked(index); }, this);
   mark_ = new QLabel(kNoMark, this);
   mark_->setObjectName(QStringLiteral("profileMark"));
   figures_ = new QLabel(this);
@@ -186,7 +186,8 @@ bool ProfileWindow::exportCsv(const QString& path) {
 
 bool ProfileWindow::exportPng(const QString& path) {
   if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-    report(QStringLiteral("Cannot write \"") + path + QStringLiteral("\": a profile picture is a PNG file, ending in .png."));
+    report(QStringLiteral("Cannot write \"") + path +
+           QStringLiteral("\": a profile picture is a PNG file, ending in .png."));
     return false;
   }
   try {
