@@ -124,6 +124,8 @@ std::vector<MenuEntry> buildEntries() {
   // Beyond the numbered items, so that none of them moves.
   e.push_back(separatorEntry("m_area", "bar6"));
   e.push_back(itemEntry("m_area", QStringLiteral("m_find"), "Find a Feature...", "Ctrl+F", &TMainForm::FindFeatureClick));
+  e.push_back(itemEntry("m_area", QStringLiteral("m_profile"), "Elevation Profile", "Ctrl+P", &TMainForm::ProfileClick));
+  e.push_back(itemEntry("m_area", QStringLiteral("m_explore"), "Explore Mars...", "Ctrl+E", &TMainForm::ExploreClick));
 
   // Resolution
   e.push_back(menuEntry("", "m_size", "&Resolution      ", "", &TMainForm::m_sizeClick));

@@ -25,6 +25,7 @@
 #include "app/LegendSave.h"
 #include "app/MapImage.h"
 #include "app/MapLabels.h"
+#include "app/MapProfileTool.h"
 #include "app/MapSave.h"
 #include "app/MenuSet.h"
 #include "app/ProjectionChoice.h"
@@ -37,6 +38,8 @@
 #include "dem/TileNames.h"
 #include "render/AreaRenderer.h"
 #include "render/DrawSync.h"
+#include "render/ExploreView.h"
+#include "render/Hillshade.h"
 #include "render/MapPlan.h"
 #include "render/Resolution.h"
 #include "render/TileRenderer.h"
@@ -197,6 +200,13 @@ void TMainForm::buildWindow() {
   statusBar()->addWidget(readout_, 1);
   readout_->watch(dmap_);
   labels_ = new MapLabels(*dmap_, [this] { return readout_->shownMap().geometry(); });
+  profileTool_ = new MapProfileTool(*dmap_, [this] { return readout_->shownMap().geometry(); });
+  profileTool_->setDialogs(
+      [this](const QString& title, const QString& filter, const QString& suffix, const QString& name) {
+        return dialogs_.saveFileName(SaveFileRequest{title, filter, suffix, name});
+      },
+      [this](const QString& text) { dialogs_.error(text); });
+  connect(dmap_, &MapImage::pictureCleared, profileTool_, &MapProfileTool::clearLine);
   connect(dmap_, &MapImage::pictureCleared, readout_, [this] { readout_->follow(&ShownMap::pictureCleared); });
   connect(dmap_, &MapImage::imageShown, readout_, [this] { readout_->follow(&ShownMap::otherPictureShown); });
 }
@@ -285,6 +295,8 @@ void TMainForm::dataFolderOpened() {
   setDrawingMenus(0);
   menu(QStringLiteral("m_load"))->menuAction()->setEnabled(true);
   setMapAreaItems(true);
+  profileTool_->setSource(tileGridOpener(state_));
+  if (explorer_ != nullptr) explorer_->setSource(tileGridOpener(state_));
 }
 
 void TMainForm::setMapAreaItems(bool on) {
@@ -294,6 +306,8 @@ void TMainForm::setMapAreaItems(bool on) {
   }
   action(QStringLiteral("m_custom"))->setEnabled(on);
   action(QStringLiteral("m_find"))->setEnabled(on);
+  action(QStringLiteral("m_profile"))->setEnabled(on);
+  action(QStringLiteral("m_explore"))->setEnabled(on);
 }
 
 void TMainForm::panelChanged() { layoutMapArea(); }
@@ -324,6 +338,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   if (colourKey_ != nullptr) colourKey_->close();
   if (locationMap_ != nullptr) locationMap_->closeWindow();
   if (finder_ != nullptr) finder_->close();
+  if (explorer_ != nullptr) explorer_->closeAll();
+  if (profileTool_->profileWindow() != nullptr) profileTool_->profileWindow()->close();
   if (aboutBox_ != nullptr) aboutBox_->hide();
   if (stretch_ != nullptr) stretch_->hide();
   if (help_ != nullptr) help_->close();
@@ -618,6 +634,9 @@ void TMainForm::MsizeClick(QAction* item) {
     // A named place's frame at the step chosen, about the same place.
     if (const NamedPlace* place = PlaceNames::builtIn().byId(state_.placeId)) {
       state_.gridWindow = placeWindow(*place, state_.sampleStep);
+    } else if (state_.placeId == kExploredView) {
+      // A view of the explorer: the same ground at the step chosen.
+      state_.gridWindow = windowAtStep(state_.gridWindow, state_.sampleStep, kTileGridSpec);
     }
   }
   DrawPlan redraw;
@@ -733,6 +752,11 @@ void TMainForm::setLocationMap(TLocationMap* map) {
     state_.locationShown = 0;
     action(QStringLiteral("ShowLocation1"))->setChecked(false);
   });
+  connect(map, &TLocationMap::pointChosen, this, [this](double longitude, double latitude) {
+    if (!setup_->ready()) return;
+    // A few samples a pixel: a region about the point, to zoom from.
+    explorer()->showAt(GeoPoint{longitude, latitude}, 8);
+  });
 }
 
 void TMainForm::ShowLocation1Click(QAction*) {
@@ -779,16 +803,68 @@ void TMainForm::drawFoundFeature(const QString& component) {
   menus_->run(*entry, item);
 }
 
+void TMainForm::ProfileClick(QAction*) {
+  if (!setup_->ready()) return;
+  profileTool_->arm();
+  screen_->setLegend("Drag a line across the map for its elevation profile");
+}
+
+ExplorerWindow* TMainForm::explorer() {
+  if (explorer_ == nullptr) {
+    explorer_ = new ExplorerWindow(this);
+    explorer_->followColouring([this] { return static_cast<const Colouring&>(state_); });
+    explorer_->setDialogs(
+        [this](const QString& title, const QString& filter, const QString& suffix, const QString& name) {
+          return dialogs_.saveFileName(SaveFileRequest{title, filter, suffix, name});
+        },
+        [this](const QString& text) { dialogs_.error(text); });
+    connect(explorer_, &ExplorerWindow::drawViewRequested, this, [this](const GridWindow& window, GeoPoint centre) {
+      runGuarded([&, this] { drawViewMap(window, centre); });
+    });
+  }
+  if (setup_->ready()) explorer_->setSource(tileGridOpener(state_));
+  return explorer_;
+}
+
+void TMainForm::ExploreClick(QAction*) {
+  if (!setup_->ready()) return;
+  const MapGeometry* shown = readout_->shownMap().userMapGeometry();
+  std::optional<GeoPoint> centre;
+  double samplesPerPixel = 0;
+  if (shown != nullptr) {
+    centre = mapPointAt(*shown, QPointF(shown->width() / 2.0, shown->height() / 2.0));
+    samplesPerPixel = shown->projection() != nullptr
+                          ? shown->projection()->kilometresPerPixelAtCentre() * 1000 / kMetresPerDegree * kSamplesPerDegree
+                          : double(shown->sampleStep()) / std::max(1, shown->zoom());
+  }
+  if (centre) {
+    explorer()->showAt(*centre, samplesPerPixel);
+  } else {
+    explorer()->showPlanet();
+  }
+}
+
+WindowDrawResult TMainForm::drawViewMap(const GridWindow& window, GeoPoint centre) {
+  return drawWindowMap(window, kExploredView, "View of " + positionText(centre.latitude, centre.longitude),
+                       "Explored view");
+}
+
 WindowDrawResult TMainForm::drawPlaceMap(int placeId, std::optional<int> step) {
   const NamedPlace* place = PlaceNames::builtIn().byId(placeId);
-  if (place == nullptr || drawing() || !setup_->ready()) return WindowDrawResult::Refused;
+  if (place == nullptr) return WindowDrawResult::Refused;
+  return drawWindowMap(placeWindow(*place, step), placeId, placeTitle(*place), place->name);
+}
+
+WindowDrawResult TMainForm::drawWindowMap(const GridWindow& window, int placeId, const std::string& title,
+                                          const std::string& name) {
+  if (drawing() || !setup_->ready()) return WindowDrawResult::Refused;
   // A refused draw leaves the map on screen with its own kind and names.
   const MapViewState shown = state_;
   state_.mapKind = 2;
   state_.placeId = placeId;
-  state_.gridWindow = placeWindow(*place, step);
-  state_.mapTitle = placeTitle(*place);
-  state_.mapName = place->name;
+  state_.gridWindow = window;
+  state_.mapTitle = title;
+  state_.mapName = name;
   DrawPlan frame;
   frame.draw = [this] { return drawShownWindow(); };
   frame.drawn = [this] {

@@ -25,6 +25,7 @@
 #include "render/WindowRenderer.h"
 #include "select/Gazetteer.h"
 #include "select/LocMap.h"
+#include "windows/ExplorerWindow.h"
 #include "windows/KeyMain.h"
 #include "windows/Stretch.h"
 #include "windows/about.h"
@@ -42,6 +43,7 @@ class DrawController;
 class FeatureFinder;
 class FolderPanel;
 class MapLabels;
+class MapProfileTool;
 class HelpWindow;
 class MapImage;
 class MenuSet;
@@ -178,6 +180,15 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   void m_customClick(QAction* item = nullptr);
   void ShowLocation1Click(QAction* item = nullptr);
   void FindFeatureClick(QAction* item = nullptr);
+  // "Elevation Profile": the next drag on the map draws a profile line (a
+  // drag with the right button always does).
+  void ProfileClick(QAction* item = nullptr);
+  // "Explore Mars...": the explorer, about the map shown or on the whole
+  // planet.
+  void ExploreClick(QAction* item = nullptr);
+  // The explorer, made the first time it is asked for.
+  ExplorerWindow* explorer();
+  MapProfileTool* profileTool() const { return profileTool_; }
 
   // Redraw the current map: the Resolution command of the current
   // resolution item, when that item is enabled.
@@ -204,6 +215,9 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   // feature_id (Find a Feature), at its own step or at `step`. Refused,
   // without drawing, while a draw is running already, or for an unknown id.
   WindowDrawResult drawPlaceMap(int placeId, std::optional<int> step = std::nullopt);
+  // Draws a view of the explorer (a window of the tiles' grid about
+  // `centre`) as a map of its own, refused as drawPlaceMap is.
+  WindowDrawResult drawViewMap(const GridWindow& window, GeoPoint centre);
 
   // Draws an area map (the feature commands and the custom area use it).
   // Refused, without drawing, while a draw is running already. A scheme or
@@ -241,6 +255,10 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   // Save Map).
   AreaDrawResult drawNamedArea(const AreaBounds& area, const std::string& title, const std::string& name);
   void drawFoundFeature(const QString& component);
+  // A map of a window of the tiles' grid: a named place's (placeId from
+  // the IAU's list) or a view's (placeId kExploredView).
+  WindowDrawResult drawWindowMap(const GridWindow& window, int placeId, const std::string& title,
+                                 const std::string& name);
   void closeLocationMap();
 
   // DataFolderHost
@@ -311,6 +329,8 @@ class TMainForm : public QMainWindow, public StretchHost, private DataFolderHost
   std::optional<AreaBounds> mapBounds_;
   CursorReadout* readout_ = nullptr;
   MapLabels* labels_ = nullptr;  // the names over dmap
+  MapProfileTool* profileTool_ = nullptr;  // the profile line over dmap
+  QPointer<ExplorerWindow> explorer_;
   QPointer<TVertKey> colourKey_;
   QPointer<TProgDetails> aboutBox_;
   QPointer<TStretchColours> stretch_;

@@ -37,6 +37,23 @@ int levelNearest(double samplesPerPixel) {
   return best;
 }
 
+GridWindow windowAtStep(const GridWindow& window, int step, const GridSpec& grid) {
+  step = std::max(1, step);
+  const double across = double(window.samplesWide()) * window.step;  // samples of the grid
+  const double down = double(window.samplesHigh()) * window.step;
+  const double centreColumn = double(window.firstColumn) + across / 2;
+  const double centreLine = double(window.firstLine) + down / 2;
+  GridWindow scaled;
+  scaled.step = step;
+  scaled.width = std::max(1, static_cast<int>(std::lround(across / step)));
+  scaled.height = std::max(1, std::min(static_cast<int>(std::lround(down / step)), (grid.lines - 1) / step + 1));
+  scaled.firstColumn = wrapColumn(std::llround(centreColumn - double(scaled.width) * step / 2), grid.columns);
+  const int lastFirst = grid.lines - 1 - (scaled.height - 1) * step;
+  scaled.firstLine = std::clamp(static_cast<int>(std::lround(centreLine - double(scaled.height) * step / 2)), 0,
+                                std::max(0, lastFirst));
+  return scaled;
+}
+
 ExploreView::ExploreView(const GridSpec& grid) : grid_(grid) { fitPlanet(); }
 
 std::int64_t ExploreView::planetWidth() const {

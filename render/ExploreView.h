@@ -39,6 +39,10 @@ struct PieceKey {
   bool operator==(const PieceKey&) const = default;
 };
 
+// The same ground as `window` about the same centre, at one pixel a sample
+// of `step`, its lines held to the grid.
+GridWindow windowAtStep(const GridWindow& window, int step, const GridSpec& grid);
+
 class ExploreView {
  public:
   // Divisible by every zoom of the ladder, so that a piece starts on a

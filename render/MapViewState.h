@@ -16,6 +16,9 @@ namespace tarvelon {
 // The name every custom area's map takes, as mapTitle and as mapName.
 inline constexpr const char* kCustomAreaName = "User selection";
 
+// The placeId of a map drawn from a view of the explorer.
+inline constexpr int kExploredView = -1;
+
 // The colouring of the maps drawn next, with its field names.
 struct MapViewState : Colouring {
   // Data folder and the names of its sixteen tiles.
@@ -36,8 +39,8 @@ struct MapViewState : Colouring {
   std::string mapTitle;
   std::string mapName;
 
-  // The named place of a frame (its IAU feature_id) and the window of the
-  // even grid its map shows.
+  // The named place of a frame (its IAU feature_id, or kExploredView for a
+  // view of the explorer) and the window of the even grid its map shows.
   int placeId = 0;
   GridWindow gridWindow;
 

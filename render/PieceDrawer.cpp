@@ -98,7 +98,9 @@ void PieceDrawer::run(Worker& worker) {
       failure = error.what();
     }
     const bool finished = !raster.empty() && !worker.stop.load();
+    // Told before the worker counts as idle, so that waitIdle() sees it.
     if (finished) delivered_(id, std::move(raster));
+    if (!failure.empty()) failed_(failure);
     {
       std::lock_guard<std::mutex> hold(lock_);
       worker.current.reset();
@@ -111,7 +113,6 @@ void PieceDrawer::run(Worker& worker) {
       }
     }
     changed_.notify_all();
-    if (!failure.empty()) failed_(failure);
   }
 }
 

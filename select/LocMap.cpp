@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPaintEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace tarvelon {
@@ -57,6 +58,14 @@ void LocatorImage::paintEvent(QPaintEvent* event) {
   paintCross(painter);
 }
 
+void LocatorImage::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPointF at = event->position();
+  if (at.x() < 0 || at.y() < 0 || at.x() >= kLocationMapWidth || at.y() >= kLocationMapHeight) return;
+  // 4/3 pixel a degree from 180 W and 90 N.
+  emit pointClicked(at.x() * 0.75 - 180.0, 90.0 - at.y() * 0.75);
+}
+
 TLocationMap::TLocationMap(QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint |
@@ -86,6 +95,9 @@ TLocationMap::TLocationMap(QWidget* mainWindow)
   title_->setFont(bold);
 
   locator_ = new LocatorImage(showFeature_);
+  locator_->setCursor(Qt::PointingHandCursor);
+  locator_->setToolTip(QStringLiteral("Click to explore the planet there"));
+  connect(locator_, &LocatorImage::pointClicked, this, &TLocationMap::pointChosen);
   locator_->move(9, 33);
 }
 

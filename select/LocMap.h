@@ -29,8 +29,13 @@ class LocatorImage : public QWidget {
   // What is on screen: the picture with the cross, as 32-bit pixels.
   QImage rendered() const;
 
+ signals:
+  // A click on the picture: the point of the planet under it.
+  void pointClicked(double longitude, double latitude);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void paintCross(QPainter& painter) const;
@@ -71,6 +76,8 @@ class TLocationMap : public QWidget {
  signals:
   // The window's own close box closed it.
   void closedByUser();
+  // The picture was clicked at this point: the explorer opens there.
+  void pointChosen(double longitude, double latitude);
 
  protected:
   void changeEvent(QEvent* event) override;

@@ -81,7 +81,8 @@ class MapSelectionTest : public QObject {
     QCOMPARE(entriesOf(form.menu("m_area")),
              (QStringList{"Planitiae (plains)", "Mensae (plateaus)", "Chaotic Terrain", "Cratered Terrain",
                           "Individual Craters", "Mountains and Uplands", "Channels", "Valleys", "-",
-                          "Custom Area\tCtrl+C", "-", "Map Location\tCtrl+L", "-", "Find a Feature...\tCtrl+F"}));
+                          "Custom Area\tCtrl+C", "-", "Map Location\tCtrl+L", "-", "Find a Feature...\tCtrl+F",
+                          "Elevation Profile\tCtrl+P", "Explore Mars...\tCtrl+E"}));
     const std::pair<const char*, int> counts[] = {{"m_plan", 12},    {"mensaeplateaus1", 15}, {"ChaoticTerrain1", 15},
                                                   {"m_cter", 9},     {"m_craters", 55},       {"m_mountn", 34},
                                                   {"m_val", 26},     {"Valleya1", 46}};
