@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -9,6 +10,30 @@
 #include "render/SampledMap.h"
 
 namespace tarvelon {
+
+Raster drawPiece(const PieceKey& key, const Colouring& colouring, ElevationSource& source,
+                 const RowProgress& progress) {
+  // Drawn with a sample more on every side and cut back to the piece, so
+  // that the relief light at its edges sees the samples beyond them, as it
+  // would in one map of the whole view: pieces meet without a seam.
+  const GridWindow piece = ExploreView::pieceWindow(key);
+  GridWindow bordered = piece;
+  const int border = piece.zoom;  // pixels of one sample
+  bordered.firstColumn -= piece.step;
+  bordered.firstLine -= piece.step;
+  bordered.width += 2 * border;
+  bordered.height += 2 * border;
+  const Raster drawn = drawSampledMap(SampledMapRequest{bordered, colouring}, source, progress);
+  if (drawn.empty()) return Raster();
+  Raster cut(piece.width, piece.height);
+  for (int y = 0; y < piece.height; ++y) {
+    std::memcpy(cut.row(y), drawn.row(y + border) + std::size_t(border) * 3, cut.rowBytes());
+    if (const std::uint8_t* mask = drawn.maskRow(y + border)) {
+      std::memcpy(cut.maskRow(y), mask + border, std::size_t(piece.width));
+    }
+  }
+  return cut;
+}
 
 struct PieceDrawer::Worker {
   std::thread thread;
@@ -92,8 +117,7 @@ void PieceDrawer::run(Worker& worker) {
     std::string failure;
     try {
       if (!source) source = openSource_();
-      const SampledMapRequest request{ExploreView::pieceWindow(id.key), colouring};
-      raster = drawSampledMap(request, *source, [&worker](int, int) { return !worker.stop.load(); });
+      raster = drawPiece(id.key, colouring, *source, [&worker](int, int) { return !worker.stop.load(); });
     } catch (const std::exception& error) {
       failure = error.what();
     }

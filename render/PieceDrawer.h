@@ -17,9 +17,15 @@
 #include "render/Colouring.h"
 #include "render/PieceCache.h"
 #include "render/Raster.h"
+#include "render/RenderJob.h"
 #include "render/WindowRenderer.h"
 
 namespace tarvelon {
+
+// A piece of an explorer's view, as a map of the whole view would show
+// it; an empty raster when `progress` stopped it.
+Raster drawPiece(const PieceKey& key, const Colouring& colouring, ElevationSource& source,
+                 const RowProgress& progress);
 
 class PieceDrawer {
  public:

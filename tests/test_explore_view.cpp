@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <stdexcept>
 #include <vector>
@@ -162,6 +163,38 @@ TEST(ExploreView, PiecesShowTheSamplesOfTheViewAndTheViewWindowMatchesThem) {
   }
 }
 
+TEST(ExploreView, PiecesSideBySideAreOneMapOfTheViewLitWithoutSeams) {
+  PatternSource source;
+  Colouring colouring;
+  colouring.reliefShading = 1;
+  colouring.colourScheme = 3;
+  ExploreView view(kTileGridSpec);
+  view.resize(530, 410);
+  for (const int level : {2, 5, 7}) {  // 4 pixels a sample, a pixel a sample, 1 sample in 3
+    view.centreOn(GeoPoint{-179.9, 30.3}, level);
+    const GridWindow whole = view.viewWindow();
+    ASSERT_EQ(whole.height, view.height());
+    const Raster map = drawSampledMap(SampledMapRequest{whole, colouring}, source, {});
+    const int zoom = view.levelInfo().zoom;
+    const int offX = static_cast<int>(view.originX() % zoom);
+    const int offY = static_cast<int>(view.originY() % zoom);
+    for (const auto& placed : view.visiblePieces()) {
+      const Raster piece = drawPiece(placed.key, colouring, source, {});
+      for (int y = 0; y < 240; ++y) {
+        // The map's own edges are lit from the samples inside it alone.
+        const std::int64_t my = placed.y + y + offY;
+        if (my < zoom || my >= map.height - zoom) continue;
+        for (int x = 0; x < 240; ++x) {
+          const std::int64_t mx = placed.x + x + offX;
+          if (mx < zoom || mx >= map.width - zoom) continue;
+          ASSERT_EQ(0, std::memcmp(piece.row(y) + 3 * x, map.row(int(my)) + 3 * mx, 3))
+              << "level " << level << " pixel " << mx << "," << my;
+        }
+      }
+    }
+  }
+}
+
 TEST(PieceCache, KeepsTheLatestPiecesWithinItsLimit) {
   PieceCache<int> cache(1000);
   const auto id = [](int n) { return PieceId{PieceKey{0, n, 0}, 1}; };
@@ -211,7 +244,7 @@ TEST(PieceDrawer, DrawsTheWantedPiecesAsTheMapOfTheirWindowAndReportsFailures) {
       if (id.colouring != 2) continue;
       ++second;
       PatternSource direct;
-      const Raster expected = drawSampledMap(SampledMapRequest{ExploreView::pieceWindow(id.key), colouring}, direct, {});
+      const Raster expected = drawPiece(id.key, colouring, direct, {});
       EXPECT_EQ(raster.pixels, expected.pixels);
       EXPECT_EQ(raster.mask, expected.mask);
     }

@@ -205,15 +205,17 @@ bool ExplorerCanvas::composeMap(QImage& into) {
     }
     painter.drawImage(QPoint(static_cast<int>(piece.x), static_cast<int>(piece.y)), *picture);
   }
+  painter.end();
+  if (whole) {
+    // Shared until the next frame is composed into `into`.
+    standIn_ = into;
+    standInView_ = view_;
+  }
   return whole;
 }
 
 void ExplorerCanvas::paintEvent(QPaintEvent*) {
-  const bool whole = composeMap(composed_);
-  if (whole) {
-    standIn_ = composed_;
-    standInView_ = view_;
-  }
+  composeMap(composed_);
   QPainter painter(this);
   painter.drawImage(0, 0, composed_);
   paintOverlays(painter);
