@@ -41,14 +41,24 @@ void GridSampler::block(std::int64_t firstColumn, int firstLine, int columns, in
       // Samples of this run that lie in the same tile.
       const int inTile = (kSamplesPerLine - 1 - column) / step + 1;
       const int count = std::min(columns - c, inTile);
-      const std::uint8_t*& bytes = held[tileColumn];
-      if (bytes == nullptr) {
-        const int tile = tileNumber(tileRow, tileColumn);
-        tiles_.file(tile).readAhead(readAhead);
-        bytes = tiles_.line(tile, line);
-      }
-      const std::uint8_t* first = bytes + std::ptrdiff_t(2) * column;
       const std::ptrdiff_t stride = std::ptrdiff_t(2) * step;
+      const int tile = tileNumber(tileRow, tileColumn);
+      const std::uint8_t* first = nullptr;
+      const int spanSamples = (count - 1) * step + 1;
+      if ((step > 1 || lines == 1) && spanSamples < kSamplesPerLine / 4) {
+        // A narrow block (a piece of the explorer) reads the samples it
+        // takes, not the whole line.
+        span_.resize(std::size_t(2) * std::size_t(spanSamples));
+        tiles_.span(tile, line, column, spanSamples, span_.data());
+        first = span_.data();
+      } else {
+        const std::uint8_t*& bytes = held[tileColumn];
+        if (bytes == nullptr) {
+          tiles_.file(tile).readAhead(readAhead);
+          bytes = tiles_.line(tile, line);
+        }
+        first = bytes + std::ptrdiff_t(2) * column;
+      }
       for (int n = 0; n < count; ++n) row[c + n] = static_cast<std::int16_t>(decodeSample(first + n * stride));
       c += count;
     }

@@ -84,6 +84,7 @@ class GridSampler final : public ElevationSource {
   std::vector<std::int32_t> next_;
   std::vector<std::int32_t> order_;
   std::vector<std::uint8_t> line_;
+  std::vector<std::uint8_t> span_;  // block's narrow reads
 };
 
 }  // namespace tarvelon
