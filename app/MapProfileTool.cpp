@@ -17,6 +17,12 @@ namespace {
 
 constexpr int kClickSlop = 4;
 
+bool sameMap(const MapGeometry& a, const MapGeometry& b) {
+  if (a.width() != b.width() || a.height() != b.height() || !(a.transform() == b.transform())) return false;
+  if ((a.projection() == nullptr) != (b.projection() == nullptr)) return false;
+  return a.projection() == nullptr || *a.projection() == *b.projection();
+}
+
 }  // namespace
 
 std::optional<GeoPoint> mapPointAt(const MapGeometry& geometry, QPointF position) {
@@ -74,8 +80,14 @@ void MapProfileTool::arm() {
   image_.setCursor(Qt::CrossCursor);
 }
 
+bool MapProfileTool::lineShown() const {
+  const MapGeometry* geometry = shown_ ? shown_() : nullptr;
+  return line_ && lineMap_ && geometry != nullptr && sameMap(*lineMap_, *geometry);
+}
+
 void MapProfileTool::clearLine() {
   line_.reset();
+  lineMap_.reset();
   marker_.reset();
   update();
 }
@@ -100,6 +112,9 @@ void MapProfileTool::showProfile(GeoPoint from, GeoPoint to) {
     });
   }
   line_ = std::make_pair(from, to);
+  const MapGeometry* shown = shown_ ? shown_() : nullptr;
+  lineMap_.reset();
+  if (shown != nullptr) lineMap_ = *shown;
   update();
   profile_->showProfile(std::move(profile));
 }
@@ -148,7 +163,9 @@ bool MapProfileTool::eventFilter(QObject* watched, QEvent* event) {
 void MapProfileTool::paintEvent(QPaintEvent*) {
   const MapGeometry* geometry = shown_ ? shown_() : nullptr;
   if (geometry == nullptr) return;
-  std::optional<std::pair<GeoPoint, GeoPoint>> shownLine = line_;
+  const bool onThisMap = lineShown();
+  std::optional<std::pair<GeoPoint, GeoPoint>> shownLine;
+  if (onThisMap) shownLine = line_;
   if (dragging_ && start_ && end_) shownLine = std::make_pair(*start_, *end_);
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
@@ -174,7 +191,7 @@ void MapProfileTool::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(Qt::white, 2));
     painter.drawPath(path);
   }
-  if (marker_) {
+  if (marker_ && onThisMap) {
     if (const std::optional<QPointF> at = mapPositionOf(*geometry, *marker_)) {
       painter.setPen(QPen(Qt::black, 1.5));
       painter.setBrush(QColor(80, 200, 255));

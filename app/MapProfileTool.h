@@ -53,6 +53,8 @@ class MapProfileTool : public QWidget {
 
   ProfileWindow* profileWindow() const { return profile_.get(); }
   const std::optional<std::pair<GeoPoint, GeoPoint>>& line() const { return line_; }
+  // True when the line is drawn over the map shown: the map it was drawn on.
+  bool lineShown() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,6 +74,8 @@ class MapProfileTool : public QWidget {
   std::optional<GeoPoint> start_;
   std::optional<GeoPoint> end_;
   std::optional<std::pair<GeoPoint, GeoPoint>> line_;
+  // The map the line was drawn on: another map in the picture hides it.
+  std::optional<MapGeometry> lineMap_;
   std::optional<GeoPoint> marker_;
 };
 

@@ -228,8 +228,13 @@ GridWindow ExploreView::viewWindow() const {
   window.width = static_cast<int>(std::min<std::int64_t>(width_, planetWidth()));
   window.height = static_cast<int>(bottom - top);
   // At a zoom above 1 the window starts on the sample under the top-left
-  // pixel: the map may lie up to zoom - 1 pixels from the view.
-  window.firstColumn = l.zoom > 1 ? originX_ / l.zoom : originX_ * l.step;
+  // pixel: the map may lie up to zoom - 1 pixels from the view. A planet
+  // narrower than the window is drawn whole, from 180 W, as it is seen.
+  if (planetWidth() <= width_) {
+    window.firstColumn = 0;
+  } else {
+    window.firstColumn = l.zoom > 1 ? originX_ / l.zoom : originX_ * l.step;
+  }
   window.firstLine = static_cast<int>(l.zoom > 1 ? top / l.zoom : top * l.step);
   return window;
 }

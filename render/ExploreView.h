@@ -114,7 +114,8 @@ class ExploreView {
   // The window of the grid a piece shows.
   static GridWindow pieceWindow(const PieceKey& key);
   // The window of the grid the view shows as one map: whole samples, from
-  // the sample at the window's top-left pixel, its lines held to the grid.
+  // the sample at the window's top-left pixel (from 180 W when the whole
+  // planet is narrower than the window), its lines held to the grid.
   // Empty (width 0) when no line of the grid is in view.
   GridWindow viewWindow() const;
 

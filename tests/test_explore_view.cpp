@@ -155,7 +155,10 @@ TEST(ExploreView, PiecesShowTheSamplesOfTheViewAndTheViewWindowMatchesThem) {
     const GridWindow whole = view.viewWindow();
     ASSERT_GT(whole.width, 0);
     const int top = int(std::max<std::int64_t>(0, -view.originY()));
-    if (view.levelInfo().zoom == 1) {
+    if (view.planetWidth() <= view.width()) {
+      EXPECT_EQ(whole.firstColumn, 0);  // the whole planet, from 180 W
+      EXPECT_EQ(whole.width, view.planetWidth());
+    } else if (view.levelInfo().zoom == 1) {
       EXPECT_EQ(whole.firstColumn, view.sampleAt(0, top).column);
     }
     EXPECT_EQ(whole.firstLine, view.sampleAt(0, top).line);

@@ -156,6 +156,18 @@ class ExplorerTest : public QObject {
     QCOMPARE(canvas->view().level(), 5);
     QTest::keyClick(canvas, Qt::Key_Home);
     QCOMPARE(canvas->view().level(), canvas->view().fittingLevel());
+    // Feature Names in the main window puts the names on the explorer too.
+    canvas->waitSharp();
+    const QImage unnamed = canvas->frame();
+    act(*window_->form, "m_names")->trigger();
+    QTest::qWait(400);  // the explorer asks, then places them once the view is still
+    QVERIFY(canvas->namesShown());
+    QVERIFY(canvas->namesPlaced() > 10);
+    QVERIFY(canvas->frame() != unnamed);
+    act(*window_->form, "m_names")->trigger();
+    QTest::qWait(400);
+    QVERIFY(!canvas->namesShown());
+    QCOMPARE(canvas->frame(), unnamed);
     QVERIFY(canvas->view().planetWidth() <= canvas->width());
     // Roaming keeps the pieces within the cache's limit (here 4 MB: a
     // view's pieces and a few more).
@@ -219,6 +231,12 @@ class ExplorerTest : public QObject {
     const GeoPoint from = *mapPointAt(*geometry, QPointF(20, 20));
     QVERIFY(std::abs(tool->line()->first.longitude - from.longitude) < 1e-9);
     QVERIFY(std::abs(tool->profileWindow()->profile().length - haversineMetres(from, tool->line()->second)) < 1.0);
+    QVERIFY(tool->lineShown());
+    // Another map of the same size: the line stays with the map it was on.
+    GridWindow other = form.state().gridWindow;
+    other.firstColumn += 500;
+    QCOMPARE(form.drawViewMap(other, GeoPoint{-40, 22}), WindowDrawResult::Completed);
+    QVERIFY(!tool->lineShown());
 
     // A click on the location map: the explorer about that point.
     window_->location->showLocation(QStringLiteral("test"), std::nullopt);

@@ -6,12 +6,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
 #include "dem/ElevationProfile.h"
 #include "dem/GridSampler.h"
+#include "export/LabelPicture.h"
 
 namespace tarvelon {
 
@@ -61,6 +63,12 @@ ExplorerCanvas::ExplorerCanvas(QWidget* parent) : QWidget(parent), view_(kTileGr
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMinimumSize(240, 160);
   setCursor(Qt::OpenHandCursor);
+  // Names are placed once a move has paused: placing them takes a few
+  // milliseconds to tens, too long for every step of a drag.
+  namesTimer_ = new QTimer(this);
+  namesTimer_->setSingleShot(true);
+  namesTimer_->setInterval(120);
+  connect(namesTimer_, &QTimer::timeout, this, &ExplorerCanvas::placeNamesNow);
 }
 
 ExplorerCanvas::~ExplorerCanvas() = default;
@@ -100,6 +108,32 @@ void ExplorerCanvas::setColouring(const Colouring& colouring) {
 }
 
 void ExplorerCanvas::setCacheLimit(std::size_t bytes) { cache_.setLimit(bytes); }
+
+void ExplorerCanvas::setNamesShown(bool shown) {
+  if (shown == namesShown_) return;
+  namesShown_ = shown;
+  names_.clear();
+  namesView_.reset();
+  if (shown) namesTimer_->start();
+  update();
+}
+
+void ExplorerCanvas::placeNamesNow() {
+  namesTimer_->stop();
+  names_.clear();
+  namesView_.reset();
+  if (!namesShown_) return;
+  // The west edge counted from the longitude at the centre, so that the
+  // copy of the planet about the centre is the one named.
+  const double degrees = view_.levelInfo().samplesPerPixel() / kTileGridSpec.perDegree;
+  const GeoPoint centre = view_.pointAt(width() / 2.0, height() / 2.0);
+  const GeoTransform transform{centre.longitude - degrees * width() / 2.0, centre.latitude + degrees * height() / 2.0,
+                               degrees, degrees};
+  const LabelOverlay overlay = nameLabelOverlay(transform, width(), height());
+  for (const LabelSprite& sprite : overlay.sprites()) names_.push_back(PlacedName{QPoint(sprite.x, sprite.y), spriteImage(sprite)});
+  namesView_ = view_;
+  update();
+}
 
 void ExplorerCanvas::fitPlanet() {
   view_.fitPlanet();
@@ -144,6 +178,7 @@ void ExplorerCanvas::clearMeasure() {
 }
 
 void ExplorerCanvas::viewMoved() {
+  if (namesShown_) namesTimer_->start();
   requestPieces();
   update();
   emit viewChanged();
@@ -286,7 +321,18 @@ void ExplorerCanvas::paintOverlays(QPainter& painter) const {
   for (std::size_t i = 1; i < measured_.size(); ++i) line(measured_[i - 1], measured_[i], QColor(255, 220, 60));
   for (const GeoPoint& p : measured_) dot(p, QColor(255, 220, 60));
   if (marker_) dot(*marker_, QColor(80, 200, 255));
+  paintNames(painter);
   paintScaleBar(painter);
+}
+
+void ExplorerCanvas::paintNames(QPainter& painter) const {
+  // Names placed at another level wait to be placed again.
+  if (!namesShown_ || !namesView_ || namesView_->level() != view_.level()) return;
+  const ExploreView& placed = *namesView_;
+  const QPointF corner = positionOf(placed.pointAt(placed.width() / 2.0, placed.height() / 2.0)) -
+                         QPointF(placed.width() / 2.0, placed.height() / 2.0);
+  const QPoint shift(static_cast<int>(std::lround(corner.x())), static_cast<int>(std::lround(corner.y())));
+  for (const PlacedName& name : names_) painter.drawImage(name.at + shift, name.picture);
 }
 
 void ExplorerCanvas::paintScaleBar(QPainter& painter) const {

@@ -41,6 +41,12 @@ class ExplorerCanvas : public QWidget {
   void setColouring(const Colouring& colouring);
   const Colouring& colouring() const { return colouring_; }
   void setCacheLimit(std::size_t bytes);
+  // The IAU names over the map, placed for each view once it settles.
+  void setNamesShown(bool shown);
+  bool namesShown() const { return namesShown_; }
+  // Places the names for the view now, rather than once it settles.
+  void placeNamesNow();
+  int namesPlaced() const { return static_cast<int>(names_.size()); }
   std::size_t cacheBytes() const { return cache_.bytes(); }
   std::size_t cacheLimit() const { return cache_.limit(); }
 
@@ -102,6 +108,7 @@ class ExplorerCanvas : public QWidget {
   bool composeMap(QImage& into);
   void paintOverlays(QPainter& painter) const;
   void paintScaleBar(QPainter& painter) const;
+  void paintNames(QPainter& painter) const;
   // A great circle from `a` to `b` as lines on the window, broken where it
   // crosses the planet's edge.
   void paintArc(QPainter& painter, GeoPoint a, GeoPoint b) const;
@@ -130,6 +137,17 @@ class ExplorerCanvas : public QWidget {
   std::optional<GeoPoint> marker_;
   std::vector<GeoPoint> measured_;
   int wheelAngle_ = 0;
+
+  // The names placed, as pictures at their places on the view they were
+  // placed for; a pan moves them with the map until they are placed again.
+  bool namesShown_ = false;
+  struct PlacedName {
+    QPoint at;
+    QImage picture;
+  };
+  std::vector<PlacedName> names_;
+  std::optional<ExploreView> namesView_;
+  class QTimer* namesTimer_ = nullptr;
 
   // Last: its workers stop before anything they hand pieces to goes.
   std::unique_ptr<PieceDrawer> drawer_;

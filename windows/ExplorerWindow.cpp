@@ -125,6 +125,11 @@ void ExplorerWindow::followColouring(std::function<Colouring()> colouring) {
   updateColouring();
 }
 
+void ExplorerWindow::followNames(std::function<bool()> shown) {
+  namesShownOf_ = std::move(shown);
+  updateColouring();
+}
+
 void ExplorerWindow::setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow::ReportError report) {
   choose_ = std::move(choose);
   report_ = std::move(report);
@@ -133,6 +138,7 @@ void ExplorerWindow::setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow:
 
 void ExplorerWindow::updateColouring() {
   if (colouringOf_) canvas_->setColouring(colouringOf_());
+  if (namesShownOf_) canvas_->setNamesShown(namesShownOf_());
 }
 
 void ExplorerWindow::showEvent(QShowEvent* event) {

@@ -38,6 +38,8 @@ class ExplorerWindow : public QWidget {
   // Where the colours come from: asked while the window is shown, so that
   // the map follows the main window's scheme, mode and shading.
   void followColouring(std::function<Colouring()> colouring);
+  // Whether the IAU names are shown, asked likewise.
+  void followNames(std::function<bool()> shown);
   // The save dialog and error box of the profile window.
   void setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow::ReportError report);
 
@@ -84,6 +86,7 @@ class ExplorerWindow : public QWidget {
   QLabel* level_ = nullptr;
   QTimer* colourPoll_ = nullptr;
   std::function<Colouring()> colouringOf_;
+  std::function<bool()> namesShownOf_;
   SourceOpener openSource_;
   // Reads the elevations of the readout and the profile, on this thread.
   std::unique_ptr<ElevationSource> uiSource_;
