@@ -1,17 +1,28 @@
 // The help file the build compiles from assets/help: it opens at its first
 // page, every entry of its contents and every link and picture of its pages
-// lead somewhere inside it, and it names every command of the menus.
+// lead somewhere inside it, and it names every command of the menus, of
+// tarvelon-render and of the explorer's toolbar, the explorer's levels as
+// its status bar gives them and keys that do what it says.
 #include <QAction>
+#include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QtTest>
+#include <map>
 #include <set>
 
 #include "app/MainMenu.h"
-#include "select/Gazetteer.h"
 #include "core/ChmFile.h"
+#include "render/ExploreView.h"
+#include "select/Gazetteer.h"
+#include "windows/ExplorerWindow.h"
 #include "windows/HelpWindow.h"
+#include "windows/ProfileWindow.h"
 
 using namespace tarvelon;
 
@@ -54,6 +65,45 @@ std::string escapedCaption(const QString& caption) {
   QString text = caption;
   text.replace(QLatin1Char('&'), QStringLiteral("&amp;"));
   return text.toStdString();
+}
+
+// The part of a page from the anchor `name` to the next heading.
+QString section(const std::string& page, const QString& name) {
+  const QString html = QString::fromStdString(page);
+  const qsizetype start = html.indexOf(QStringLiteral("name=\"") + name + QLatin1Char('"'));
+  if (start < 0) return {};
+  const qsizetype end = html.indexOf(QStringLiteral("<h2"), start);
+  return html.mid(start, end < 0 ? -1 : end - start);
+}
+
+// The cells of each row of the tables in `html`, their text without tags.
+std::vector<QStringList> tableRows(const QString& html) {
+  std::vector<QStringList> rows;
+  static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"),
+                                      QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression cell(QStringLiteral("<td>(.*?)</td>"),
+                                       QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+  for (auto r = row.globalMatch(html); r.hasNext();) {
+    const QString cells = r.next().captured(1);
+    QStringList texts;
+    for (auto c = cell.globalMatch(cells); c.hasNext();) {
+      QString text = c.next().captured(1);
+      text.remove(tag);
+      text.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "));
+      texts << text.simplified();
+    }
+    if (!texts.isEmpty()) rows.push_back(texts);  // a heading row has none
+  }
+  return rows;
+}
+
+// What tarvelon-render writes to its standard output for `arguments`.
+QString renderOutput(const QStringList& arguments) {
+  QProcess tool;
+  tool.start(QStringLiteral(TARVELON_RENDER_PATH), arguments);
+  if (!tool.waitForFinished(30000)) return {};
+  return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
 }  // namespace
@@ -182,6 +232,163 @@ class HelpFileTest : public QObject {
         QVERIFY2(shortcuts.find(entry.shortcut.toStdString()) != std::string::npos, qPrintable(entry.shortcut));
       }
     }
+  }
+
+  // The commands tarvelon-render lists for itself: each in the command-line
+  // page's synopsis and table and in the README's, and each option its
+  // usage names described somewhere in the help.
+  void everyCommandOfTheCommandLineToolIsDescribed() {
+    const QString overview = renderOutput({QStringLiteral("--help")});
+    static const QRegularExpression listed(QStringLiteral("^  (\\S+)  "), QRegularExpression::MultilineOption);
+    QStringList commands;
+    for (auto m = listed.globalMatch(overview); m.hasNext();) commands << m.next().captured(1);
+    QVERIFY2(commands.contains(QStringLiteral("profile")), qPrintable(overview));
+
+    const QString commandline = QString::fromStdString(read("/commandline.html"));
+    QString pages;
+    for (const HelpTopic& topic : file_->contents()) {
+      pages += QString::fromStdString(read(topic.local.substr(0, topic.local.find('#'))));
+    }
+    QFile readmeFile(QStringLiteral(TARVELON_SOURCE_DIR "/README.md"));
+    QVERIFY(readmeFile.open(QIODevice::ReadOnly));
+    const QString readme = QString::fromUtf8(readmeFile.readAll());
+    static const QRegularExpression option(QStringLiteral("^\\s+(-o|--[a-z-]+)"), QRegularExpression::MultilineOption);
+    for (const QString& command : commands) {
+      // "feature" must not be found in "features".
+      const QRegularExpression synopsis(QStringLiteral("tarvelon-render ") + QRegularExpression::escape(command) +
+                                        QStringLiteral("[ \n]"));
+      QVERIFY2(commandline.contains(synopsis), qPrintable(command));
+      QVERIFY2(commandline.contains(QStringLiteral("<td><code>") + command + QStringLiteral("</code></td>")),
+               qPrintable(command));
+      QVERIFY2(readme.contains(synopsis), qPrintable(command));
+      const QString usage = renderOutput({command, QStringLiteral("--help")});
+      QVERIFY2(usage.startsWith(QStringLiteral("Usage: tarvelon-render ") + command), qPrintable(usage));
+      for (auto m = option.globalMatch(usage); m.hasNext();) {
+        const QString name = m.next().captured(1);
+        QVERIFY2(pages.contains(QStringLiteral("<code>") + name), qPrintable(command + QLatin1Char(' ') + name));
+      }
+    }
+  }
+
+  // The explorer's table of levels: one row for each level, named and
+  // scaled as the status bar names it on the equator, with the planet's
+  // size in pixels at that level.
+  void theExplorersLevelsAreTheStatusBarsLevels() {
+    const std::string page = read("/explore.html");
+    const std::vector<ExploreLevel>& levels = exploreLevels();
+    QVERIFY(QString::fromStdString(page).contains(QStringLiteral("one of %1 levels").arg(levels.size())));
+    const std::vector<QStringList> rows = tableRows(section(page, QStringLiteral("levels")));
+    QCOMPARE(rows.size(), levels.size());
+
+    ExplorerWindow explorer;
+    explorer.resize(300, 260);  // small enough to reach the farthest level
+    explorer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&explorer));
+    ExplorerCanvas* canvas = explorer.canvas();
+    QCOMPARE(canvas->view().farthestLevel(), int(levels.size()) - 1);
+    QLabel* levelLabel = nullptr;
+    for (QLabel* label : explorer.findChildren<QLabel*>()) {
+      if (label->text().endsWith(QStringLiteral(" km a pixel)"))) levelLabel = label;
+    }
+    QVERIFY(levelLabel != nullptr);
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+      canvas->centreOn(GeoPoint{0, 0}, int(i));
+      QCOMPARE(canvas->view().level(), int(i));
+      const QStringList& row = rows[i];
+      QCOMPARE(row.size(), 3);
+      QVERIFY2(row[1].endsWith(QStringLiteral(" km")), qPrintable(row[1]));
+      QCOMPARE(row[0] + QStringLiteral(" (") + row[1].chopped(3) + QStringLiteral(" km a pixel)"), levelLabel->text());
+      QCOMPARE(row[2], QStringLiteral("%1 x %2").arg(canvas->view().planetWidth()).arg(canvas->view().planetHeight()));
+    }
+  }
+
+  // Every button of the explorer's toolbar and of the profile window is
+  // described, and every key the shortcuts page gives the explorer does
+  // what the page says.
+  void theExplorersToolsAndKeysDoWhatTheHelpSays() {
+    const QString explore = QString::fromStdString(read("/explore.html"));
+    const QString profilePage = QString::fromStdString(read("/profile.html"));
+    ExplorerWindow explorer;
+    explorer.resize(1000, 680);
+    explorer.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&explorer));
+    const QList<QAction*> actions = explorer.findChildren<QAction*>(QRegularExpression(QStringLiteral("^explorer")));
+    QVERIFY(actions.size() >= 8);
+    for (const QAction* item : actions) {
+      QVERIFY2(explore.contains(QStringLiteral("<tr><td>") + item->text() + QStringLiteral("</td>")),
+               qPrintable(item->text()));
+    }
+    ProfileWindow profileWindow;
+    const QList<QPushButton*> buttons = profileWindow.findChildren<QPushButton*>();
+    QVERIFY(!buttons.isEmpty());
+    for (const QPushButton* button : buttons) {
+      QVERIFY2(profilePage.contains(QStringLiteral("<b>") + button->text() + QStringLiteral("</b>")),
+               qPrintable(button->text()));
+    }
+
+    const std::map<QString, Qt::Key> keyNamed = {
+        {QStringLiteral("Left"), Qt::Key_Left}, {QStringLiteral("Right"), Qt::Key_Right},
+        {QStringLiteral("Up"), Qt::Key_Up},     {QStringLiteral("Down"), Qt::Key_Down},
+        {QStringLiteral("+"), Qt::Key_Plus},    {QStringLiteral("="), Qt::Key_Equal},
+        {QStringLiteral("-"), Qt::Key_Minus},   {QStringLiteral("Home"), Qt::Key_Home},
+        {QStringLiteral("Escape"), Qt::Key_Escape}};
+    ExplorerCanvas* canvas = explorer.canvas();
+    const int start = 8;
+    int keys = 0;
+    for (const QStringList& row : tableRows(section(read("/shortcuts.html"), QStringLiteral("explorer")))) {
+      QString first = row[0];
+      // The mouse's rows are described, not pressed.
+      if (first.contains(QStringLiteral("mouse")) || first.contains(QStringLiteral("drag")) ||
+          first.contains(QStringLiteral("click"))) {
+        continue;
+      }
+      first.replace(QStringLiteral(" (or "), QStringLiteral(", ")).remove(QLatin1Char(')'));
+      for (const QString& name : first.split(QStringLiteral(", "))) {
+        const auto key = keyNamed.find(name);
+        QVERIFY2(key != keyNamed.end(), qPrintable(QStringLiteral("a key the test does not know: ") + name));
+        canvas->centreOn(GeoPoint{0, 0}, start);
+        if (key->second == Qt::Key_Escape) {
+          explorer.action(QStringLiteral("explorerMeasure"))->trigger();
+          QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+          QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(300, 200));
+          QCOMPARE(canvas->measurePoints().size(), std::size_t(2));
+        }
+        const ExploreView& view = canvas->view();
+        const GeoPoint before = view.pointAt(view.width() / 2.0, view.height() / 2.0);
+        QTest::keyClick(canvas, key->second);
+        const GeoPoint after = view.pointAt(view.width() / 2.0, view.height() / 2.0);
+        switch (key->second) {
+          case Qt::Key_Left:  // the west comes into view
+            QVERIFY2(after.longitude < before.longitude, qPrintable(name));
+            break;
+          case Qt::Key_Right:
+            QVERIFY2(after.longitude > before.longitude, qPrintable(name));
+            break;
+          case Qt::Key_Up:
+            QVERIFY2(after.latitude > before.latitude, qPrintable(name));
+            break;
+          case Qt::Key_Down:
+            QVERIFY2(after.latitude < before.latitude, qPrintable(name));
+            break;
+          case Qt::Key_Plus:
+          case Qt::Key_Equal:  // closer, about the middle
+            QCOMPARE(view.level(), start - 1);
+            QVERIFY(std::abs(after.longitude - before.longitude) < 0.1);
+            break;
+          case Qt::Key_Minus:
+            QCOMPARE(view.level(), start + 1);
+            break;
+          case Qt::Key_Home:
+            QCOMPARE(view.level(), view.fittingLevel());
+            break;
+          default:  // Escape
+            QVERIFY(canvas->measurePoints().empty());
+            explorer.action(QStringLiteral("explorerPan"))->trigger();
+        }
+        ++keys;
+      }
+    }
+    QVERIFY(keys > 0);
   }
 };
 
