@@ -6,7 +6,6 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
-#include <exception>
 
 #include "dem/ElevationProfile.h"
 #include "dem/GridSampler.h"
@@ -53,7 +52,10 @@ std::optional<QPointF> mapPositionOf(const MapGeometry& geometry, GeoPoint point
 }
 
 MapProfileTool::MapProfileTool(QWidget& image, GeometryOf shown)
-    : QWidget(&image), image_(image), shown_(std::move(shown)) {
+    : QWidget(&image), image_(image), shown_(std::move(shown)), launcher_([this](std::optional<GeoPoint> point) {
+        marker_ = point;
+        update();
+      }) {
   setObjectName(QStringLiteral("profileLayer"));
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -64,15 +66,10 @@ MapProfileTool::MapProfileTool(QWidget& image, GeometryOf shown)
 
 MapProfileTool::~MapProfileTool() = default;
 
-void MapProfileTool::setSource(SourceOpener openSource) {
-  openSource_ = std::move(openSource);
-  source_.reset();
-}
+void MapProfileTool::setSource(SourceOpener openSource) { launcher_.setSource(std::move(openSource)); }
 
 void MapProfileTool::setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow::ReportError report) {
-  choose_ = std::move(choose);
-  report_ = std::move(report);
-  if (profile_) profile_->setDialogs(choose_, report_);
+  launcher_.setDialogs(std::move(choose), std::move(report));
 }
 
 void MapProfileTool::arm() {
@@ -93,30 +90,12 @@ void MapProfileTool::clearLine() {
 }
 
 void MapProfileTool::showProfile(GeoPoint from, GeoPoint to) {
-  if (!source_ && openSource_) source_ = openSource_();
-  if (!source_) return;
-  ElevationProfile profile;
-  try {
-    profile = sampleProfile(*source_, from, to);
-  } catch (const std::exception& error) {
-    source_.reset();
-    if (report_) report_(QStringLiteral("The profile cannot be drawn: ") + QString::fromStdString(error.what()));
-    return;
-  }
-  if (!profile_) {
-    profile_ = std::make_unique<ProfileWindow>();
-    profile_->setDialogs(choose_, report_);
-    connect(profile_.get(), &ProfileWindow::pointMarked, this, [this](std::optional<GeoPoint> point) {
-      marker_ = point;
-      update();
-    });
-  }
+  if (!launcher_.show(from, to)) return;
   line_ = std::make_pair(from, to);
   const MapGeometry* shown = shown_ ? shown_() : nullptr;
   lineMap_.reset();
   if (shown != nullptr) lineMap_ = *shown;
   update();
-  profile_->showProfile(std::move(profile));
 }
 
 bool MapProfileTool::eventFilter(QObject* watched, QEvent* event) {

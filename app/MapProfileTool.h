@@ -16,6 +16,7 @@
 #include "dem/ElevationSource.h"
 #include "render/MapGeometry.h"
 #include "render/WindowRenderer.h"
+#include "windows/ProfileLauncher.h"
 #include "windows/ProfileWindow.h"
 
 namespace tarvelon {
@@ -51,7 +52,7 @@ class MapProfileTool : public QWidget {
   // The map changed: the line goes.
   void clearLine();
 
-  ProfileWindow* profileWindow() const { return profile_.get(); }
+  ProfileWindow* profileWindow() const { return launcher_.window(); }
   const std::optional<std::pair<GeoPoint, GeoPoint>>& line() const { return line_; }
   // True when the line is drawn over the map shown: the map it was drawn on.
   bool lineShown() const;
@@ -63,11 +64,7 @@ class MapProfileTool : public QWidget {
  private:
   QWidget& image_;
   GeometryOf shown_;
-  SourceOpener openSource_;
-  std::unique_ptr<ElevationSource> source_;
-  std::unique_ptr<ProfileWindow> profile_;
-  ProfileWindow::ChooseFile choose_;
-  ProfileWindow::ReportError report_;
+  ProfileLauncher launcher_;
   bool armed_ = false;
   bool dragging_ = false;
   QPointF pressedAt_;

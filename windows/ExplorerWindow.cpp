@@ -36,6 +36,7 @@ ExplorerWindow::ExplorerWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   buildToolbar(bar);
   layout->addWidget(bar);
   canvas_ = new ExplorerCanvas(this);
+  profiles_.setMarked([this](std::optional<GeoPoint> point) { canvas_->setMarker(point); });
   layout->addWidget(canvas_, 1);
 
   auto* status = new QStatusBar(this);
@@ -115,8 +116,7 @@ void ExplorerWindow::buildToolbar(QToolBar* bar) {
 QAction* ExplorerWindow::action(const QString& name) const { return findChild<QAction*>(name); }
 
 void ExplorerWindow::setSource(SourceOpener openSource) {
-  openSource_ = openSource;
-  uiSource_.reset();
+  profiles_.setSource(openSource);
   canvas_->setSource(std::move(openSource));
 }
 
@@ -131,9 +131,7 @@ void ExplorerWindow::followNames(std::function<bool()> shown) {
 }
 
 void ExplorerWindow::setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow::ReportError report) {
-  choose_ = std::move(choose);
-  report_ = std::move(report);
-  if (profile_) profile_->setDialogs(choose_, report_);
+  profiles_.setDialogs(std::move(choose), std::move(report));
 }
 
 void ExplorerWindow::updateColouring() {
@@ -166,11 +164,6 @@ void ExplorerWindow::showPlanet() {
   canvas_->fitPlanet();
 }
 
-ElevationSource* ExplorerWindow::uiSource() {
-  if (!uiSource_ && openSource_) uiSource_ = openSource_();
-  return uiSource_.get();
-}
-
 void ExplorerWindow::pointerMoved(std::optional<GeoPoint> point) {
   if (!point) {
     readout_->clear();
@@ -178,7 +171,7 @@ void ExplorerWindow::pointerMoved(std::optional<GeoPoint> point) {
   }
   QString text = QString::fromStdString(positionText(point->latitude, point->longitude)) + QStringLiteral("   ");
   try {
-    if (ElevationSource* source = uiSource()) {
+    if (ElevationSource* source = profiles_.source()) {
       const GridIndex index = source->indexAt(point->longitude, point->latitude);
       std::int16_t sample = ElevationSource::kNoData;
       source->gather(&index, 1, &sample);
@@ -186,7 +179,7 @@ void ExplorerWindow::pointerMoved(std::optional<GeoPoint> point) {
                                                                   : QString::fromStdString(metresText(sample));
     }
   } catch (const std::exception&) {
-    uiSource_.reset();
+    profiles_.dropSource();
     text += QStringLiteral("elevation unreadable");
   }
   readout_->setText(text);
@@ -224,28 +217,11 @@ void ExplorerWindow::updateLevel() {
 }
 
 void ExplorerWindow::showProfile(GeoPoint from, GeoPoint to) {
-  ElevationSource* source = uiSource();
-  if (source == nullptr) return;
-  ElevationProfile profile;
-  try {
-    profile = sampleProfile(*source, from, to);
-  } catch (const std::exception& error) {
-    uiSource_.reset();
-    if (report_) report_(QStringLiteral("The profile cannot be drawn: ") + QString::fromStdString(error.what()));
-    return;
-  }
-  if (!profile_) {
-    profile_ = std::make_unique<ProfileWindow>();
-    profile_->setDialogs(choose_, report_);
-    connect(profile_.get(), &ProfileWindow::pointMarked, canvas_,
-            [this](std::optional<GeoPoint> point) { canvas_->setMarker(point); });
-  }
-  canvas_->setProfileLine(std::make_pair(from, to));
-  profile_->showProfile(std::move(profile));
+  if (profiles_.show(from, to)) canvas_->setProfileLine(std::make_pair(from, to));
 }
 
 void ExplorerWindow::closeAll() {
-  if (profile_) profile_->close();
+  if (profiles_.window() != nullptr) profiles_.window()->close();
   close();
 }
 

@@ -15,6 +15,7 @@
 #include "render/GridWindow.h"
 #include "render/WindowRenderer.h"
 #include "windows/ExplorerCanvas.h"
+#include "windows/ProfileLauncher.h"
 #include "windows/ProfileWindow.h"
 
 class QAction;
@@ -50,7 +51,7 @@ class ExplorerWindow : public QWidget {
 
   ExplorerCanvas* canvas() const { return canvas_; }
   // The profile window, once a profile was drawn.
-  ProfileWindow* profileWindow() const { return profile_.get(); }
+  ProfileWindow* profileWindow() const { return profiles_.window(); }
   QString readoutText() const;
   QString measureText() const;
   QAction* action(const QString& name) const;
@@ -78,7 +79,6 @@ class ExplorerWindow : public QWidget {
   void updateMeasure();
   void updateColouring();
   void updateLevel();
-  ElevationSource* uiSource();
 
   ExplorerCanvas* canvas_ = nullptr;
   QLabel* readout_ = nullptr;
@@ -87,12 +87,8 @@ class ExplorerWindow : public QWidget {
   QTimer* colourPoll_ = nullptr;
   std::function<Colouring()> colouringOf_;
   std::function<bool()> namesShownOf_;
-  SourceOpener openSource_;
-  // Reads the elevations of the readout and the profile, on this thread.
-  std::unique_ptr<ElevationSource> uiSource_;
-  std::unique_ptr<ProfileWindow> profile_;
-  ProfileWindow::ChooseFile choose_;
-  ProfileWindow::ReportError report_;
+  // Reads the elevations of the profiles and the readout, on this thread.
+  ProfileLauncher profiles_{nullptr};
 };
 
 }  // namespace tarvelon
