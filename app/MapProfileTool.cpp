@@ -104,9 +104,11 @@ bool MapProfileTool::eventFilter(QObject* watched, QEvent* event) {
     resize(image_.size());
     return false;
   }
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease) return false;
   const MapGeometry* geometry = shown_ ? shown_() : nullptr;
   const auto* mouse = static_cast<QMouseEvent*>(event);
-  switch (event->type()) {
+  switch (type) {
     case QEvent::MouseButtonPress: {
       const bool wanted = mouse->button() == Qt::RightButton || (armed_ && mouse->button() == Qt::LeftButton);
       if (!wanted || geometry == nullptr) return false;

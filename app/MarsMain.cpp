@@ -814,6 +814,7 @@ ExplorerWindow* TMainForm::explorer() {
     explorer_ = new ExplorerWindow(this);
     explorer_->followColouring([this] { return static_cast<const Colouring&>(state_); });
     explorer_->followNames([this] { return labels_->namesShown(); });
+    explorer_->followProjection([this] { return projection_; });
     explorer_->setDialogs(
         [this](const QString& title, const QString& filter, const QString& suffix, const QString& name) {
           return dialogs_.saveFileName(SaveFileRequest{title, filter, suffix, name});

@@ -220,6 +220,39 @@ class ExplorerTest : public QObject {
     explorer->action(QStringLiteral("explorerPan"))->trigger();
   }
 
+  void theExplorerFollowsTheProjectionOfTheMaps() {
+    ExplorerWindow* explorer = openAt(GeoPoint{-45, 22}, 8);
+    TMainForm& form = *window_->form;
+    ExplorerCanvas* canvas = explorer->canvas();
+    form.m_projectionClick(act(form, "m_projglobe"));
+    QTest::qWait(400);  // the explorer asks the main window now and then
+    QCOMPARE(canvas->projection(), ProjectionKind::Globe);
+    // The globe about the point that was in the middle.
+    QVERIFY(greatCircleMetres(*canvas->centrePoint(), GeoPoint{-45, 22}) < 10000);
+    canvas->waitSharp();
+    QVERIFY(canvas->sharp());
+    QVERIFY(canvas->frame().pixel(canvas->width() / 2, canvas->height() / 3) != qRgb(40, 40, 46));
+    // A drag turns the globe; the wheel zooms about the pointer.
+    const GeoPoint grabbed = *canvas->centrePoint();
+    drag(canvas, QPointF(canvas->width() / 2.0, canvas->height() / 2.0),
+         QPointF(canvas->width() / 2.0 + 40, canvas->height() / 2.0), Qt::LeftButton);
+    QVERIFY(canvas->centrePoint()->longitude < grabbed.longitude - 0.1);
+    // North polar, far from the pole: the explorer shows the cap whole.
+    form.m_projectionClick(act(form, "m_projnorth"));
+    QTest::qWait(400);
+    QCOMPARE(canvas->projection(), ProjectionKind::NorthPolar);
+    QVERIFY(canvas->centrePoint()->latitude > 89);
+    canvas->centreOn(GeoPoint{0, 90}, 10);  // the cap poleward of about 70 N
+    canvas->waitSharp();
+    explorer->action(QStringLiteral("explorerDraw"))->trigger();
+    QCOMPARE(form.state().placeId, kExploredView);
+    QVERIFY(form.shownFrame().has_value());
+    QCOMPARE(form.shownFrame()->projection.kind, ProjectionKind::NorthPolar);
+    form.m_projectionClick(act(form, "m_projcyl"));
+    QTest::qWait(400);
+    QCOMPARE(canvas->projection(), ProjectionKind::Equirectangular);
+  }
+
   void aProfileDrawnOnTheMainMapAndTheLocationMapsClick() {
     TMainForm& form = *window_->form;
     QVERIFY(form.dmap()->hasPicture());  // the view drawn before

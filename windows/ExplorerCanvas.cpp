@@ -14,6 +14,9 @@
 #include "dem/ElevationProfile.h"
 #include "dem/GridSampler.h"
 #include "export/LabelPicture.h"
+#include "render/MapGeometry.h"
+#include "render/ProjectedMap.h"
+#include "windows/MapJob.h"
 
 namespace tarvelon {
 
@@ -69,6 +72,12 @@ ExplorerCanvas::ExplorerCanvas(QWidget* parent) : QWidget(parent), view_(kTileGr
   namesTimer_->setSingleShot(true);
   namesTimer_->setInterval(120);
   connect(namesTimer_, &QTimer::timeout, this, &ExplorerCanvas::placeNamesNow);
+  // Moves that come together (the steps of a drag) start one projected
+  // draw, once the events in hand have run.
+  frameStart_ = new QTimer(this);
+  frameStart_->setSingleShot(true);
+  frameStart_->setInterval(0);
+  connect(frameStart_, &QTimer::timeout, this, &ExplorerCanvas::startFrame);
 }
 
 ExplorerCanvas::~ExplorerCanvas() = default;
@@ -79,6 +88,9 @@ void ExplorerCanvas::setSource(SourceOpener openSource) {
   standIn_ = QImage();
   standInView_.reset();
   hasSource_ = static_cast<bool>(openSource);
+  openSource_ = openSource;
+  projectedImage_ = QImage();
+  projectedDrawn_.reset();
   if (hasSource_) {
     drawer_ = std::make_unique<PieceDrawer>(
         std::move(openSource), 2,
@@ -103,7 +115,9 @@ void ExplorerCanvas::setColouring(const Colouring& colouring) {
   ++colouringNumber_;
   // The old colours stand in until the new arrive; their pieces go.
   cache_.clear();
+  projectedDrawn_.reset();
   requestPieces();
+  requestFrame();
   update();
 }
 
@@ -122,7 +136,18 @@ void ExplorerCanvas::placeNamesNow() {
   namesTimer_->stop();
   names_.clear();
   namesView_.reset();
+  namesFrame_.reset();
   if (!namesShown_) return;
+  if (projected_) {
+    const ProjectedFrame frame = projected_->frame();
+    const LabelOverlay overlay = nameLabelOverlay(MapGeometry::ofProjection(frame));
+    for (const LabelSprite& sprite : overlay.sprites()) {
+      names_.push_back(PlacedName{QPoint(sprite.x, sprite.y), spriteImage(sprite)});
+    }
+    namesFrame_ = frame;
+    update();
+    return;
+  }
   // The west edge counted from the longitude at the centre, so that the
   // copy of the planet about the centre is the one named.
   const double degrees = view_.levelInfo().samplesPerPixel() / kTileGridSpec.perDegree;
@@ -135,24 +160,76 @@ void ExplorerCanvas::placeNamesNow() {
   update();
 }
 
+void ExplorerCanvas::setProjection(ProjectionKind kind) {
+  if (kind == projection()) return;
+  const std::optional<GeoPoint> centre = centrePoint();
+  const int level = projected_ ? projected_->level() : view_.level();
+  if (kind == ProjectionKind::Equirectangular) {
+    projected_.reset();
+    if (centre) view_.centreOn(*centre, level);
+  } else {
+    projected_.emplace(kind, centre.value_or(GeoPoint{}));
+    projected_->resize(width(), height());
+    // A polar view about the point in view when it lies well within its
+    // hemisphere; about the pole otherwise.
+    const bool onHemisphere =
+        centre && (kind == ProjectionKind::Globe || (kind == ProjectionKind::NorthPolar ? centre->latitude >= 45
+                                                                                          : centre->latitude <= -45));
+    if (onHemisphere) {
+      projected_->centreOn(*centre, level);
+    } else {
+      projected_->fitPlanet();
+    }
+  }
+  projectedImage_ = QImage();
+  projectedDrawn_.reset();
+  names_.clear();
+  viewMoved();
+}
+
+std::optional<GeoPoint> ExplorerCanvas::centrePoint() const {
+  if (projected_) return projected_->pointAt(width() / 2.0, height() / 2.0);
+  return view_.pointAt(width() / 2.0, height() / 2.0);
+}
+
+double ExplorerCanvas::kilometresPerPixel() const {
+  return projected_ ? projected_->kilometresPerPixel() : view_.kilometresPerPixel();
+}
+
+GridWindow ExplorerCanvas::mapWindow() const {
+  return projected_ ? coveringWindow(projected_->frame(), kTileGridSpec) : view_.viewWindow();
+}
+
 void ExplorerCanvas::fitPlanet() {
-  view_.fitPlanet();
+  if (projected_) {
+    projected_->fitPlanet();
+  } else {
+    view_.fitPlanet();
+  }
   viewMoved();
 }
 
 void ExplorerCanvas::centreOn(GeoPoint point, int level) {
-  view_.centreOn(point, level);
+  if (projected_) {
+    projected_->centreOn(point, level);
+  } else {
+    view_.centreOn(point, level);
+  }
   viewMoved();
 }
 
 void ExplorerCanvas::zoomAbout(double x, double y, int levels) {
-  if (view_.zoomAbout(x, y, levels)) viewMoved();
+  if (projected_ ? projected_->zoomAbout(x, y, levels) : view_.zoomAbout(x, y, levels)) viewMoved();
 }
 
 void ExplorerCanvas::zoomBy(int levels) { zoomAbout(width() / 2.0, height() / 2.0, levels); }
 
 void ExplorerCanvas::panBy(int dx, int dy) {
-  view_.panBy(dx, dy);
+  if (projected_) {
+    projected_->panBy(dx, dy);
+  } else {
+    view_.panBy(dx, dy);
+  }
   viewMoved();
 }
 
@@ -180,12 +257,17 @@ void ExplorerCanvas::clearMeasure() {
 void ExplorerCanvas::viewMoved() {
   if (namesShown_) namesTimer_->start();
   requestPieces();
+  requestFrame();
   update();
   emit viewChanged();
 }
 
 void ExplorerCanvas::requestPieces() {
   if (!drawer_) return;
+  if (projected_) {
+    drawer_->want({}, colouring_, colouringNumber_);
+    return;
+  }
   std::vector<PieceKey> missing;
   for (const ExploreView::PlacedPiece& piece : view_.visiblePieces()) {
     if (!cache_.contains(PieceId{piece.key, colouringNumber_})) missing.push_back(piece.key);
@@ -200,8 +282,58 @@ void ExplorerCanvas::pieceArrived(const PieceId& id, const QImage& picture) {
   if (sharp()) emit sharpened();
 }
 
+void ExplorerCanvas::requestFrame() {
+  if (!projected_ || !hasSource_) return;
+  if (frameJob_ != nullptr) frameJob_->cancel();
+  frameStart_->start();
+}
+
+void ExplorerCanvas::startFrame() {
+  if (!projected_ || !hasSource_) return;
+  const ProjectedFrame frame = projected_->frame();
+  if (projectedDrawn_ == frame || frameJobFrame_ == frame) return;
+  if (frameJob_ != nullptr) {
+    // The draw no longer wanted goes once it has stopped.
+    frameJob_->cancel();
+    connect(frameJob_, &MapJob::cancelled, frameJob_, &QObject::deleteLater);
+    connect(frameJob_, &MapJob::finished, frameJob_, &QObject::deleteLater);
+    connect(frameJob_, &MapJob::failed, frameJob_, &QObject::deleteLater);
+    disconnect(frameJob_, nullptr, this, nullptr);
+    frameJob_ = nullptr;
+  }
+  frameJobFrame_ = frame;
+  frameJob_ = new MapJob(projectedMapDraw(ProjectedMapRequest{frame, colouring_}, openSource_), this);
+  MapJob* job = frameJob_;
+  const auto done = [this, job] {
+    if (frameJob_ == job) {
+      frameJob_ = nullptr;
+      frameJobFrame_.reset();
+    }
+    job->deleteLater();
+  };
+  connect(job, &MapJob::finished, this, [this, frame, done](const Raster& raster) {
+    done();
+    if (!projected_ || frame.projection.kind != projected_->kind()) return;
+    projectedImage_ = pictureOf(raster);
+    projectedDrawn_ = frame;
+    update();
+    if (sharp()) {
+      emit sharpened();
+    } else {
+      requestFrame();
+    }
+  });
+  connect(job, &MapJob::cancelled, this, done);
+  connect(job, &MapJob::failed, this, [this, done](const QString& message) {
+    done();
+    emit drawFailed(message);
+  });
+  job->start();
+}
+
 bool ExplorerCanvas::sharp() const {
   if (!hasSource_) return false;
+  if (projected_) return projectedDrawn_ == projected_->frame();
   const std::vector<ExploreView::PlacedPiece> pieces = view_.visiblePieces();
   return std::all_of(pieces.begin(), pieces.end(), [this](const ExploreView::PlacedPiece& piece) {
     return cache_.contains(PieceId{piece.key, colouringNumber_});
@@ -216,16 +348,43 @@ void ExplorerCanvas::waitSharp(int timeoutMs) {
   }
 }
 
+void ExplorerCanvas::composeProjected(QPainter& painter) {
+  if (projectedImage_.isNull() || !projectedDrawn_) return;
+  const ProjectedFrame& old = *projectedDrawn_;
+  const ProjectedFrame now = projected_->frame();
+  const double scale = old.pixelSize / now.pixelSize;
+  QRectF target;
+  if (old.projection == now.projection) {
+    // The same plane: the old frame where its metres now lie.
+    target = QRectF((old.west - now.west) / now.pixelSize, (now.north - old.north) / now.pixelSize,
+                    old.width * scale, old.height * scale);
+  } else if (const std::optional<GeoPoint> centre = old.pointAt(old.width / 2.0, old.height / 2.0)) {
+    // A globe turned since: its old centre where that point now lies.
+    const std::optional<QPointF> at = positionOf(*centre);
+    if (!at) return;
+    target = QRectF(at->x() - old.width * scale / 2, at->y() - old.height * scale / 2, old.width * scale,
+                    old.height * scale);
+  } else {
+    return;
+  }
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1);
+  painter.drawImage(target, projectedImage_);
+}
+
 bool ExplorerCanvas::composeMap(QImage& into) {
   if (into.size() != size()) into = QImage(size(), QImage::Format_RGB32);
   into.fill(kSpace);
   QPainter painter(&into);
+  if (projected_) {
+    composeProjected(painter);
+    return sharp();
+  }
   if (!standIn_.isNull() && standInView_) {
     // The last sharp frame, its centre where its centre's point now lies,
     // scaled from its level to this one.
     const ExploreView& old = *standInView_;
     const double scale = old.levelInfo().samplesPerPixel() / view_.levelInfo().samplesPerPixel();
-    const QPointF centre = positionOf(old.pointAt(old.width() / 2.0, old.height() / 2.0));
+    const QPointF centre = *positionOf(old.pointAt(old.width() / 2.0, old.height() / 2.0));
     const QRectF target(centre.x() - old.width() / 2.0 * scale, centre.y() - old.height() / 2.0 * scale,
                         old.width() * scale, old.height() * scale);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, scale < 1);
@@ -264,7 +423,12 @@ QImage ExplorerCanvas::frame() {
   return picture;
 }
 
-QPointF ExplorerCanvas::positionOf(GeoPoint point) const {
+std::optional<QPointF> ExplorerCanvas::positionOf(GeoPoint point) const {
+  if (projected_) {
+    const auto at = projected_->positionOf(point);
+    if (!at) return std::nullopt;
+    return QPointF(at->first, at->second);
+  }
   double x = 0;
   double y = 0;
   view_.positionOf(point, x, y);
@@ -272,26 +436,35 @@ QPointF ExplorerCanvas::positionOf(GeoPoint point) const {
 }
 
 std::optional<GeoPoint> ExplorerCanvas::planetPointAt(QPointF position) const {
-  const GeoPoint point = view_.pointAt(position.x(), position.y());
+  const std::optional<GeoPoint> point =
+      projected_ ? projected_->pointAt(position.x(), position.y()) : view_.pointAt(position.x(), position.y());
   const GridSpec& grid = kTileGridSpec;
-  if (point.latitude > grid.north || point.latitude < grid.south()) return std::nullopt;
+  if (!point || point->latitude > grid.north || point->latitude < grid.south()) return std::nullopt;
   return point;
 }
 
 void ExplorerCanvas::paintArc(QPainter& painter, GeoPoint a, GeoPoint b) const {
   // Enough points that each chord is a few pixels at most.
-  const double pixels = greatCircleMetres(a, b) / 1000.0 / std::max(1e-6, view_.kilometresPerPixel());
+  const double pixels = greatCircleMetres(a, b) / 1000.0 / std::max(1e-6, kilometresPerPixel());
   const int parts = std::clamp(static_cast<int>(pixels / 4), 1, 2000);
-  const double half = double(view_.planetWidth()) / 2;
+  // A simple cylindrical line keeps to the copy of the planet it started
+  // on; a projected one breaks where it leaves the map (the globe's far
+  // side) or jumps across it.
+  const double half = projected_ ? std::max(width(), height()) / 2.0 : double(view_.planetWidth()) / 2;
   QPainterPath path;
-  QPointF last = positionOf(a);
-  path.moveTo(last);
+  std::optional<QPointF> last = positionOf(a);
+  if (last) path.moveTo(*last);
   for (int i = 1; i <= parts; ++i) {
-    QPointF next = positionOf(greatCirclePoint(a, b, double(i) / parts));
-    // Keep the line on the copy of the planet it started on.
-    while (next.x() - last.x() > half) next.rx() -= 2 * half;
-    while (last.x() - next.x() > half) next.rx() += 2 * half;
-    path.lineTo(next);
+    std::optional<QPointF> next = positionOf(greatCirclePoint(a, b, double(i) / parts));
+    if (!projected_ && next && last) {
+      while (next->x() - last->x() > half) next->rx() -= 2 * half;
+      while (last->x() - next->x() > half) next->rx() += 2 * half;
+    }
+    if (next && last && std::abs(next->x() - last->x()) <= half) {
+      path.lineTo(*next);
+    } else if (next) {
+      path.moveTo(*next);
+    }
     last = next;
   }
   painter.drawPath(path);
@@ -306,9 +479,11 @@ void ExplorerCanvas::paintOverlays(QPainter& painter) const {
     paintArc(painter, a, b);
   };
   const auto dot = [&](GeoPoint p, QColor colour) {
+    const std::optional<QPointF> at = positionOf(p);
+    if (!at) return;
     painter.setPen(QPen(Qt::black, 1.5));
     painter.setBrush(colour);
-    painter.drawEllipse(positionOf(p), 4.5, 4.5);
+    painter.drawEllipse(*at, 4.5, 4.5);
     painter.setBrush(Qt::NoBrush);
   };
   if (drag_ == Drag::Profile && lineStart_ && dragEnd_) {
@@ -326,17 +501,29 @@ void ExplorerCanvas::paintOverlays(QPainter& painter) const {
 }
 
 void ExplorerCanvas::paintNames(QPainter& painter) const {
-  // Names placed at another level wait to be placed again.
-  if (!namesShown_ || !namesView_ || namesView_->level() != view_.level()) return;
-  const ExploreView& placed = *namesView_;
-  const QPointF corner = positionOf(placed.pointAt(placed.width() / 2.0, placed.height() / 2.0)) -
-                         QPointF(placed.width() / 2.0, placed.height() / 2.0);
+  if (!namesShown_) return;
+  QPointF corner;
+  if (projected_) {
+    // Names placed on the same plane at the same scale move with it; any
+    // other wait to be placed again.
+    const ProjectedFrame now = projected_->frame();
+    if (!namesFrame_ || !(namesFrame_->projection == now.projection) || namesFrame_->pixelSize != now.pixelSize) {
+      return;
+    }
+    corner = QPointF((namesFrame_->west - now.west) / now.pixelSize, (now.north - namesFrame_->north) / now.pixelSize);
+  } else {
+    // Names placed at another level wait to be placed again.
+    if (!namesView_ || namesView_->level() != view_.level()) return;
+    const ExploreView& placed = *namesView_;
+    corner = *positionOf(placed.pointAt(placed.width() / 2.0, placed.height() / 2.0)) -
+             QPointF(placed.width() / 2.0, placed.height() / 2.0);
+  }
   const QPoint shift(static_cast<int>(std::lround(corner.x())), static_cast<int>(std::lround(corner.y())));
   for (const PlacedName& name : names_) painter.drawImage(name.at + shift, name.picture);
 }
 
 void ExplorerCanvas::paintScaleBar(QPainter& painter) const {
-  const double kmPerPixel = view_.kilometresPerPixel();
+  const double kmPerPixel = kilometresPerPixel();
   const double km = roundLength(kmPerPixel * std::min(200, width() / 4));
   if (!(km > 0)) return;
   const int length = static_cast<int>(std::lround(km / kmPerPixel));
@@ -357,6 +544,7 @@ void ExplorerCanvas::paintScaleBar(QPainter& painter) const {
 
 void ExplorerCanvas::resizeEvent(QResizeEvent*) {
   view_.resize(width(), height());
+  if (projected_) projected_->resize(width(), height());
   viewMoved();
 }
 

@@ -19,6 +19,7 @@
 #include "render/ExploreView.h"
 #include "render/PieceCache.h"
 #include "render/PieceDrawer.h"
+#include "render/ProjectedExploreView.h"
 #include "render/WindowRenderer.h"
 
 namespace tarvelon {
@@ -51,6 +52,19 @@ class ExplorerCanvas : public QWidget {
   std::size_t cacheLimit() const { return cache_.limit(); }
 
   const ExploreView& view() const { return view_; }
+  // The projection the map is in: simple cylindrical, drawn in pieces, or
+  // polar stereographic or a globe, each view drawn whole on a worker. A
+  // change keeps the point at the centre.
+  void setProjection(ProjectionKind kind);
+  ProjectionKind projection() const { return projected_ ? projected_->kind() : ProjectionKind::Equirectangular; }
+  // The projected view, while there is one.
+  const ProjectedExploreView* projectedView() const { return projected_ ? &*projected_ : nullptr; }
+  // The point at the window's centre, and the km a pixel spans there.
+  std::optional<GeoPoint> centrePoint() const;
+  double kilometresPerPixel() const;
+  // The window of the tiles' grid that holds what the view shows (Draw
+  // this view); empty when none of the grid is in view.
+  GridWindow mapWindow() const;
   void fitPlanet();
   void centreOn(GeoPoint point, int level);
   // In (positive) or out by `levels` about window position (x, y), or
@@ -112,7 +126,10 @@ class ExplorerCanvas : public QWidget {
   // A great circle from `a` to `b` as lines on the window, broken where it
   // crosses the planet's edge.
   void paintArc(QPainter& painter, GeoPoint a, GeoPoint b) const;
-  QPointF positionOf(GeoPoint point) const;
+  std::optional<QPointF> positionOf(GeoPoint point) const;
+  void requestFrame();
+  void startFrame();
+  void composeProjected(QPainter& painter);
   std::optional<GeoPoint> planetPointAt(QPointF position) const;
 
   ExploreView view_;
@@ -148,6 +165,16 @@ class ExplorerCanvas : public QWidget {
   std::vector<PlacedName> names_;
   std::optional<ExploreView> namesView_;
   class QTimer* namesTimer_ = nullptr;
+
+  // The projected view, its last frame drawn and the job drawing the next.
+  std::optional<ProjectedExploreView> projected_;
+  QImage projectedImage_;
+  std::optional<ProjectedFrame> projectedDrawn_;
+  class MapJob* frameJob_ = nullptr;
+  std::optional<ProjectedFrame> frameJobFrame_;
+  class QTimer* frameStart_ = nullptr;
+  SourceOpener openSource_;
+  std::optional<ProjectedFrame> namesFrame_;
 
   // Last: its workers stop before anything they hand pieces to goes.
   std::unique_ptr<PieceDrawer> drawer_;

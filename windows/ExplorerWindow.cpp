@@ -130,6 +130,11 @@ void ExplorerWindow::followNames(std::function<bool()> shown) {
   updateColouring();
 }
 
+void ExplorerWindow::followProjection(std::function<ProjectionKind()> projection) {
+  projectionOf_ = std::move(projection);
+  updateColouring();
+}
+
 void ExplorerWindow::setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow::ReportError report) {
   profiles_.setDialogs(std::move(choose), std::move(report));
 }
@@ -137,6 +142,7 @@ void ExplorerWindow::setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow:
 void ExplorerWindow::updateColouring() {
   if (colouringOf_) canvas_->setColouring(colouringOf_());
   if (namesShownOf_) canvas_->setNamesShown(namesShownOf_());
+  if (projectionOf_) canvas_->setProjection(projectionOf_());
 }
 
 void ExplorerWindow::showEvent(QShowEvent* event) {
@@ -209,6 +215,12 @@ QString ExplorerWindow::readoutText() const { return readout_->text(); }
 QString ExplorerWindow::measureText() const { return measure_->text(); }
 
 void ExplorerWindow::updateLevel() {
+  if (const ProjectedExploreView* projected = canvas_->projectedView()) {
+    const QString where = projected->kind() == ProjectionKind::Globe ? QStringLiteral("at the centre")
+                                                                     : QStringLiteral("at the pole");
+    level_->setText(QStringLiteral("%1 km a pixel %2").arg(projected->kilometresPerPixel(), 0, 'g', 3).arg(where));
+    return;
+  }
   const ExploreLevel& level = canvas_->view().levelInfo();
   const QString scale = level.zoom > 1 ? QStringLiteral("%1 pixels a sample").arg(level.zoom)
                                        : level.step == 1 ? QStringLiteral("a pixel a sample")
@@ -226,10 +238,10 @@ void ExplorerWindow::closeAll() {
 }
 
 void ExplorerWindow::drawThisView() {
-  const GridWindow window = canvas_->view().viewWindow();
-  if (window.width < 1 || window.height < 1) return;
-  const ExploreView& view = canvas_->view();
-  emit drawViewRequested(window, view.pointAt(view.width() / 2.0, view.height() / 2.0));
+  const GridWindow window = canvas_->mapWindow();
+  const std::optional<GeoPoint> centre = canvas_->centrePoint();
+  if (window.width < 1 || window.height < 1 || !centre) return;
+  emit drawViewRequested(window, *centre);
 }
 
 }  // namespace tarvelon

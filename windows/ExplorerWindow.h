@@ -41,6 +41,9 @@ class ExplorerWindow : public QWidget {
   void followColouring(std::function<Colouring()> colouring);
   // Whether the IAU names are shown, asked likewise.
   void followNames(std::function<bool()> shown);
+  // The projection of the main window's maps, asked likewise: the
+  // explorer's map is drawn in it too.
+  void followProjection(std::function<ProjectionKind()> projection);
   // The save dialog and error box of the profile window.
   void setDialogs(ProfileWindow::ChooseFile choose, ProfileWindow::ReportError report);
 
@@ -87,6 +90,7 @@ class ExplorerWindow : public QWidget {
   QTimer* colourPoll_ = nullptr;
   std::function<Colouring()> colouringOf_;
   std::function<bool()> namesShownOf_;
+  std::function<ProjectionKind()> projectionOf_;
   // Reads the elevations of the profiles and the readout, on this thread.
   ProfileLauncher profiles_{nullptr};
 };
